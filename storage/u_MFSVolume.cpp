@@ -1,0 +1,289 @@
+// Volumes, path helpers and sessions of the book file system.
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "storage/u_MFS.h"
+
+namespace vv {
+
+namespace {
+const char* const SIncorrectFormat = "Incorrect serialized format";
+const char* const SPathNotFound = "Path \"%s\" not found";
+const char* const SFileNotFound = "File \"%s\" not found";
+const char* const SFileExists = "File \"%s\" already exists";
+const char* const SFolderExists = "Folder \"%s\" already exists";
+const char* const SFileNameIncorrect = "File name \"%s\" is incorrect";
+const char* const SIncorrectParameters = "Incorrect parameters in method \"%s\"";
+
+constexpr std::size_t HeaderSize = 11; // "MFS" and eight hexadecimal digits
+
+std::string ChecksumDigits(std::string_view Body) {
+  char Digits[9];
+  std::snprintf(Digits, sizeof Digits, "%08X", MFSChecksum(Body));
+  return std::string(Digits, 8);
+}
+} // namespace
+
+// ---- TMFS ----
+
+TMFS::TMFS() : FRoot(std::make_unique<TMFSFolder>("", this, nullptr)) {}
+
+TMFS::~TMFS() {
+  FDefaultSession.reset();
+  FRoot.reset();
+}
+
+void TMFS::LoadFromString(std::string_view Data) {
+  if (Data.size() < HeaderSize || Data.substr(0, 3) != "MFS")
+    throw EMFSError(SIncorrectFormat);
+  if (Data.substr(3, 8) != ChecksumDigits(Data.substr(HeaderSize)))
+    throw EMFSError(SIncorrectFormat);
+  FRoot.reset();
+  FRoot = std::make_unique<TMFSFolder>("", this, nullptr);
+  TBytesReadStream Stream(Data);
+  Stream.Seek(HeaderSize, soBeginning);
+  FRoot->LoadFromStream(Stream);
+}
+
+std::string TMFS::SaveToString() const {
+  // The header is reserved up front and filled in last: no second copy of the body.
+  TBytesStream Stream(std::string(HeaderSize, ' '));
+  Stream.Seek(0, soEnd);
+  FRoot->SaveToStream(Stream);
+  std::string Bytes = Stream.TakeBytes();
+  const std::string Header = "MFS" + ChecksumDigits(std::string_view(Bytes).substr(HeaderSize));
+  std::copy(Header.begin(), Header.end(), Bytes.begin());
+  return Bytes;
+}
+
+TMFSSession& TMFS::DefaultSession() {
+  if (!FDefaultSession)
+    FDefaultSession = std::make_unique<TMFSSession>(this, FRoot.get());
+  return *FDefaultSession;
+}
+
+std::unique_ptr<TMFSSession> TMFS::CreateSession(TMFSFolder* Folder) {
+  return std::make_unique<TMFSSession>(this, Folder ? Folder : FRoot.get());
+}
+
+// ---- Path helpers ----
+
+std::string TMFS::NormalizeSeparators(std::string_view P) {
+  std::string Result(P);
+  std::replace(Result.begin(), Result.end(), '/', '\\');
+  return Result;
+}
+
+std::string TMFS::IncludeTrailingBackslash(std::string_view P) {
+  std::string Result(P);
+  if (!Result.empty() && Result.back() != '\\')
+    Result += '\\';
+  return Result;
+}
+
+std::string TMFS::ExcludeTrailingBackslash(std::string_view P) {
+  if (!P.empty() && P.back() == '\\')
+    P.remove_suffix(1);
+  return std::string(P);
+}
+
+std::string TMFS::ExtractPath(std::string_view P) {
+  const auto Last = P.rfind('\\');
+  return Last == std::string_view::npos ? std::string() : std::string(P.substr(0, Last + 1));
+}
+
+std::string TMFS::ExtractName(std::string_view P) {
+  const auto Last = P.rfind('\\');
+  return std::string(Last == std::string_view::npos ? P : P.substr(Last + 1));
+}
+
+std::string TMFS::ExtractExt(std::string_view P) {
+  const auto Dot = P.rfind('.');
+  const auto Last = P.rfind('\\');
+  if (Dot == std::string_view::npos || (Last != std::string_view::npos && Dot < Last))
+    return {};
+  return std::string(P.substr(Dot));
+}
+
+std::string TMFS::CanonicalizePath(std::string_view P) {
+  if (P == "\\")
+    return "\\";
+  const bool Leading = !P.empty() && P.front() == '\\';
+  const bool Trailing = P.size() > 1 && P.back() == '\\';
+  std::string_view Rest = P;
+  if (Leading)
+    Rest.remove_prefix(1);
+  if (Trailing && !Rest.empty())
+    Rest.remove_suffix(1);
+
+  std::vector<std::string_view> Components;
+  if (!Rest.empty()) {
+    std::size_t Start = 0;
+    while (true) {
+      const auto End = Rest.find('\\', Start);
+      Components.push_back(Rest.substr(Start, End == std::string_view::npos ? std::string_view::npos : End - Start));
+      if (End == std::string_view::npos)
+        break;
+      Start = End + 1;
+    }
+  }
+
+  std::vector<std::string_view> Kept;
+  Kept.reserve(Components.size());
+  for (const std::string_view C : Components) {
+    if (C == "..") {
+      if (Kept.empty())
+        throw EMFSError(Format(SFileNameIncorrect, P));
+      Kept.pop_back();
+    } else if (C != ".") {
+      Kept.push_back(C);
+    }
+  }
+
+  std::string Result = Leading ? "\\" : "";
+  for (std::size_t i = 0; i < Kept.size(); ++i) {
+    if (i)
+      Result += '\\';
+    Result += Kept[i];
+  }
+  if (Trailing)
+    Result += '\\';
+  return Result;
+}
+
+// ---- TMFSSession ----
+
+TMFSItem* TMFSSession::ResolvePath(const std::string& Path) const {
+  if (Path.empty())
+    return CurrentFolder;
+  TMFSFolder* Current = CurrentFolder;
+  std::string_view Rest = Path;
+  if (Rest.front() == '\\') {
+    Current = &Volume->Root();
+    Rest.remove_prefix(1);
+  }
+  const bool MustBeFolder = !Rest.empty() && Rest.back() == '\\';
+  while (!Rest.empty()) {
+    const auto Sep = Rest.find('\\');
+    const std::string_view Component = Rest.substr(0, Sep);
+    Rest = Sep == std::string_view::npos ? std::string_view() : Rest.substr(Sep + 1);
+    TMFSItem* Item = Current->GetItem(Component);
+    if (auto* Folder = dynamic_cast<TMFSFolder*>(Item)) {
+      Current = Folder;
+      continue;
+    }
+    if (MustBeFolder || !Rest.empty() || !Item)
+      throw EMFSError(Format(SPathNotFound, Path));
+    return Item;
+  }
+  return Current;
+}
+
+TMFSFolder* TMFSSession::FolderOf(const std::string& Path) const {
+  // The folder part ends in a backslash (or is empty), so it resolves to a folder.
+  return static_cast<TMFSFolder*>(ResolvePath(TMFS::IncludeTrailingBackslash(TMFS::ExtractPath(Path))));
+}
+
+void TMFSSession::ChangeDir(std::string_view Path) {
+  if (Path.empty())
+    return;
+  CurrentFolder = static_cast<TMFSFolder*>(
+      ResolvePath(TMFS::IncludeTrailingBackslash(TMFS::NormalizeSeparators(Path))));
+}
+
+bool TMFSSession::Exists(std::string_view Path) {
+  try {
+    (void)ResolvePath(TMFS::NormalizeSeparators(Path));
+    return true;
+  } catch (const EMFSError&) {
+    return false;
+  }
+}
+
+TMFSFile* TMFSSession::GetFile(std::string_view Path) {
+  const std::string P = TMFS::NormalizeSeparators(Path);
+  TMFSFolder* Folder = FolderOf(P);
+  if (auto* File = dynamic_cast<TMFSFile*>(Folder->GetItem(TMFS::ExtractName(P))))
+    return File;
+  throw EMFSError(Format(SFileNotFound, Path));
+}
+
+TMFSFile* TMFSSession::CreateFile(std::string_view Path, std::uint32_t Attributes, bool AllowExisting) {
+  const std::string P = TMFS::NormalizeSeparators(Path);
+  TMFSFolder* Folder = FolderOf(P);
+  const std::string Name = TMFS::ExtractName(P);
+  TMFSItem* Item = Folder->GetItem(Name);
+  if (!Item) {
+    auto* File = new TMFSFile(Name, Volume, Folder);
+    File->Attributes |= Attributes & faCallerMask;
+    return File;
+  }
+  if (auto* File = dynamic_cast<TMFSFile*>(Item)) {
+    if (AllowExisting)
+      return File;
+    throw EMFSError(Format(SFileExists, Path));
+  }
+  throw EMFSError(Format(SFolderExists, Path));
+}
+
+TMFSFolder* TMFSSession::ForceFolders(std::string_view Path) {
+  // Each level names its own prefix of the path; walked from the top down
+  // without recursion, so a path of any length is safe.
+  std::vector<std::string> Levels;
+  std::string P = TMFS::NormalizeSeparators(Path);
+  while (!P.empty() && P != "\\") {
+    std::string Next = TMFS::ExtractPath(TMFS::ExcludeTrailingBackslash(P));
+    Levels.push_back(std::move(P));
+    P = std::move(Next);
+  }
+  TMFSFolder* Folder = P.empty() ? CurrentFolder : &Volume->Root();
+  for (auto Level = Levels.rbegin(); Level != Levels.rend(); ++Level) {
+    const std::string Name = TMFS::ExtractName(TMFS::ExcludeTrailingBackslash(*Level));
+    TMFSItem* Item = Folder->GetItem(Name);
+    if (!Item)
+      Folder = new TMFSFolder(Name, Volume, Folder);
+    else if (auto* Sub = dynamic_cast<TMFSFolder*>(Item))
+      Folder = Sub;
+    else
+      throw EMFSError(Format(SFileExists, *Level));
+  }
+  return Folder;
+}
+
+std::unique_ptr<TMFSFileStream> TMFSSession::CreateFileStream(std::string_view Path, int Disposition,
+                                                              std::uint32_t Flags) {
+  TMFSFile* File = nullptr;
+  switch (Disposition) {
+  case CREATE_NEW: File = CreateFile(Path, Flags, false); break;
+  case CREATE_ALWAYS:
+    File = CreateFile(Path, Flags, true);
+    File->Content.clear();
+    break;
+  case OPEN_EXISTING: File = GetFile(Path); break;
+  case OPEN_ALWAYS: File = CreateFile(Path, Flags, true); break;
+  case TRUNCATE_EXISTING:
+    File = GetFile(Path);
+    File->Content.clear();
+    break;
+  default: throw EMFSError(Format(SIncorrectParameters, "TMFSSession.CreateFileStream"));
+  }
+  if (Flags & FILE_FLAG_DELETE_ON_CLOSE)
+    File->DeleteOnClose = true;
+  return File->CreateStream();
+}
+
+std::string TMFSSession::ExpandFileName(std::string_view Path) const {
+  const std::string P = TMFS::NormalizeSeparators(Path);
+  if (!P.empty() && P.front() == '\\')
+    return TMFS::CanonicalizePath(P);
+  std::vector<const TMFSFolder*> Chain;
+  for (const TMFSFolder* F = CurrentFolder; F; F = F->Parent)
+    Chain.push_back(F);
+  std::string S;
+  for (auto F = Chain.rbegin(); F != Chain.rend(); ++F)
+    S += (*F)->Name + '\\';
+  return TMFS::CanonicalizePath(S + P);
+}
+
+} // namespace vv

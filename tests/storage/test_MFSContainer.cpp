@@ -1,0 +1,207 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+#include "storage/u_MFS.h"
+#include "tests/storage/MFSBytes.h"
+
+using namespace vv;
+using namespace mfsbytes;
+
+namespace {
+template <typename Fn> std::string MessageOf(Fn&& Call) {
+  try {
+    Call();
+  } catch (const Exception& E) {
+    return E.what();
+  }
+  return "(no error)";
+}
+
+std::string Root(std::uint32_t Count, const std::string& Children) { return Folder("", Count, Children, false); }
+
+std::string ReadDiskFile(const std::filesystem::path& P) {
+  std::ifstream In(P, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(In), {});
+}
+
+struct TempDir {
+  std::filesystem::path Path;
+  TempDir() {
+    Path = std::filesystem::temp_directory_path() /
+           ("vv-mfs-" + std::to_string(std::random_device{}()) + "-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(Path);
+  }
+  ~TempDir() { std::filesystem::remove_all(Path); }
+};
+} // namespace
+
+TEST(MFSContainer, EmptyRootIs27Bytes) {
+  TMFS Volume;
+  const std::string Bytes = Volume.SaveToString();
+  ASSERT_EQ(Bytes.size(), 27u);
+  EXPECT_EQ(Bytes.substr(0, 3), "MFS");
+  EXPECT_EQ(Bytes.substr(11, 4), U32(0));
+  EXPECT_EQ(Bytes.substr(19, 4), U32(0x10));
+  EXPECT_EQ(Bytes.substr(23, 4), U32(0));
+  TMFS Again;
+  Again.LoadFromString(Bytes);
+  EXPECT_EQ(Again.Root().Children.Count(), 0);
+}
+
+TEST(MFSContainer, RoundTripsNestedFoldersAndBinaryFiles) {
+  TMFS Volume;
+  auto& S = Volume.DefaultSession();
+  std::string Binary;
+  for (int i = 0; i < 70000; ++i)
+    Binary += static_cast<char>(i * 7);
+  S.ForceFolders("\\chap1\\img\\");
+  S.CreateFile("\\chap1\\img\\pic.bin", 0x01, false)->Content = Binary;
+  S.CreateFile("\\index.htm", 0, false)->Content = std::string("a\0b", 3);
+  S.CreateFile("\\empty.txt", 0, false);
+  TMFS Loaded;
+  Loaded.LoadFromString(Volume.SaveToString());
+  auto& L = Loaded.DefaultSession();
+  EXPECT_EQ(L.GetFile("\\CHAP1\\IMG\\PIC.BIN")->Content, Binary);
+  EXPECT_EQ(L.GetFile("\\chap1\\img\\pic.bin")->Attributes, 0x21u);
+  EXPECT_EQ(L.GetFile("index.htm")->Content, std::string("a\0b", 3));
+  EXPECT_EQ(L.GetFile("empty.txt")->Content, "");
+  EXPECT_EQ(Loaded.SaveToString(), Volume.SaveToString());
+}
+
+TEST(MFSContainer, ReadsChildrenInAnyOrderAndWritesThemSorted) {
+  const std::string Bytes =
+      Container(Root(3, File("ToolButtons.xml", "1") + File("ToolBar.buttons", "2") + Folder("a", 0, "")));
+  TMFS Volume;
+  Volume.LoadFromString(Bytes);
+  EXPECT_EQ(Volume.Root().Children.Dictionary.Keys(),
+            (std::vector<std::string>{"a", "ToolBar.buttons", "ToolButtons.xml"}));
+  EXPECT_EQ(Volume.SaveToString(),
+            Container(Root(3, Folder("a", 0, "") + File("ToolBar.buttons", "2") + File("ToolButtons.xml", "1"))));
+}
+
+TEST(MFSContainer, LaterChildWithAnEqualNameWins) {
+  TMFS Volume;
+  Volume.LoadFromString(Container(Root(2, File("Page.htm", "old") + File("PAGE.HTM", "new"))));
+  ASSERT_EQ(Volume.Root().Children.Count(), 1);
+  const auto* Page = Volume.DefaultSession().GetFile("page.htm");
+  EXPECT_EQ(Page->Name, "PAGE.HTM");
+  EXPECT_EQ(Page->Content, "new");
+}
+
+TEST(MFSContainer, AttributesReadFromAContainerAreTakenWhole) {
+  TMFS Volume;
+  Volume.LoadFromString(Container(Root(1, File("x", "", 0x80000001))));
+  EXPECT_EQ(Volume.DefaultSession().GetFile("x")->Attributes, 0x80000001u);
+}
+
+TEST(MFSContainer, RejectsBadMagicChecksumAndTypeBytes) {
+  const std::string Good = Container(Root(1, File("a.htm", "abc")));
+  TMFS Volume;
+  auto Rejects = [&](const std::string& Bytes) {
+    return MessageOf([&] { Volume.LoadFromString(Bytes); }) == "Incorrect serialized format";
+  };
+  EXPECT_TRUE(Rejects("MFX" + Good.substr(3)));
+  EXPECT_TRUE(Rejects(Good.substr(0, 10)));
+  EXPECT_TRUE(Rejects(""));
+  std::string Lower = Good;
+  for (int i = 3; i < 11; ++i)
+    Lower[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(Lower[i])));
+  ASSERT_NE(Lower, Good) << "checksum must contain a letter for this case";
+  EXPECT_TRUE(Rejects(Lower));
+  std::string Flipped = Good;
+  Flipped.back() ^= 1;
+  EXPECT_TRUE(Rejects(Flipped));
+  EXPECT_TRUE(Rejects(Container(Root(1, "f" + File("a", "").substr(1)))));
+  EXPECT_TRUE(Rejects(Container(Root(1, std::string(1, '\0') + File("a", "").substr(1)))));
+}
+
+TEST(MFSContainer, WrongChecksumLeavesThePreviousTree) {
+  TMFS Volume;
+  Volume.LoadFromString(Container(Root(1, File("keep.htm", "x"))));
+  std::string Bad = Container(Root(0, ""));
+  Bad[5] = Bad[5] == '0' ? '1' : '0';
+  EXPECT_THROW(Volume.LoadFromString(Bad), EMFSError);
+  EXPECT_TRUE(Volume.DefaultSession().Exists("\\keep.htm"));
+}
+
+TEST(MFSContainer, TruncationAtEveryOffsetFailsCleanly) {
+  const std::string Record =
+      Root(2, Folder("sub", 1, File("deep.txt", "hello")) + File("top.bin", std::string(40, '\x7f')));
+  ASSERT_NO_THROW(TMFS().LoadFromString(Container(Record)));
+  for (std::size_t Cut = 0; Cut < Record.size(); ++Cut) {
+    TMFS Volume;
+    // A correct checksum over the cut record, so the reader itself must notice.
+    try {
+      Volume.LoadFromString(Container(Record.substr(0, Cut)));
+      ADD_FAILURE() << "accepted a record cut at " << Cut;
+    } catch (const EReadError& E) {
+      EXPECT_STREQ(E.what(), "Stream read error");
+    }
+  }
+}
+
+TEST(MFSContainer, ChildrenReadBeforeAFailureStay) {
+  TMFS Volume;
+  const std::string Record = Root(3, File("one", "1") + File("two", "2") + "F" + U32(100));
+  EXPECT_THROW(Volume.LoadFromString(Container(Record)), EReadError);
+  EXPECT_EQ(Volume.Root().Children.Count(), 2);
+}
+
+TEST(MFSContainer, OversizedLengthsFailBeforeAllocating) {
+  TMFS Volume;
+  for (std::uint32_t Length : {0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu, 1000u}) {
+    const std::string NameTooLong = U32(Length) + "abc";
+    EXPECT_THROW(Volume.LoadFromString(Container(NameTooLong)), EReadError) << Length;
+    const std::string ContentTooLong = Root(1, "F" + Head("a", 0, 0x20) + U32(Length) + "xy");
+    EXPECT_THROW(Volume.LoadFromString(Container(ContentTooLong)), EReadError) << Length;
+  }
+}
+
+TEST(MFSContainer, DeepNestingIsRefusedWithoutExhaustingTheStack) {
+  std::string Record;
+  const int Depth = 100000;
+  // Built inside out: each folder holds the next.
+  std::string Inner = Folder("d", 0, "");
+  std::string Prefix;
+  for (int i = 0; i < Depth; ++i)
+    Prefix += Folder("d", 1, "");
+  TMFS Volume;
+  EXPECT_EQ(MessageOf([&] { Volume.LoadFromString(Container(Root(1, Prefix + Inner))); }),
+            "Incorrect serialized format");
+
+  std::string Fits;
+  for (int i = 0; i < MaxFolderNesting; ++i)
+    Fits += Folder("d", 1, "");
+  Fits += File("leaf", "x");
+  Volume.LoadFromString(Container(Root(1, Fits)));
+  EXPECT_EQ(Volume.Root().Children.Count(), 1);
+}
+
+TEST(MFSSaveToDisk, WritesTheTree) {
+  TempDir Dir;
+  TMFS Volume;
+  auto& S = Volume.DefaultSession();
+  S.ForceFolders("a\\b");
+  S.CreateFile("a\\b\\c.txt", 0, false)->Content = "deep";
+  S.CreateFile("top.bin", 0, false)->Content = std::string("\0\1", 2);
+  Volume.Root().SaveToDisk((Dir.Path / "out").string());
+  EXPECT_EQ(ReadDiskFile(Dir.Path / "out/a/b/c.txt"), "deep");
+  EXPECT_EQ(ReadDiskFile(Dir.Path / "out/top.bin"), std::string("\0\1", 2));
+}
+
+TEST(MFSSaveToDisk, RefusesNamesThatWouldLeaveTheFolder) {
+  for (const std::string& Bad : {std::string(".."), std::string("."), std::string(""), std::string("x/y"),
+                                 std::string("..\\..\\evil"), std::string("a\0b", 3)}) {
+    TempDir Dir;
+    TMFS Volume;
+    // Loading such a container works; only writing it out is refused.
+    Volume.LoadFromString(Container(Root(1, File(Bad, "boom"))));
+    EXPECT_THROW(Volume.Root().SaveToDisk((Dir.Path / "out").string()), EMFSError);
+    EXPECT_FALSE(std::filesystem::exists(Dir.Path / "evil"));
+    EXPECT_FALSE(std::filesystem::exists(Dir.Path / "x"));
+    EXPECT_TRUE(std::filesystem::is_empty(Dir.Path / "out"));
+  }
+}

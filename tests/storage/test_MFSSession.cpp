@@ -1,0 +1,146 @@
+#include <gtest/gtest.h>
+
+#include "storage/u_MFS.h"
+
+using namespace vv;
+
+namespace {
+template <typename Fn> std::string MessageOf(Fn&& Call) {
+  try {
+    Call();
+  } catch (const Exception& E) {
+    return E.what();
+  }
+  return "(no error)";
+}
+
+class MfsSession : public ::testing::Test {
+protected:
+  void SetUp() override {
+    S.CreateFile("\\System.xml", 0, false)->Content = "<system/>";
+    S.CreateFile("\\Logo.bmp", 0, false);
+    S.ForceFolders("\\Forms");
+    S.CreateFile("\\Forms\\page.htm", 0, false)->Content = "form";
+    S.ForceFolders("\\a\\b");
+    S.CreateFile("\\a\\b.htm", 0, false);
+  }
+  TMFS Volume;
+  TMFSSession& S = Volume.DefaultSession();
+};
+} // namespace
+
+TEST_F(MfsSession, FindsFilesByAnyCaseAndSeparator) {
+  TMFSFile* F = S.GetFile("System.xml");
+  EXPECT_EQ(S.GetFile("\\System.xml"), F);
+  EXPECT_EQ(S.GetFile("\\system.XML"), F);
+  EXPECT_EQ(S.GetFile("a/b.htm"), S.GetFile("a\\b.htm"));
+  EXPECT_EQ(S.GetFile("\\a\\b\\..\\..\\System.xml"), F);
+}
+
+TEST_F(MfsSession, MissingFoldersAndFilesAreReportedAsTheTextSays) {
+  EXPECT_EQ(MessageOf([&] { (void)S.GetFile("\\nope\\x.htm"); }), "Path \"\\nope\\\" not found");
+  EXPECT_EQ(MessageOf([&] { (void)S.GetFile("\\x.htm"); }), "File \"\\x.htm\" not found");
+  EXPECT_EQ(MessageOf([&] { (void)S.GetFile("\\Forms"); }), "File \"\\Forms\" not found");
+  EXPECT_EQ(MessageOf([&] { (void)S.GetFile("\\Logo.bmp\\x"); }), "Path \"\\Logo.bmp\\\" not found");
+}
+
+TEST_F(MfsSession, ExistsNeverRaises) {
+  EXPECT_TRUE(S.Exists("\\Logo.bmp"));
+  EXPECT_FALSE(S.Exists("\\Logo.bmp\\"));
+  EXPECT_TRUE(S.Exists(""));
+  EXPECT_FALSE(S.Exists(".."));
+  EXPECT_TRUE(S.Exists("\\Forms\\"));
+  EXPECT_FALSE(S.Exists("\\\\Forms"));
+}
+
+TEST_F(MfsSession, ChangeDirMovesTheCurrentFolder) {
+  S.ChangeDir("\\Forms");
+  EXPECT_EQ(S.GetFile("page.htm")->Content, "form");
+  S.ChangeDir("");
+  EXPECT_EQ(S.CurrentFolder->Name, "Forms");
+  EXPECT_EQ(S.ExpandFileName("x.htm"), "\\Forms\\x.htm");
+  EXPECT_EQ(MessageOf([&] { S.ChangeDir("nope"); }), "Path \"nope\\\" not found");
+  S.ChangeDir("/");
+  EXPECT_EQ(S.CurrentFolder, &Volume.Root());
+  S.ChangeDir("a/b");
+  EXPECT_EQ(S.ExpandFileName("..\\x.htm"), "\\a\\x.htm");
+  EXPECT_EQ(S.ExpandFileName("\\y\\.\\z"), "\\y\\z");
+}
+
+TEST_F(MfsSession, CreateFileHonoursExistingItems) {
+  const auto* File = S.CreateFile("\\new.htm", 0xFFFFFFFF, false);
+  EXPECT_EQ(File->Attributes, 0x3Fu | 0x20u);
+  EXPECT_EQ(S.CreateFile("\\NEW.htm", 0, true), File);
+  EXPECT_EQ(MessageOf([&] { S.CreateFile("\\new.htm", 0, false); }), "File \"\\new.htm\" already exists");
+  EXPECT_EQ(MessageOf([&] { S.CreateFile("\\Forms", 0, true); }), "Folder \"\\Forms\" already exists");
+  EXPECT_EQ(MessageOf([&] { S.CreateFile("\\Forms\\.", 0, true); }), "Folder \"\\Forms\\.\" already exists");
+}
+
+TEST_F(MfsSession, ForceFoldersCreatesTheMissingOnesAndKeepsThemOnFailure) {
+  TMFSFolder* Deep = S.ForceFolders("x\\y\\z\\");
+  EXPECT_EQ(Deep->Name, "z");
+  EXPECT_EQ(S.ForceFolders("\\X\\Y\\Z"), Deep);
+  EXPECT_EQ(S.ForceFolders(""), S.CurrentFolder);
+  EXPECT_EQ(S.ForceFolders("\\"), &Volume.Root());
+  EXPECT_EQ(MessageOf([&] { S.ForceFolders("\\q\\..\\Logo.bmp\\r"); }),
+            "File \"\\q\\..\\Logo.bmp\\\" already exists");
+  EXPECT_TRUE(S.Exists("\\q\\"));
+  EXPECT_EQ(MessageOf([&] { S.ForceFolders("\\Logo.bmp"); }), "File \"\\Logo.bmp\" already exists");
+}
+
+TEST_F(MfsSession, ForceFoldersHandlesVeryLongPaths) {
+  std::string Path;
+  for (int i = 0; i < 20000; ++i)
+    Path += "\\d";
+  TMFSFolder* Deep = S.ForceFolders(Path);
+  EXPECT_EQ(Deep->Name, "d");
+  // Destroying the volume must not recurse once per level either.
+}
+
+TEST(MfsPaths, HelpersTreatOnlyBackslashAsSeparator) {
+  EXPECT_EQ(TMFS::NormalizeSeparators("a/b\\c/"), "a\\b\\c\\");
+  EXPECT_EQ(TMFS::IncludeTrailingBackslash(""), "");
+  EXPECT_EQ(TMFS::IncludeTrailingBackslash("a"), "a\\");
+  EXPECT_EQ(TMFS::IncludeTrailingBackslash("a\\"), "a\\");
+  EXPECT_EQ(TMFS::ExcludeTrailingBackslash("a\\"), "a");
+  EXPECT_EQ(TMFS::ExtractPath("\\a\\b.htm"), "\\a\\");
+  EXPECT_EQ(TMFS::ExtractPath("b.htm"), "");
+  EXPECT_EQ(TMFS::ExtractName("\\a\\b.htm"), "b.htm");
+  EXPECT_EQ(TMFS::ExtractName("a/b.htm"), "a/b.htm");
+  EXPECT_EQ(TMFS::ExtractExt("\\a.d\\b.htm"), ".htm");
+  EXPECT_EQ(TMFS::ExtractExt("\\a.d\\b"), "");
+}
+
+TEST(MfsPaths, CanonicalizeFoldsDotsAndKeepsEnds) {
+  EXPECT_EQ(TMFS::CanonicalizePath("\\a\\.\\b\\..\\c"), "\\a\\c");
+  EXPECT_EQ(TMFS::CanonicalizePath("\\a\\b\\"), "\\a\\b\\");
+  EXPECT_EQ(TMFS::CanonicalizePath("\\"), "\\");
+  EXPECT_EQ(TMFS::CanonicalizePath("a\\..\\"), "\\");
+  EXPECT_EQ(TMFS::CanonicalizePath(""), "");
+  EXPECT_EQ(TMFS::CanonicalizePath("\\\\x"), "\\\\x");
+  EXPECT_EQ(TMFS::CanonicalizePath("\\\\..\\x"), "\\x");
+  EXPECT_EQ(MessageOf([] { (void)TMFS::CanonicalizePath("\\a\\..\\..\\c"); }),
+            "File name \"\\a\\..\\..\\c\" is incorrect");
+}
+
+TEST(MfsItems, ReplacingAnItemDestroysTheOldOne) {
+  TMFS Volume;
+  auto* Old = new TMFSFile("page.htm", &Volume, &Volume.Root());
+  Old->Content = "old";
+  auto* New = new TMFSFolder("PAGE.htm", &Volume, &Volume.Root());
+  EXPECT_EQ(Volume.Root().Children.Count(), 1);
+  EXPECT_EQ(Volume.Root().GetItem("page.htm"), New);
+  EXPECT_EQ(Volume.Root().GetItem("."), &Volume.Root());
+  EXPECT_EQ(Volume.Root().GetItem(".."), nullptr);
+  EXPECT_EQ(New->GetItem(".."), &Volume.Root());
+  delete New;
+  EXPECT_EQ(Volume.Root().Children.Count(), 0);
+}
+
+TEST(MfsVolume, SessionsStartWhereAsked) {
+  TMFS Volume;
+  auto* Sub = Volume.DefaultSession().ForceFolders("sub");
+  EXPECT_EQ(Volume.CreateSession()->CurrentFolder, &Volume.Root());
+  EXPECT_EQ(Volume.CreateSession(Sub)->CurrentFolder, Sub);
+  EXPECT_EQ(&Volume.DefaultSession(), &Volume.DefaultSession());
+}

@@ -1,0 +1,81 @@
+#pragma once
+// The byte-stream contract every reader and writer of the system works on.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "text/u_Utils.h"
+
+namespace vv {
+
+class EStreamError : public Exception {
+  using Exception::Exception;
+};
+class EReadError : public EStreamError {
+  using EStreamError::EStreamError;
+};
+class EWriteError : public EStreamError {
+  using EStreamError::EStreamError;
+};
+
+enum TSeekOrigin : int { soBeginning = 0, soCurrent = 1, soEnd = 2 };
+
+class TStream {
+public:
+  virtual ~TStream() = default;
+  // Move up to Count bytes; return how many moved (0 at the end).
+  virtual std::int64_t Read(void* Buffer, std::int64_t Count) = 0;
+  virtual std::int64_t Write(const void* Buffer, std::int64_t Count) = 0;
+  virtual std::int64_t Seek(std::int64_t Offset, int Origin) = 0;
+  virtual void SetSize(std::int64_t NewSize) = 0;
+  [[nodiscard]] virtual std::int64_t Size() = 0;
+  [[nodiscard]] std::int64_t Position() { return Seek(0, soCurrent); }
+  [[nodiscard]] std::int64_t Remaining() { return Size() - Position(); }
+
+  // Exact transfers: fewer bytes than asked for is a failure.
+  void ReadBuffer(void* Buffer, std::int64_t Count);
+  void WriteBuffer(const void* Buffer, std::int64_t Count);
+  void WriteBytes(std::string_view Bytes) { WriteBuffer(Bytes.data(), static_cast<std::int64_t>(Bytes.size())); }
+  [[nodiscard]] std::uint32_t ReadUInt32();
+  void WriteUInt32(std::uint32_t Value);
+  // Reads a 32-bit length and that many bytes; lengths past the end of the
+  // stream or of 2^31 and more fail before anything is allocated.
+  [[nodiscard]] std::string ReadSizedBytes();
+  void WriteSizedBytes(std::string_view Bytes);
+};
+
+// Read-only stream over bytes it does not own; the bytes must outlive it.
+class TBytesReadStream : public TStream {
+public:
+  explicit TBytesReadStream(std::string_view Bytes) : Bytes(Bytes) {}
+  std::int64_t Read(void* Buffer, std::int64_t Count) override;
+  std::int64_t Write(const void* Buffer, std::int64_t Count) override;
+  std::int64_t Seek(std::int64_t Offset, int Origin) override;
+  void SetSize(std::int64_t NewSize) override;
+  [[nodiscard]] std::int64_t Size() override { return static_cast<std::int64_t>(Bytes.size()); }
+
+private:
+  std::string_view Bytes;
+  std::int64_t Pos = 0;
+};
+
+// Growable stream over an owned byte string.
+class TBytesStream : public TStream {
+public:
+  TBytesStream() = default;
+  explicit TBytesStream(std::string Initial) : Data(std::move(Initial)) {}
+  std::int64_t Read(void* Buffer, std::int64_t Count) override;
+  std::int64_t Write(const void* Buffer, std::int64_t Count) override;
+  std::int64_t Seek(std::int64_t Offset, int Origin) override;
+  void SetSize(std::int64_t NewSize) override;
+  [[nodiscard]] std::int64_t Size() override { return static_cast<std::int64_t>(Data.size()); }
+  [[nodiscard]] const std::string& Bytes() const { return Data; }
+  [[nodiscard]] std::string TakeBytes() { Pos = 0; return std::move(Data); }
+
+private:
+  std::string Data;
+  std::int64_t Pos = 0;
+};
+
+} // namespace vv

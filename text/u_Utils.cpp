@@ -1,0 +1,134 @@
+#include "text/u_Utils.h"
+
+#include <array>
+#include <cstring>
+#include <ctime>
+
+namespace vv {
+
+namespace detail {
+std::string FormatImpl(std::string_view Pattern, const std::string* Args, std::size_t ArgCount) {
+  std::string Result;
+  Result.reserve(Pattern.size() + 32);
+  std::size_t Next = 0;
+  for (std::size_t i = 0; i < Pattern.size(); ++i) {
+    const char C = Pattern[i];
+    if (C == '%' && i + 1 < Pattern.size()) {
+      const char Spec = Pattern[i + 1];
+      if (Spec == '%') {
+        Result += '%';
+        ++i;
+        continue;
+      }
+      if ((Spec == 's' || Spec == 'd') && Next < ArgCount) {
+        Result += Args[Next++];
+        ++i;
+        continue;
+      }
+    }
+    Result += C;
+  }
+  return Result;
+}
+} // namespace detail
+
+namespace {
+constexpr std::array<unsigned char, 256> MakeFoldTable() {
+  std::array<unsigned char, 256> Table{};
+  for (int c = 0; c < 256; ++c)
+    Table[c] = static_cast<unsigned char>(c);
+  for (int c = 'A'; c <= 'Z'; ++c)
+    Table[c] = static_cast<unsigned char>(c + 32);
+  // Windows-1252: S/Z caron, OE ligature, Y diaeresis, and the Latin-1 block
+  // except the multiplication sign.
+  Table[0x8A] = 0x9A;
+  Table[0x8C] = 0x9C;
+  Table[0x8E] = 0x9E;
+  Table[0x9F] = 0xFF;
+  for (int c = 0xC0; c <= 0xDE; ++c)
+    if (c != 0xD7)
+      Table[c] = static_cast<unsigned char>(c + 32);
+  return Table;
+}
+constexpr std::array<unsigned char, 256> FoldTable = MakeFoldTable();
+} // namespace
+
+unsigned char FoldCase(unsigned char C) noexcept { return FoldTable[C]; }
+
+int CompareText(std::string_view A, std::string_view B) noexcept {
+  const std::size_t N = A.size() < B.size() ? A.size() : B.size();
+  for (std::size_t i = 0; i < N; ++i) {
+    const int a = FoldTable[static_cast<unsigned char>(A[i])];
+    const int b = FoldTable[static_cast<unsigned char>(B[i])];
+    if (a != b)
+      return a - b;
+  }
+  return A.size() < B.size() ? -1 : (A.size() > B.size() ? 1 : 0);
+}
+
+bool SameText(std::string_view A, std::string_view B) noexcept {
+  return A.size() == B.size() && CompareText(A, B) == 0;
+}
+
+int CompareStr(std::string_view A, std::string_view B) noexcept {
+  const std::size_t N = A.size() < B.size() ? A.size() : B.size();
+  if (N > 0)
+    if (const int r = std::memcmp(A.data(), B.data(), N))
+      return r;
+  return A.size() < B.size() ? -1 : (A.size() > B.size() ? 1 : 0);
+}
+
+std::uint32_t UnixTimeToDosDateTime(std::int64_t UnixSeconds) {
+  const std::time_t T = static_cast<std::time_t>(UnixSeconds);
+  std::tm Local{};
+  localtime_r(&T, &Local);
+  int Year = Local.tm_year + 1900;
+  // DOS dates cover 1980-2107; clamp rather than wrap.
+  if (Year < 1980)
+    return (1u << 5 | 1u) << 16;
+  if (Year > 2107)
+    Year = 2107;
+  const std::uint32_t Date = static_cast<std::uint32_t>((Year - 1980) << 9 | (Local.tm_mon + 1) << 5 |
+                                                        Local.tm_mday);
+  const std::uint32_t Time = static_cast<std::uint32_t>(Local.tm_hour << 11 | Local.tm_min << 5 |
+                                                        Local.tm_sec / 2);
+  return Date << 16 | Time;
+}
+
+std::int64_t DosDateTimeToUnixTime(std::uint32_t DosDateTime) {
+  std::tm Local{};
+  const std::uint32_t Date = DosDateTime >> 16, Time = DosDateTime & 0xFFFF;
+  Local.tm_year = static_cast<int>((Date >> 9) + 80);
+  Local.tm_mon = static_cast<int>(((Date >> 5) & 0xF)) - 1;
+  Local.tm_mday = static_cast<int>(Date & 0x1F);
+  Local.tm_hour = static_cast<int>(Time >> 11);
+  Local.tm_min = static_cast<int>((Time >> 5) & 0x3F);
+  Local.tm_sec = static_cast<int>((Time & 0x1F) * 2);
+  Local.tm_isdst = -1;
+  return static_cast<std::int64_t>(std::mktime(&Local));
+}
+
+std::uint32_t NowAsDosDateTime() { return UnixTimeToDosDateTime(std::time(nullptr)); }
+
+std::uint32_t MFSChecksum(std::string_view Bytes) noexcept {
+  std::uint32_t R = 0;
+  const auto* P = reinterpret_cast<const unsigned char*>(Bytes.data());
+  const std::size_t Whole = Bytes.size() / 4 * 4;
+  for (std::size_t i = 0; i < Whole; i += 4) {
+    const std::uint32_t W = static_cast<std::uint32_t>(P[i]) | static_cast<std::uint32_t>(P[i + 1]) << 8 |
+                            static_cast<std::uint32_t>(P[i + 2]) << 16 |
+                            static_cast<std::uint32_t>(P[i + 3]) << 24;
+    R += W;
+    R = R << 1 | R >> 31;
+  }
+  if (const std::size_t Rest = Bytes.size() - Whole) {
+    unsigned char Last[4] = {' ', ' ', ' ', ' '};
+    std::memcpy(Last, P + Whole, Rest);
+    R += static_cast<std::uint32_t>(Last[0]) | static_cast<std::uint32_t>(Last[1]) << 8 |
+         static_cast<std::uint32_t>(Last[2]) << 16 | static_cast<std::uint32_t>(Last[3]) << 24;
+    R = R << 1 | R >> 31;
+  }
+  return R;
+}
+
+} // namespace vv

@@ -1,0 +1,54 @@
+#pragma once
+// General utilities shared by every core unit: the exception base, message
+// formatting, the one case-insensitive comparison, DOS date-times, the MFS checksum.
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <type_traits>
+
+namespace vv {
+
+// Base of every error class of the system; carries only the message.
+class Exception : public std::runtime_error {
+public:
+  explicit Exception(const std::string& Message) : std::runtime_error(Message) {}
+  [[nodiscard]] std::string Message() const { return what(); }
+};
+
+namespace detail {
+std::string FormatImpl(std::string_view Pattern, const std::string* Args, std::size_t ArgCount);
+template <typename T> std::string FormatArg(const T& Value) {
+  if constexpr (std::is_arithmetic_v<T>)
+    return std::to_string(Value);
+  else
+    return std::string(Value);
+}
+} // namespace detail
+
+// Fills "%s" and "%d" placeholders in order; "%%" is a literal percent sign.
+template <typename... Args> std::string Format(std::string_view Pattern, const Args&... Values) {
+  const std::string Converted[] = {detail::FormatArg(Values)..., std::string()};
+  return detail::FormatImpl(Pattern, Converted, sizeof...(Values));
+}
+
+// The system's case-insensitive order: ASCII letters and the Windows-1252
+// upper/lower pairs fold to lower case, then bytes compare unsigned. Names
+// that compare equal are exactly the names that match on lookup.
+[[nodiscard]] int CompareText(std::string_view A, std::string_view B) noexcept;
+[[nodiscard]] bool SameText(std::string_view A, std::string_view B) noexcept;
+[[nodiscard]] unsigned char FoldCase(unsigned char C) noexcept;
+// Ordinal, case-sensitive byte order.
+[[nodiscard]] int CompareStr(std::string_view A, std::string_view B) noexcept;
+
+// DOS date-time: date in the high word, time (2-second units) in the low word.
+[[nodiscard]] std::uint32_t NowAsDosDateTime();
+[[nodiscard]] std::uint32_t UnixTimeToDosDateTime(std::int64_t UnixSeconds);
+[[nodiscard]] std::int64_t DosDateTimeToUnixTime(std::uint32_t DosDateTime);
+
+// Sum of little-endian 32-bit words (input padded with blanks), rotated left by
+// one bit after every word.
+[[nodiscard]] std::uint32_t MFSChecksum(std::string_view Bytes) noexcept;
+
+} // namespace vv
