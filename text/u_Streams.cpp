@@ -48,8 +48,12 @@ std::string TStream::ReadSizedBytes() {
   const std::uint32_t Length = ReadUInt32();
   if (Length >= 0x80000000u || static_cast<std::int64_t>(Length) > Remaining())
     throw EReadError(SReadError);
-  std::string Bytes(Length, '\0');
-  ReadBuffer(Bytes.data(), Length);
+  return ReadString(Length);
+}
+
+std::string TStream::ReadString(std::int64_t Count) {
+  std::string Bytes(static_cast<std::size_t>(Count), '\0');
+  ReadBuffer(Bytes.data(), Count);
   return Bytes;
 }
 
@@ -66,6 +70,14 @@ std::int64_t TBytesReadStream::Read(void* Buffer, std::int64_t Count) {
     std::memcpy(Buffer, Bytes.data() + Pos, static_cast<std::size_t>(N));
   Pos += N;
   return N;
+}
+
+std::string TBytesReadStream::ReadString(std::int64_t Count) {
+  if (Count < 0 || Count > Size() - Pos)
+    throw EReadError(SReadError);
+  std::string Result(Bytes.substr(static_cast<std::size_t>(Pos), static_cast<std::size_t>(Count)));
+  Pos += Count;
+  return Result;
 }
 
 std::int64_t TBytesReadStream::Write(const void*, std::int64_t) { return 0; }

@@ -42,6 +42,8 @@ public:
   // Reads a 32-bit length and that many bytes; lengths past the end of the
   // stream or of 2^31 and more fail before anything is allocated.
   [[nodiscard]] std::string ReadSizedBytes();
+  // Exactly Count bytes as a string; Count must already be known to be available.
+  [[nodiscard]] virtual std::string ReadString(std::int64_t Count);
   void WriteSizedBytes(std::string_view Bytes);
 };
 
@@ -54,6 +56,8 @@ public:
   std::int64_t Seek(std::int64_t Offset, int Origin) override;
   void SetSize(std::int64_t NewSize) override;
   [[nodiscard]] std::int64_t Size() override { return static_cast<std::int64_t>(Bytes.size()); }
+  // Copies straight from the source: no zero-filled buffer first.
+  [[nodiscard]] std::string ReadString(std::int64_t Count) override;
 
 private:
   std::string_view Bytes;

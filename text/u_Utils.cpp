@@ -1,6 +1,7 @@
 #include "text/u_Utils.h"
 
 #include <array>
+#include <bit>
 #include <cstring>
 #include <ctime>
 
@@ -110,23 +111,39 @@ std::int64_t DosDateTimeToUnixTime(std::uint32_t DosDateTime) {
 
 std::uint32_t NowAsDosDateTime() { return UnixTimeToDosDateTime(std::time(nullptr)); }
 
+namespace {
+inline std::uint32_t LoadLE32(const unsigned char* P) noexcept {
+  if constexpr (std::endian::native == std::endian::little) {
+    std::uint32_t W;
+    std::memcpy(&W, P, 4);
+    return W;
+  } else {
+    return static_cast<std::uint32_t>(P[0]) | static_cast<std::uint32_t>(P[1]) << 8 |
+           static_cast<std::uint32_t>(P[2]) << 16 | static_cast<std::uint32_t>(P[3]) << 24;
+  }
+}
+inline std::uint32_t Step(std::uint32_t R, std::uint32_t W) noexcept { return std::rotl(R + W, 1); }
+} // namespace
+
 std::uint32_t MFSChecksum(std::string_view Bytes) noexcept {
+  // Each step depends on the last, so the loop is bound by add-and-rotate
+  // latency; unrolling only keeps loop overhead off that chain.
   std::uint32_t R = 0;
   const auto* P = reinterpret_cast<const unsigned char*>(Bytes.data());
   const std::size_t Whole = Bytes.size() / 4 * 4;
-  for (std::size_t i = 0; i < Whole; i += 4) {
-    const std::uint32_t W = static_cast<std::uint32_t>(P[i]) | static_cast<std::uint32_t>(P[i + 1]) << 8 |
-                            static_cast<std::uint32_t>(P[i + 2]) << 16 |
-                            static_cast<std::uint32_t>(P[i + 3]) << 24;
-    R += W;
-    R = R << 1 | R >> 31;
+  std::size_t i = 0;
+  for (; i + 16 <= Whole; i += 16) {
+    R = Step(R, LoadLE32(P + i));
+    R = Step(R, LoadLE32(P + i + 4));
+    R = Step(R, LoadLE32(P + i + 8));
+    R = Step(R, LoadLE32(P + i + 12));
   }
+  for (; i < Whole; i += 4)
+    R = Step(R, LoadLE32(P + i));
   if (const std::size_t Rest = Bytes.size() - Whole) {
     unsigned char Last[4] = {' ', ' ', ' ', ' '};
     std::memcpy(Last, P + Whole, Rest);
-    R += static_cast<std::uint32_t>(Last[0]) | static_cast<std::uint32_t>(Last[1]) << 8 |
-         static_cast<std::uint32_t>(Last[2]) << 16 | static_cast<std::uint32_t>(Last[3]) << 24;
-    R = R << 1 | R >> 31;
+    R = Step(R, LoadLE32(Last));
   }
   return R;
 }
