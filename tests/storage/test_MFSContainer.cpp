@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "tests/TestUtil.h"
+
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -8,17 +10,10 @@
 #include "tests/storage/MFSBytes.h"
 
 using namespace vv;
+using vvtest::MessageOf;
 using namespace mfsbytes;
 
 namespace {
-template <typename Fn> std::string MessageOf(Fn&& Call) {
-  try {
-    Call();
-  } catch (const Exception& E) {
-    return E.what();
-  }
-  return "(no error)";
-}
 
 std::string Root(std::uint32_t Count, const std::string& Children) { return Folder("", Count, Children, false); }
 

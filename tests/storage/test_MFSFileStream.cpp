@@ -1,19 +1,11 @@
 #include <gtest/gtest.h>
 
+#include "tests/TestUtil.h"
+
 #include "storage/u_MFS.h"
 
 using namespace vv;
-
-namespace {
-template <typename Fn> std::string MessageOf(Fn&& Call) {
-  try {
-    Call();
-  } catch (const Exception& E) {
-    return E.what();
-  }
-  return "(no error)";
-}
-} // namespace
+using vvtest::MessageOf;
 
 TEST(MfsFileStream, SeekReadWriteAndSetSizeStayInBounds) {
   TMFS Volume;

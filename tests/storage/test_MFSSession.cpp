@@ -1,18 +1,12 @@
 #include <gtest/gtest.h>
 
+#include "tests/TestUtil.h"
+
 #include "storage/u_MFS.h"
 
 using namespace vv;
-
+using vvtest::MessageOf;
 namespace {
-template <typename Fn> std::string MessageOf(Fn&& Call) {
-  try {
-    Call();
-  } catch (const Exception& E) {
-    return E.what();
-  }
-  return "(no error)";
-}
 
 class MfsSession : public ::testing::Test {
 protected:

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "tests/TestUtil.h"
+
 #include <string>
 #include <vector>
 
@@ -7,16 +9,8 @@
 #include "text/u_ObjectDictionary.h"
 
 using namespace vv;
-
+using vvtest::MessageOf;
 namespace {
-template <typename Fn> std::string MessageOf(Fn&& Call) {
-  try {
-    Call();
-  } catch (const Exception& E) {
-    return E.what();
-  }
-  return "(no error)";
-}
 
 struct Recording : TDictionary {
   using TDictionary::TDictionary;
