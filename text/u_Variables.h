@@ -1,0 +1,36 @@
+#pragma once
+// The book's named text variables and the substitution of %{Name} references.
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "text/u_Dictionary.h"
+#include "text/u_Utils.h"
+
+namespace vv {
+
+class EVariablesError : public Exception {
+  using Exception::Exception;
+};
+
+class TVariables {
+public:
+  // Text is the whole variables file (empty for none). Raises the XML errors,
+  // the dictionary's duplicate error and "Cycling reference ..." errors.
+  TVariables(std::string_view Text, bool StripDollar);
+
+  // Every reference to a known variable replaced by its value, in one pass.
+  [[nodiscard]] std::string Substitute(std::string_view Text) const;
+  // The same on Text itself: a text without references is left untouched,
+  // so large files that need no change are not copied.
+  void SubstituteInPlace(std::string& Text) const;
+
+  // Name to fully resolved value; case-insensitive, sorted.
+  const std::unique_ptr<TStringToStringDictionary> Values;
+
+private:
+  void Resolve(const std::string& Name, TDictionary& State);
+};
+
+} // namespace vv
