@@ -1,0 +1,230 @@
+// The resource table at the end of an executable file. Every field is
+// validated before use: a damaged table reads as "no resources".
+#include "platform/u_Resources.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+
+namespace vv {
+
+namespace {
+
+constexpr char Magic[8] = {'V', 'V', 'R', 'S', 'R', 'C', '0', '1'};
+constexpr std::uint64_t FooterSize = 32;
+// A directory is a few names; anything larger is damage, not a table.
+constexpr std::uint64_t MaxDirectorySize = 1 << 20;
+
+class TFileHandle {
+public:
+  explicit TFileHandle(int Fd) : Fd(Fd) {}
+  ~TFileHandle() {
+    if (Fd >= 0) ::close(Fd);
+  }
+  TFileHandle(const TFileHandle&) = delete;
+  TFileHandle& operator=(const TFileHandle&) = delete;
+  int Fd;
+};
+
+std::uint64_t GetLE(const unsigned char* P, int Bytes) {
+  std::uint64_t V = 0;
+  for (int i = Bytes - 1; i >= 0; --i)
+    V = V << 8 | P[i];
+  return V;
+}
+
+void PutLE(std::string& Out, std::uint64_t V, int Bytes) {
+  for (int i = 0; i < Bytes; ++i)
+    Out += static_cast<char>(V >> (8 * i));
+}
+
+// Reads exactly Count bytes at Offset; false on a short read or an error.
+bool ReadAt(int Fd, void* Buffer, std::size_t Count, std::uint64_t Offset) {
+  auto* P = static_cast<char*>(Buffer);
+  while (Count > 0) {
+    const ssize_t N = ::pread(Fd, P, Count, static_cast<off_t>(Offset));
+    if (N < 0 && errno == EINTR) continue;
+    if (N < 0) return false;
+    if (N == 0) {
+      errno = EIO; // the file ended early
+      return false;
+    }
+    P += N;
+    Count -= static_cast<std::size_t>(N);
+    Offset += static_cast<std::uint64_t>(N);
+  }
+  return true;
+}
+
+struct TTable {
+  std::uint64_t BaseOffset = 0; // where the executable proper ends
+  std::vector<TResourceInfo> Entries;
+};
+
+// The table of the open file, or false when there is no valid one.
+bool ReadTable(int Fd, TTable& Table) {
+  struct stat St {};
+  if (::fstat(Fd, &St) != 0 || St.st_size < static_cast<off_t>(FooterSize)) return false;
+  const auto FileSize = static_cast<std::uint64_t>(St.st_size);
+  unsigned char Footer[FooterSize];
+  if (!ReadAt(Fd, Footer, FooterSize, FileSize - FooterSize) ||
+      std::memcmp(Footer + 24, Magic, 8) != 0)
+    return false;
+  const std::uint64_t Base = GetLE(Footer, 8);
+  const std::uint64_t DirOffset = GetLE(Footer + 8, 8);
+  const std::uint64_t Count = GetLE(Footer + 16, 4);
+  const std::uint64_t DirSize = GetLE(Footer + 20, 4);
+  if (DirSize > MaxDirectorySize || DirOffset > FileSize - FooterSize ||
+      FileSize - FooterSize - DirOffset != DirSize || Base > DirOffset)
+    return false;
+  std::string Dir(DirSize, '\0');
+  if (!ReadAt(Fd, Dir.data(), Dir.size(), DirOffset)) return false;
+
+  const auto* P = reinterpret_cast<const unsigned char*>(Dir.data());
+  std::uint64_t Pos = 0;
+  auto Take = [&](std::uint64_t N) {
+    if (N > DirSize - Pos) return false;
+    Pos += N;
+    return true;
+  };
+  auto TakeString = [&](std::string& Out) {
+    if (!Take(2)) return false;
+    const std::uint64_t Len = GetLE(P + Pos - 2, 2);
+    if (!Take(Len)) return false;
+    Out.assign(Dir, Pos - Len, Len);
+    return true;
+  };
+  for (std::uint64_t i = 0; i < Count; ++i) {
+    TResourceInfo E;
+    if (!TakeString(E.Type) || !TakeString(E.Name) || !Take(16)) return false;
+    E.Offset = GetLE(P + Pos - 16, 8);
+    E.Size = GetLE(P + Pos - 8, 8);
+    if (E.Offset < Base || E.Offset > DirOffset || E.Size > DirOffset - E.Offset) return false;
+    Table.Entries.push_back(std::move(E));
+  }
+  if (Pos != DirSize) return false;
+  Table.BaseOffset = Base;
+  return true;
+}
+
+} // namespace
+
+std::string LoadResourceDataFromFile(const std::string& Path, std::string_view Type,
+                                     std::string_view Name) {
+  TFileHandle File(::open(Path.c_str(), O_RDONLY | O_CLOEXEC));
+  TTable Table;
+  if (File.Fd < 0 || !ReadTable(File.Fd, Table)) return {};
+  const auto Found =
+      std::find_if(Table.Entries.begin(), Table.Entries.end(), [&](const TResourceInfo& E) {
+        return SameText(E.Type, Type) && SameText(E.Name, Name);
+      });
+  if (Found == Table.Entries.end()) return {};
+  std::string Data(static_cast<std::size_t>(Found->Size), '\0');
+  if (!ReadAt(File.Fd, Data.data(), Data.size(), Found->Offset))
+    RaiseLastOSError(Format("Reading resource \"%s\"", Name));
+  return Data;
+}
+
+std::string LoadResourceData(std::string_view Name) {
+  return LoadResourceDataFromFile("/proc/self/exe", RT_RCDATA_NAME, Name);
+}
+
+std::vector<TResourceInfo> ListResources(const std::string& Path) {
+  TFileHandle File(::open(Path.c_str(), O_RDONLY | O_CLOEXEC));
+  TTable Table;
+  if (File.Fd < 0 || !ReadTable(File.Fd, Table)) return {};
+  return Table.Entries;
+}
+
+namespace {
+void WriteAll(int Fd, const char* P, std::size_t Count, const std::string& OutPath) {
+  while (Count > 0) {
+    const ssize_t N = ::write(Fd, P, Count);
+    if (N < 0 && errno == EINTR) continue;
+    if (N <= 0) RaiseLastOSError(Format("Writing \"%s\"", OutPath));
+    P += N;
+    Count -= static_cast<std::size_t>(N);
+  }
+}
+
+void WriteTable(int InFd, int OutFd, const std::string& ExePath, const std::string& OutPath,
+                const std::vector<TResource>& Resources) {
+  // A viewer that already carries a table contributes only the program bytes,
+  // so packing a packed book replaces its resources instead of stacking them.
+  TTable Existing;
+  std::uint64_t Base = 0;
+  if (ReadTable(InFd, Existing)) {
+    Base = Existing.BaseOffset;
+  } else {
+    struct stat St {};
+    if (::fstat(InFd, &St) != 0) RaiseLastOSError(Format("Reading \"%s\"", ExePath));
+    Base = static_cast<std::uint64_t>(St.st_size);
+  }
+  std::vector<char> Buffer(1 << 20);
+  for (std::uint64_t Done = 0; Done < Base;) {
+    const std::size_t Chunk =
+        static_cast<std::size_t>(std::min<std::uint64_t>(Buffer.size(), Base - Done));
+    if (!ReadAt(InFd, Buffer.data(), Chunk, Done))
+      RaiseLastOSError(Format("Reading \"%s\"", ExePath));
+    WriteAll(OutFd, Buffer.data(), Chunk, OutPath);
+    Done += Chunk;
+  }
+
+  std::string Dir;
+  std::uint64_t Offset = Base;
+  for (const TResource& R : Resources) {
+    if (R.Type.size() > 0xFFFF || R.Name.size() > 0xFFFF)
+      throw EOSError(EINVAL, Format("Resource name \"%s\" is too long", R.Name));
+    WriteAll(OutFd, R.Data.data(), R.Data.size(), OutPath);
+    PutLE(Dir, R.Type.size(), 2);
+    Dir += R.Type;
+    PutLE(Dir, R.Name.size(), 2);
+    Dir += R.Name;
+    PutLE(Dir, Offset, 8);
+    PutLE(Dir, R.Data.size(), 8);
+    Offset += R.Data.size();
+  }
+  if (Dir.size() > MaxDirectorySize) throw EOSError(EINVAL, "Too many resources");
+  std::string Footer;
+  PutLE(Footer, Base, 8);
+  PutLE(Footer, Offset, 8);
+  PutLE(Footer, Resources.size(), 4);
+  PutLE(Footer, Dir.size(), 4);
+  Footer.append(Magic, sizeof Magic);
+  WriteAll(OutFd, Dir.data(), Dir.size(), OutPath);
+  WriteAll(OutFd, Footer.data(), Footer.size(), OutPath);
+}
+} // namespace
+
+void WriteExecutableWithResources(const std::string& ExePath, const std::string& OutPath,
+                                  const std::vector<TResource>& Resources) {
+  std::error_code Ec;
+  if (std::filesystem::equivalent(ExePath, OutPath, Ec))
+    throw EOSError(EINVAL, Format("Output \"%s\" is the input executable", OutPath));
+  TFileHandle In(::open(ExePath.c_str(), O_RDONLY | O_CLOEXEC));
+  if (In.Fd < 0) RaiseLastOSError(Format("Opening \"%s\"", ExePath));
+  TFileHandle Out(::open(OutPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0755));
+  if (Out.Fd < 0) RaiseLastOSError(Format("Creating \"%s\"", OutPath));
+  try {
+    WriteTable(In.Fd, Out.Fd, ExePath, OutPath, Resources);
+    // The umask may have removed execute bits at creation.
+    if (::fchmod(Out.Fd, 0755) != 0 || ::fsync(Out.Fd) != 0)
+      RaiseLastOSError(Format("Writing \"%s\"", OutPath));
+    const int Fd = Out.Fd;
+    Out.Fd = -1;
+    if (::close(Fd) != 0) RaiseLastOSError(Format("Writing \"%s\"", OutPath));
+  } catch (...) {
+    if (Out.Fd >= 0) ::close(Out.Fd);
+    Out.Fd = -1;
+    ::unlink(OutPath.c_str());
+    throw;
+  }
+}
+
+} // namespace vv

@@ -1,0 +1,48 @@
+#pragma once
+// Named byte blocks carried by an executable: a table appended to the end of
+// its file (layout in docs/resources.md), read by type and name.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/u_OSError.h"
+
+namespace vv {
+
+// The named type the book archives are stored under.
+inline constexpr std::string_view RT_RCDATA_NAME = "RCDATA";
+
+struct TResource {
+  std::string Type;
+  std::string Name;
+  std::string Data;
+};
+
+struct TResourceInfo {
+  std::string Type;
+  std::string Name;
+  std::uint64_t Offset = 0; // from the start of the file
+  std::uint64_t Size = 0;
+};
+
+// The bytes of the resource of type "RCDATA" named Name in the running
+// executable; empty when there is none (no table, a damaged table, no such
+// name). A failure to read a resource that was found raises EOSError.
+[[nodiscard]] std::string LoadResourceData(std::string_view Name);
+
+// The same for any file. Type and name match without regard to case.
+[[nodiscard]] std::string LoadResourceDataFromFile(const std::string& Path, std::string_view Type,
+                                                   std::string_view Name);
+
+// The entries of the file's table; empty when it has no valid table.
+[[nodiscard]] std::vector<TResourceInfo> ListResources(const std::string& Path);
+
+// Writes OutPath: the executable ExePath (without any table it already
+// carries) followed by a table of Resources; OutPath is made executable.
+// Failures raise EOSError; a partly written OutPath is removed.
+void WriteExecutableWithResources(const std::string& ExePath, const std::string& OutPath,
+                                  const std::vector<TResource>& Resources);
+
+} // namespace vv

@@ -1,0 +1,130 @@
+// Whole volumes through archives: container → cabinet → volume, byte for byte.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "platform/u_CabWriter.h"
+#include "storage/u_MFSCab.h"
+#include "storage/u_MFSCabLoad.h"
+#include "tests/storage/CabTestUtil.h"
+
+using namespace vv;
+
+namespace {
+
+std::string RandomBytes(std::size_t Size, unsigned Seed) {
+  std::mt19937 Gen(Seed);
+  std::string Bytes(Size, '\0');
+  for (char& C : Bytes)
+    C = static_cast<char>(Gen());
+  return Bytes;
+}
+
+// Nested folders, every byte value, an empty file, and members spanning many
+// 32 KiB blocks both compressible and not.
+void FillBook(TMFS& Volume) {
+  TMFSSession& S = Volume.DefaultSession();
+  std::string AllBytes;
+  for (int i = 0; i < 256; ++i)
+    AllBytes += static_cast<char>(i);
+  cabtest::PutFile(Volume, "\\index.htm", "<html>%{Title}</html>");
+  cabtest::PutFile(Volume, "\\chapter1\\page1.htm", std::string(100000, 'p'));
+  cabtest::PutFile(Volume, "\\chapter1\\img\\all.bin", AllBytes);
+  cabtest::PutFile(Volume, "\\chapter1\\img\\photo.jpg", RandomBytes(3 * 32768 + 17, 7));
+  cabtest::PutFile(Volume, "\\empty.txt", "");
+  S.ForceFolders("\\chapter2\\deep\\deeper\\");
+  S.GetFile("\\empty.txt")->DateTime = 0x3D9FBF7D;
+  S.GetFile("\\index.htm")->Attributes = 0x21;
+}
+
+std::string BookCabinet(const std::string& Container, TCabCompression Compression) {
+  return WriteCabinet({{"info.mfs", Container, NowAsDosDateTime(), 0x20}}, Compression);
+}
+
+class LoadVolume : public testing::TestWithParam<TCabCompression> {};
+
+TEST_P(LoadVolume, ReproducesTheContainerExactly) {
+  TMFS Book;
+  FillBook(Book);
+  const std::string Container = Book.SaveToString();
+  TMFS Loaded;
+  LoadVolumeFromCabinet(Loaded, BookCabinet(Container, GetParam()));
+  EXPECT_TRUE(Loaded.SaveToString() == Container);
+  EXPECT_EQ(Loaded.DefaultSession().GetFile("\\CHAPTER1\\img\\ALL.bin")->Content.size(), 256u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Compressions, LoadVolume,
+                         testing::Values(TCabCompression::MSZIP, TCabCompression::None));
+
+TEST(LoadVolumeFromCabinet, ReplacesWhatTheVolumeHeld) {
+  TMFS Book;
+  FillBook(Book);
+  TMFS Volume;
+  cabtest::PutFile(Volume, "\\old.txt", "old");
+  LoadVolumeFromCabinet(Volume, BookCabinet(Book.SaveToString(), TCabCompression::MSZIP));
+  EXPECT_FALSE(Volume.DefaultSession().Exists("\\old.txt"));
+  EXPECT_TRUE(Volume.DefaultSession().Exists("\\chapter2\\deep\\deeper"));
+}
+
+TEST(LoadVolumeFromCabinet, EmptyBytesAreNotACabinet) {
+  TMFS Volume;
+  try {
+    LoadVolumeFromCabinet(Volume, "");
+    FAIL() << "no error";
+  } catch (const EMFSCabReaderError& E) {
+    EXPECT_STREQ(E.what(), "File \"\\info.cab\" is not a cabinet");
+  }
+}
+
+TEST(LoadVolumeFromCabinet, AnArchiveWithoutInfoMfsGivesNotFound) {
+  TMFS Volume;
+  const std::string Cab = WriteCabinet({{"other.mfs", "MFS", 0x58A17000}}, TCabCompression::MSZIP);
+  try {
+    LoadVolumeFromCabinet(Volume, Cab);
+    FAIL() << "no error";
+  } catch (const EMFSError& E) {
+    EXPECT_STREQ(E.what(), "File \"\\info.mfs\" not found");
+  }
+}
+
+TEST(LoadVolumeFromCabinet, ABadContainerIsAnIncorrectFormat) {
+  TMFS Volume;
+  const std::string Cab =
+      WriteCabinet({{"INFO.MFS", "MFS00000000garbage", 0x58A17000}}, TCabCompression::MSZIP);
+  EXPECT_THROW(
+      {
+        try {
+          LoadVolumeFromCabinet(Volume, Cab);
+        } catch (const EMFSError& E) {
+          EXPECT_STREQ(E.what(), "Incorrect serialized format");
+          throw;
+        }
+      },
+      EMFSError);
+}
+
+TEST(LoadVolumeFromCabinet, ExtraMembersDoNotDisturbTheBook) {
+  TMFS Book;
+  FillBook(Book);
+  const std::string Container = Book.SaveToString();
+  const std::string Cab = WriteCabinet({{"readme.txt", std::string(70000, 'r'), 0x58A17000},
+                                        {"info.mfs", Container, 0x58A17000},
+                                        {"sub\\info.mfs", "not this one", 0x58A17000}},
+                                       TCabCompression::MSZIP);
+  TMFS Loaded;
+  LoadVolumeFromCabinet(Loaded, Cab);
+  EXPECT_TRUE(Loaded.SaveToString() == Container);
+}
+
+// Every cut of a real book archive fails cleanly, with a cabinet error.
+TEST(LoadVolumeFromCabinet, EveryTruncationFailsWithACabinetError) {
+  TMFS Book;
+  cabtest::PutFile(Book, "\\a.htm", RandomBytes(40000, 3) + std::string(40000, 'x'));
+  const std::string Cab = BookCabinet(Book.SaveToString(), TCabCompression::MSZIP);
+  for (std::size_t Cut = 0; Cut < Cab.size(); Cut += (Cut < 200 ? 1 : 97)) {
+    TMFS Volume;
+    EXPECT_THROW(LoadVolumeFromCabinet(Volume, Cab.substr(0, Cut)), EMFSCabError) << Cut;
+  }
+}
+
+} // namespace

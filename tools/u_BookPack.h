@@ -1,0 +1,38 @@
+#pragma once
+// Books as viewer executables: a book folder's two volumes packed into
+// cabinets appended to a copy of the viewer, and read back again.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "storage/u_MFS.h"
+
+namespace vv {
+
+class EBookPackError : public Exception {
+  using Exception::Exception;
+};
+
+// The resource names of the two volumes, and the one member of each cabinet.
+inline constexpr const char* SystemResourceName = "SYSTEM_MFS";
+inline constexpr const char* FilesResourceName = "FILES_MFS";
+inline constexpr const char* ContainerMemberName = "info.mfs";
+
+// Reports a step ("Reading system/") and the bytes done of all the steps' bytes.
+using TPackProgress =
+    std::function<void(const std::string& Step, std::uint64_t Done, std::uint64_t Total)>;
+
+// The cabinet holding Volume as the single MSZIP member "info.mfs", stamped
+// with the current date-time and attribute 0x20.
+[[nodiscard]] std::string PackVolume(const TMFS& Volume);
+
+// Writes Out: Viewer followed by the cabinets of BookDir/system and
+// BookDir/files as resources "SYSTEM_MFS" and "FILES_MFS" of type "RCDATA".
+void BuildBook(const std::string& BookDir, const std::string& Out, const std::string& Viewer,
+               const TPackProgress& Progress = {});
+
+// Fills the two volumes from the resources of the executable Book.
+void LoadBook(const std::string& Book, TMFS& System, TMFS& Files);
+
+} // namespace vv

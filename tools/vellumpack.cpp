@@ -1,0 +1,292 @@
+// vellumpack: turns a book folder into a viewer executable carrying the book,
+// and takes such books and cabinet files apart again.
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "platform/u_Resources.h"
+#include "storage/u_MFS.h"
+#include "tools/u_BookCheck.h"
+#include "tools/u_BookPack.h"
+#include "tools/u_CabTool.h"
+
+using namespace vv;
+namespace fs = std::filesystem;
+
+namespace {
+
+// Wrong usage exits with 2, a failure while working with 1.
+constexpr int ExitFailure = 1;
+constexpr int ExitUsage = 2;
+
+// Looked for beside vellumpack when --viewer is not given.
+constexpr const char* DefaultViewerName = "vellumview";
+
+using TArgs = std::vector<std::string>;
+
+struct TCommand {
+  const char* Name;
+  const char* Synopsis; // one line, after "vellumpack "
+  const char* Help;     // what --help adds below the synopsis
+  std::function<int(const TArgs&)> Run;
+};
+
+class EUsage : public Exception {
+  using Exception::Exception;
+};
+
+bool IsHelp(const std::string& A) {
+  return A == "-h" || A == "--help";
+}
+
+std::string ReadDiskFile(const std::string& Path) {
+  std::ifstream In(Path, std::ios::binary);
+  if (!In) throw Exception(Format("Cannot open \"%s\"", Path));
+  std::string Bytes((std::istreambuf_iterator<char>(In)), std::istreambuf_iterator<char>());
+  if (In.bad()) throw Exception(Format("Cannot read \"%s\"", Path));
+  return Bytes;
+}
+
+std::string DosDateTimeText(std::uint32_t D) {
+  char Text[32];
+  std::snprintf(Text, sizeof Text, "%04u-%02u-%02u %02u:%02u:%02u", (D >> 25) + 1980,
+                (D >> 21) & 0xF, (D >> 16) & 0x1F, (D >> 11) & 0x1F, (D >> 5) & 0x3F,
+                (D & 0x1F) * 2);
+  return Text;
+}
+
+// ---- Progress ----
+
+// A bar redrawn in place on a terminal; one line per step otherwise.
+class TProgressReport {
+public:
+  TProgressReport() : Terminal(::isatty(STDERR_FILENO) == 1) {}
+
+  void operator()(const std::string& Step, std::uint64_t Done, std::uint64_t Total) {
+    if (!Terminal) {
+      if (Step != LastStep) std::fprintf(stderr, "%s\n", Step.c_str());
+      LastStep = Step;
+      return;
+    }
+    const int Width = 30;
+    const double Fraction = Total ? static_cast<double>(Done) / static_cast<double>(Total) : 1.0;
+    const int Filled = static_cast<int>(Fraction * Width);
+    std::fprintf(stderr, "\r[%s%s] %3d%%  %-40.40s",
+                 std::string(static_cast<std::size_t>(Filled), '#').c_str(),
+                 std::string(static_cast<std::size_t>(Width - Filled), ' ').c_str(),
+                 static_cast<int>(Fraction * 100), Step.c_str());
+    if (Done >= Total) std::fputc('\n', stderr);
+    std::fflush(stderr);
+  }
+
+private:
+  const bool Terminal;
+  std::string LastStep;
+};
+
+// ---- Commands ----
+
+std::string DefaultViewer() {
+  std::error_code Ec;
+  const fs::path Self = fs::read_symlink("/proc/self/exe", Ec);
+  return ((Ec ? fs::path(".") : Self.parent_path()) / DefaultViewerName).string();
+}
+
+int RunBuild(const TArgs& Args) {
+  std::string BookDir, Out, Viewer;
+  for (std::size_t i = 0; i < Args.size(); ++i) {
+    const std::string& A = Args[i];
+    if ((A == "-o" || A == "--output" || A == "--viewer") && i + 1 < Args.size())
+      (A == "--viewer" ? Viewer : Out) = Args[++i];
+    else if (!A.empty() && A[0] == '-')
+      throw EUsage(Format("unknown option or missing value: %s", A));
+    else if (BookDir.empty())
+      BookDir = A;
+    else
+      throw EUsage(Format("unexpected argument: %s", A));
+  }
+  if (BookDir.empty() || Out.empty()) throw EUsage("BOOKDIR and -o OUT are required");
+  if (Viewer.empty()) Viewer = DefaultViewer();
+
+  const auto Start = std::chrono::steady_clock::now();
+  TProgressReport Report;
+  BuildBook(BookDir, Out, Viewer, std::ref(Report));
+  const double Seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - Start).count();
+  std::uint64_t BookBytes = 0;
+  for (const auto& Entry : fs::recursive_directory_iterator(BookDir))
+    if (Entry.is_regular_file() && !Entry.is_symlink()) BookBytes += Entry.file_size();
+  const double MB = static_cast<double>(BookBytes) / 1e6;
+  std::printf("Packed %.1f MB from \"%s\" into \"%s\" in %.2f s (%.1f MB/s)\n", MB, BookDir.c_str(),
+              Out.c_str(), Seconds, Seconds > 0 ? MB / Seconds : 0.0);
+  return 0;
+}
+
+int RunExtract(const TArgs& Args) {
+  if (Args.size() != 2) throw EUsage("BOOK and DIR are required");
+  TMFS System, Files;
+  LoadBook(Args[0], System, Files);
+  System.Root().SaveToDisk((fs::path(Args[1]) / "system").string());
+  Files.Root().SaveToDisk((fs::path(Args[1]) / "files").string());
+  return 0;
+}
+
+void PrintTree(const TMFSFolder& Root) {
+  // Explicit stack: volumes may nest deeply.
+  std::vector<std::pair<const TMFSItem*, std::string>> Stack{{&Root, "\\"}};
+  while (!Stack.empty()) {
+    const auto [Item, Path] = Stack.back();
+    Stack.pop_back();
+    if (const auto* File = dynamic_cast<const TMFSFile*>(Item))
+      std::printf("%12zu  %s\n", File->Content.size(), Path.c_str());
+    else
+      std::printf("%12s  %s\n", "", Path.c_str());
+    if (const auto* Folder = dynamic_cast<const TMFSFolder*>(Item)) {
+      const auto Children = Folder->Children.Values();
+      for (auto Child = Children.rbegin(); Child != Children.rend(); ++Child)
+        Stack.emplace_back(*Child, Path + (*Child)->Name +
+                                       (dynamic_cast<const TMFSFolder*>(*Child) ? "\\" : ""));
+    }
+  }
+}
+
+int RunList(const TArgs& Args) {
+  if (Args.size() != 1) throw EUsage("BOOK is required");
+  TMFS System, Files;
+  LoadBook(Args[0], System, Files);
+  std::printf("%s (system volume):\n", SystemResourceName);
+  PrintTree(System.Root());
+  std::printf("\n%s (content volume):\n", FilesResourceName);
+  PrintTree(Files.Root());
+  return 0;
+}
+
+void PrintMembers(const std::vector<TCabMemberInfo>& Members) {
+  for (const TCabMemberInfo& M : Members)
+    if (M.DosDateTime == 0) // announced only: it begins in an earlier cabinet
+      std::printf("%12s  %-19s  %4s  %s  (%s)\n", "?", "", "", M.Name.c_str(), M.Skipped.c_str());
+    else
+      std::printf("%12u  %s  0x%02X  %s\n", M.Size, DosDateTimeText(M.DosDateTime).c_str(),
+                  M.Attributes, M.Name.c_str());
+}
+
+int RunCabList(const TArgs& Args) {
+  if (Args.size() != 1) throw EUsage("FILE.cab is required");
+  PrintMembers(ListCabinet(ReadDiskFile(Args[0]), Args[0]));
+  return 0;
+}
+
+int RunCabExtract(const TArgs& Args) {
+  if (Args.size() != 2) throw EUsage("FILE.cab and DIR are required");
+  const auto Members = ExtractCabinet(ReadDiskFile(Args[0]), Args[0], Args[1]);
+  PrintMembers(Members);
+  int Status = 0;
+  for (const TCabMemberInfo& M : Members)
+    if (!M.Skipped.empty()) {
+      std::fflush(stdout);
+      std::fprintf(stderr, "vellumpack: skipped \"%s\": %s\n", M.Name.c_str(), M.Skipped.c_str());
+      Status = ExitFailure;
+    }
+  return Status;
+}
+
+// ---- Dispatch ----
+
+int Dispatch(const std::string& Prefix, const std::vector<TCommand>& Commands, const TArgs& Args);
+
+const std::vector<TCommand> CabCommands = {
+    {"list", "cab list FILE.cab",
+     "List the members of a cabinet: size, DOS date-time, attributes, name.\n", RunCabList},
+    {"extract", "cab extract FILE.cab DIR",
+     "Unpack every member of a cabinet below DIR. Member names are made safe:\n"
+     "\"..\", \".\" and empty parts are dropped, so nothing is written outside DIR.\n"
+     "Members that cannot be written are reported, and the exit status is 1.\n",
+     RunCabExtract},
+};
+
+int RunCheck(const TArgs& Args) {
+  if (Args.size() != 1)
+    throw EUsage("expected one book folder");
+  return CheckBook(Args[0], std::cout, std::cerr);
+}
+
+const std::vector<TCommand> Commands = {
+    {"build", "build BOOKDIR -o OUT [--viewer PATH]",
+     "Pack BOOKDIR/system and BOOKDIR/files into a copy of the viewer executable,\n"
+     "as the resources SYSTEM_MFS and FILES_MFS (each an MSZIP cabinet holding\n"
+     "\"info.mfs\"), and write it to OUT, made executable.\n"
+     "\n"
+     "  -o, --output OUT  the book executable to write\n"
+     "  --viewer PATH     the viewer executable (default: vellumview beside vellumpack)\n",
+     RunBuild},
+    {"extract", "extract BOOK DIR",
+     "Write the volumes of the book executable BOOK to DIR/system and DIR/files.\n", RunExtract},
+    {"list", "list BOOK", "Print both volumes of the book executable BOOK with file sizes.\n",
+     RunList},
+    {"check", "check BOOKDIR",
+     "Check the book in BOOKDIR before it is packed: System.xml and every settings\n"
+     "file it names parse, its settings convert, the variables resolve without\n"
+     "cycles or duplicates, and every page of the reading order exists in files/.\n"
+     "Prints each problem with the file it was found in; exit status 0 only when\n"
+     "the book is clean.\n",
+     RunCheck},
+    {"cab", "cab list|extract ...",
+     "Look into any cabinet file through the viewer's own cabinet reader.\n",
+     [](const TArgs& Args) { return Dispatch("cab ", CabCommands, Args); }},
+};
+
+std::string Overview(const std::string& Prefix, const std::vector<TCommand>& List) {
+  std::string Text = "Usage:\n";
+  for (const TCommand& C : List)
+    Text += Format("  vellumpack %s\n", C.Synopsis);
+  Text += Format("\nRun \"vellumpack %sCOMMAND --help\" for a command's details.\n", Prefix);
+  return Text;
+}
+
+int Dispatch(const std::string& Prefix, const std::vector<TCommand>& List, const TArgs& Args) {
+  if (Args.empty() || IsHelp(Args[0]) || Args[0] == "help") {
+    std::fputs(Overview(Prefix, List).c_str(), Args.empty() ? stderr : stdout);
+    return Args.empty() ? ExitUsage : 0;
+  }
+  for (const TCommand& C : List) {
+    if (Args[0] != C.Name) continue;
+    const TArgs Rest(Args.begin() + 1, Args.end());
+    // A sub-table answers --help itself; a plain command answers it here.
+    const bool Nested = std::string(C.Synopsis).find('|') != std::string::npos;
+    if (!Nested)
+      for (const std::string& A : Rest)
+        if (IsHelp(A)) {
+          std::printf("Usage: vellumpack %s\n\n%s", C.Synopsis, C.Help);
+          return 0;
+        }
+    try {
+      return C.Run(Rest);
+    } catch (const EUsage& E) {
+      std::fprintf(stderr, "vellumpack %s: %s\nUsage: vellumpack %s\n", (Prefix + C.Name).c_str(),
+                   E.what(), C.Synopsis);
+      return ExitUsage;
+    }
+  }
+  std::fprintf(stderr, "vellumpack: unknown command \"%s%s\"\n\n%s", Prefix.c_str(),
+               Args[0].c_str(), Overview(Prefix, List).c_str());
+  return ExitUsage;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+  try {
+    return Dispatch("", Commands, TArgs(argv + 1, argv + argc));
+  } catch (const std::exception& E) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "vellumpack: %s\n", E.what());
+    return ExitFailure;
+  }
+}
