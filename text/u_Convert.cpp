@@ -94,7 +94,16 @@ std::string FloatToStr(double Value) {
   return Text;
 }
 
-std::u16string CodePageToWide(std::string_view Bytes) {
+int WideCharToAnsi(char16_t C) noexcept {
+  if (C < 0x80 || (C >= 0xA0 && C <= 0xFF))
+    return C;
+  for (std::size_t i = 0; i < HighControls.size(); ++i)
+    if (HighControls[i] == C)
+      return static_cast<int>(0x80 + i);
+  return -1;
+}
+
+std::u16string AnsiToWide(std::string_view Bytes) {
   std::u16string Text;
   Text.reserve(Bytes.size());
   for (const char C : Bytes) {
@@ -104,21 +113,12 @@ std::u16string CodePageToWide(std::string_view Bytes) {
   return Text;
 }
 
-std::string WideToCodePage(std::u16string_view Text) {
+std::string WideToAnsi(std::u16string_view Text) {
   std::string Bytes;
   Bytes.reserve(Text.size());
   for (const char16_t C : Text) {
-    if (C < 0x80 || (C >= 0xA0 && C <= 0xFF)) {
-      Bytes.push_back(static_cast<char>(C));
-      continue;
-    }
-    char Mapped = '?';
-    for (std::size_t i = 0; i < HighControls.size(); ++i)
-      if (HighControls[i] == C) {
-        Mapped = static_cast<char>(0x80 + i);
-        break;
-      }
-    Bytes.push_back(Mapped);
+    const int B = WideCharToAnsi(C);
+    Bytes.push_back(B < 0 ? '?' : static_cast<char>(B));
   }
   return Bytes;
 }

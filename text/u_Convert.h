@@ -32,7 +32,9 @@ class EConvertError : public Exception {
 // Windows-1252 bytes to 16-bit text and back. The five bytes the code page
 // leaves undefined map to the control characters of the same value, so bytes
 // survive the round trip; characters the code page lacks become "?".
-[[nodiscard]] std::u16string CodePageToWide(std::string_view Bytes);
-[[nodiscard]] std::string WideToCodePage(std::u16string_view Text);
+[[nodiscard]] std::u16string AnsiToWide(std::string_view Bytes);
+[[nodiscard]] std::string WideToAnsi(std::u16string_view Text);
+// The byte for one 16-bit character, or -1 when the code page has none.
+[[nodiscard]] int WideCharToAnsi(char16_t C) noexcept;
 
 } // namespace vv

@@ -109,7 +109,7 @@ TXMLNode::~TXMLNode() {
 // ---- TXMLParser ----
 
 void TXMLParser::LoadFromString(std::u16string_view Text) {
-  LoadFromBytes(WideToCodePage(Text));
+  LoadFromBytes(WideToAnsi(Text));
 }
 
 void TXMLParser::LoadFromBytes(std::string_view Bytes) {

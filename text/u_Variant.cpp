@@ -73,7 +73,7 @@ std::string TVariant::ToText() const {
   case TVarKind::String:
     return std::get<std::string>(Data);
   case TVarKind::WideString:
-    return WideToCodePage(std::get<std::u16string>(Data));
+    return WideToAnsi(std::get<std::u16string>(Data));
   case TVarKind::Integer:
     return std::to_string(std::get<std::int32_t>(Data));
   case TVarKind::Double:

@@ -1,0 +1,413 @@
+#include "host/c_MXWebBrowser.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QEventLoop>
+#include <QKeyEvent>
+#include <QMap>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QWebEngineContextMenuRequest>
+#include <QWebEngineHistory>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
+#include <QWebEngineSettings>
+#include <array>
+
+#include "host/u_ScriptBridge.h"
+#include "platform/u_Ansi.h"
+#include "platform/u_WebEngineProtocol.h"
+#include "text/u_Convert.h"
+
+namespace vv {
+
+namespace {
+constexpr std::array<std::int32_t, 19> DownloadBits = {
+    0x10,   0x20,   0x40,    0x80,    0x100,   0x200,      0x400,      0x800,      0x1000,     0x2000,
+    0x4000, 0x8000, 0x10000, 0x20000, 0x40000, 0x10000000, 0x20000000, 0x40000000, static_cast<std::int32_t>(0x80000000)};
+constexpr std::array<std::int32_t, 21> HostUIBits = {0x1,    0x2,    0x4,    0x8,     0x10,    0x20,    0x40,
+                                                     0x80,   0x100,  0x200,  0x400,   0x800,   0x1000,  0x2000,
+                                                     0x4000, 0x10000, 0x20000, 0x40000, 0x80000, 0x100000, 0x200000};
+// Text sizes smallest .. largest as page zoom.
+constexpr std::array<double, 5> ZoomFactors = {0.7, 0.85, 1.0, 1.15, 1.3};
+
+constexpr const char* SUnspecifiedError = "Unspecified error";
+constexpr const char* SInvalidArgument = "The parameter is incorrect";
+constexpr HRESULT E_INVALIDARG = static_cast<HRESULT>(0x80070057);
+constexpr HRESULT OLECMDERR_E_NOTSUPPORTED = static_cast<HRESULT>(0x80040100);
+
+QMap<int, TMXWebBrowser*>& Browsers() {
+  static QMap<int, TMXWebBrowser*> Map;
+  return Map;
+}
+int NextBridgeId = 1;
+
+std::u16string Wide(const QString& S) {
+  return std::u16string(reinterpret_cast<const char16_t*>(S.utf16()), static_cast<std::size_t>(S.size()));
+}
+
+std::uint32_t VirtualKey(int Key) {
+  if ((Key >= Qt::Key_0 && Key <= Qt::Key_9) || (Key >= Qt::Key_A && Key <= Qt::Key_Z))
+    return static_cast<std::uint32_t>(Key);
+  if (Key >= Qt::Key_F1 && Key <= Qt::Key_F24)
+    return static_cast<std::uint32_t>(0x70 + (Key - Qt::Key_F1));
+  switch (Key) {
+  case Qt::Key_Escape: return 0x1B;
+  case Qt::Key_Return: case Qt::Key_Enter: return 0x0D;
+  case Qt::Key_Tab: return 0x09;
+  case Qt::Key_Backspace: return 0x08;
+  case Qt::Key_Space: return 0x20;
+  case Qt::Key_PageUp: return 0x21;
+  case Qt::Key_PageDown: return 0x22;
+  case Qt::Key_End: return 0x23;
+  case Qt::Key_Home: return 0x24;
+  case Qt::Key_Left: return 0x25;
+  case Qt::Key_Up: return 0x26;
+  case Qt::Key_Right: return 0x27;
+  case Qt::Key_Down: return 0x28;
+  case Qt::Key_Insert: return 0x2D;
+  case Qt::Key_Delete: return 0x2E;
+  case Qt::Key_Shift: return 0x10;
+  case Qt::Key_Control: return 0x11;
+  case Qt::Key_Alt: return 0x12;
+  default: return 0;
+  }
+}
+} // namespace
+
+std::int32_t DownloadControlMask(const TDownloadControlOptions& Options) {
+  std::int32_t Mask = 0;
+  for (const TDownloadControlOption O : Options)
+    Mask |= DownloadBits[static_cast<std::size_t>(O)];
+  return Mask;
+}
+
+std::int32_t HostUIMask(const TUserInterfaceOptions& Options) {
+  std::int32_t Mask = 0;
+  for (const TUserInterfaceOption O : Options)
+    Mask |= HostUIBits[static_cast<std::size_t>(O)];
+  return Mask;
+}
+
+// The page: the engine's script dialogs, close requests and navigation
+// requests, turned into the host's hooks.
+class TMXWebPage : public QWebEnginePage {
+public:
+  TMXWebPage(QWebEngineProfile* Profile, TMXWebBrowser* Browser) : QWebEnginePage(Profile, Browser), Browser(Browser) {}
+
+protected:
+  void javaScriptAlert(const QUrl& Origin, const QString& Msg) override {
+    std::int32_t Result = IDOK;
+    if (Browser->ShowMessage(Wide(Msg), Wide(Caption()), MB_OK | MB_ICONWARNING, Result) != S_OK)
+      QWebEnginePage::javaScriptAlert(Origin, Msg);
+  }
+  bool javaScriptConfirm(const QUrl& Origin, const QString& Msg) override {
+    std::int32_t Result = IDCANCEL;
+    if (Browser->ShowMessage(Wide(Msg), Wide(Caption()), MB_OKCANCEL | MB_ICONQUESTION, Result) == S_OK)
+      return Result == IDOK;
+    return QWebEnginePage::javaScriptConfirm(Origin, Msg);
+  }
+  bool acceptNavigationRequest(const QUrl& Url, NavigationType Type, bool IsMainFrame) override {
+    std::u16string Out;
+    const std::u16string In = AnsiToWide(ToViewerUrl(Url));
+    if (IsMainFrame && Browser->TranslateUrl(In, Out) == S_OK && !Out.empty() && Out != In) {
+      const QUrl Target = ToEngineUrl(WideToAnsi(Out));
+      QMetaObject::invokeMethod(this, [this, Target] { setUrl(Target); }, Qt::QueuedConnection);
+      return false;
+    }
+    return QWebEnginePage::acceptNavigationRequest(Url, Type, IsMainFrame);
+  }
+
+private:
+  static QString Caption() { return QStringLiteral("Message from webpage"); }
+  TMXWebBrowser* Browser;
+};
+
+TMXWebBrowser::TMXWebBrowser(QWidget* Parent) : QWebEngineView(Parent), FBridgeId(NextBridgeId++) {
+  Browsers().insert(FBridgeId, this);
+  QWebEngineProfile* Profile = QWebEngineProfile::defaultProfile();
+  InstallScriptBridge(Profile);
+  setPage(new TMXWebPage(Profile, this));
+  // Book pages are Windows-1252 text.
+  page()->settings()->setDefaultTextEncoding(QStringLiteral("windows-1252"));
+  InstallBridgeScript();
+
+  connect(page(), &QWebEnginePage::windowCloseRequested, this, &TMXWebBrowser::PageCloseRequested);
+  connect(this, &QWebEngineView::loadStarted, this, [this] {
+    FReadyState = READYSTATE_LOADING;
+    ApplyHostInfo();
+  });
+  connect(this, &QWebEngineView::urlChanged, this, [this](const QUrl&) {
+    if (FReadyState == READYSTATE_LOADING)
+      FReadyState = READYSTATE_INTERACTIVE;
+    const std::string URL = LocationURL();
+    if (OnNavigateComplete2)
+      OnNavigateComplete2(this, URL);
+    emit NavigateComplete2(AnsiToQString(URL));
+  });
+  connect(this, &QWebEngineView::loadFinished, this, [this](bool) {
+    FReadyState = READYSTATE_COMPLETE;
+    const std::string URL = LocationURL();
+    if (OnDocumentComplete)
+      OnDocumentComplete(this, URL);
+    emit DocumentComplete(AnsiToQString(URL));
+  });
+  connect(this, &QWebEngineView::printFinished, this, [this](bool) { FPrinter.reset(); });
+  qApp->installEventFilter(this);
+
+  SetDownloadOptions({TDownloadControlOption::DLCTL_DLIMAGES, TDownloadControlOption::DLCTL_VIDEOS,
+                      TDownloadControlOption::DLCTL_BGSOUNDS});
+  SetUserInterfaceOptions({});
+}
+
+TMXWebBrowser::~TMXWebBrowser() {
+  qApp->removeEventFilter(this);
+  Browsers().remove(FBridgeId);
+}
+
+TMXWebBrowser* TMXWebBrowser::FindByBridgeId(int Id) { return Browsers().value(Id, nullptr); }
+
+void TMXWebBrowser::InstallBridgeScript() {
+  QWebEngineScript Script;
+  Script.setName(QStringLiteral("vv-external"));
+  Script.setInjectionPoint(QWebEngineScript::DocumentCreation);
+  Script.setWorldId(QWebEngineScript::MainWorld);
+  Script.setRunsOnSubFrames(true);
+  Script.setSourceCode(ScriptBridgeSource(FBridgeId));
+  page()->scripts().insert(Script);
+}
+
+void TMXWebBrowser::SetDownloadOptions(const TDownloadControlOptions& Value) {
+  FDownloadOptions = Value;
+  FDownloadControlFlags = DownloadControlMask(Value);
+  ApplyDownloadControlFlags();
+}
+
+void TMXWebBrowser::SetUserInterfaceOptions(const TUserInterfaceOptions& Value) {
+  FUserInterfaceOptions = Value;
+  FHostUIFlags = HostUIMask(Value);
+  ApplyHostInfo();
+}
+
+// The engine's equivalents of the download-control flags it reads.
+void TMXWebBrowser::ApplyDownloadControlFlags() {
+  QWebEngineSettings* S = page()->settings();
+  S->setAttribute(QWebEngineSettings::AutoLoadImages, (FDownloadControlFlags & DLCTL_DLIMAGES_BIT) != 0);
+  S->setAttribute(QWebEngineSettings::JavascriptEnabled, (FDownloadControlFlags & DLCTL_NO_SCRIPTS_BIT) == 0);
+}
+
+void TMXWebBrowser::ApplyHostInfo() {
+  TDocHostUIInfo Info;
+  if (GetHostInfo(Info) != S_OK)
+    return;
+  page()->settings()->setAttribute(QWebEngineSettings::ShowScrollBars, (Info.dwFlags & DOCHOSTUIFLAG_SCROLL_NO) == 0);
+}
+
+HRESULT TMXWebBrowser::GetHostInfo(TDocHostUIInfo& pInfo) {
+  pInfo.cbSize = 20;
+  pInfo.dwFlags = static_cast<std::uint32_t>(FHostUIFlags);
+  pInfo.dwDoubleClick = 0;
+  return OnGetHostInfo ? OnGetHostInfo(pInfo) : S_OK;
+}
+
+HRESULT TMXWebBrowser::ShowContextMenu(std::uint32_t dwID, const QPoint& ppt) {
+  return OnShowContextMenu ? OnShowContextMenu(dwID, ppt) : S_FALSE;
+}
+
+HRESULT TMXWebBrowser::ShowMessage(const std::u16string& Text, const std::u16string& Caption, std::int32_t Type,
+                                   std::int32_t& Result) {
+  return OnShowMessage ? OnShowMessage(0, Text, Caption, Type, u"", 0, Result) : S_FALSE;
+}
+
+HRESULT TMXWebBrowser::TranslateAccelerator(const TKeyMessage& Msg) {
+  return OnTranslateAccelerator ? OnTranslateAccelerator(Msg, nullptr, 0) : S_FALSE;
+}
+
+HRESULT TMXWebBrowser::TranslateUrl(const std::u16string& In, std::u16string& Out) {
+  return OnTranslateUrl ? OnTranslateUrl(0, In, Out) : S_FALSE;
+}
+
+TDispatchRef TMXWebBrowser::GetExternal() {
+  TDispatchRef Dispatch;
+  if (!OnGetExternal)
+    return nullptr;
+  return OnGetExternal(Dispatch) == S_OK ? Dispatch : nullptr;
+}
+
+void TMXWebBrowser::contextMenuEvent(QContextMenuEvent* Event) {
+  std::uint32_t Kind = CONTEXT_MENU_DEFAULT;
+  if (const QWebEngineContextMenuRequest* R = lastContextMenuRequest()) {
+    if (R->linkUrl().isValid())
+      Kind = CONTEXT_MENU_ANCHOR;
+    else if (R->isContentEditable())
+      Kind = CONTEXT_MENU_CONTROL;
+    else if (!R->selectedText().isEmpty())
+      Kind = CONTEXT_MENU_TEXTSELECT;
+    else if (R->mediaType() == QWebEngineContextMenuRequest::MediaTypeImage)
+      Kind = CONTEXT_MENU_IMAGE;
+  }
+  if (ShowContextMenu(Kind, Event->globalPos()) == S_OK) {
+    Event->accept();
+    return;
+  }
+  QWebEngineView::contextMenuEvent(Event);
+}
+
+bool TMXWebBrowser::eventFilter(QObject* Watched, QEvent* Event) {
+  if ((Event->type() == QEvent::WindowActivate || Event->type() == QEvent::WindowDeactivate) &&
+      Watched == window() && OnOnFrameWindowActivate)
+    (void)OnOnFrameWindowActivate(Event->type() == QEvent::WindowActivate);
+  if (Event->type() == QEvent::KeyPress && OnTranslateAccelerator) {
+    auto* W = qobject_cast<QWidget*>(Watched);
+    if (W && (W == this || isAncestorOf(W))) {
+      const auto* Key = static_cast<QKeyEvent*>(Event);
+      TKeyMessage Msg;
+      Msg.Key = Key->key();
+      Msg.wParam = VirtualKey(Key->key());
+      Msg.Modifiers = Key->modifiers();
+      if (TranslateAccelerator(Msg) == S_OK)
+        return true; // handled by the host: the page never sees it
+    }
+  }
+  return QWebEngineView::eventFilter(Watched, Event);
+}
+
+void TMXWebBrowser::resizeEvent(QResizeEvent* Event) {
+  QWebEngineView::resizeEvent(Event);
+  if (OnResizeBorder)
+    (void)OnResizeBorder(rect(), false);
+}
+
+void TMXWebBrowser::focusInEvent(QFocusEvent* Event) {
+  QWebEngineView::focusInEvent(Event);
+  if (OnOnDocWindowActivate)
+    (void)OnOnDocWindowActivate(true);
+}
+
+void TMXWebBrowser::focusOutEvent(QFocusEvent* Event) {
+  QWebEngineView::focusOutEvent(Event);
+  if (OnOnDocWindowActivate)
+    (void)OnOnDocWindowActivate(false);
+}
+
+void TMXWebBrowser::PageCloseRequested() {
+  bool CanClose = true;
+  if (OnCloseQuery)
+    OnCloseQuery(this, CanClose);
+  if (!CanClose)
+    return;
+  emit CloseAccepted();
+  close();
+}
+
+// ---- engine operations ----
+
+void TMXWebBrowser::Navigate(const std::string& URL) {
+  FReadyState = READYSTATE_LOADING;
+  const auto Colon = URL.find(':');
+  FNavigatedScheme = Colon == std::string::npos ? std::string() : URL.substr(0, Colon);
+  load(ToEngineUrl(URL));
+}
+
+void TMXWebBrowser::GoBack() {
+  if (!history()->canGoBack())
+    throw EWebBrowserError(E_FAIL, SUnspecifiedError);
+  back();
+}
+
+void TMXWebBrowser::GoForward() {
+  if (!history()->canGoForward())
+    throw EWebBrowserError(E_FAIL, SUnspecifiedError);
+  forward();
+}
+
+void TMXWebBrowser::GoHome() { Navigate(HomePage.empty() ? std::string("about:blank") : HomePage); }
+
+void TMXWebBrowser::ExecWB(int CmdID, int, int Input) {
+  switch (CmdID) {
+  case OLECMDID_PRINT:
+    // One print at a time; the printer lives until the engine has finished.
+    if (FPrinter)
+      throw EWebBrowserError(E_FAIL, SUnspecifiedError);
+    FPrinter = std::make_unique<QPrinter>();
+    print(FPrinter.get());
+    return;
+  case OLECMDID_PRINTPREVIEW: {
+    auto* Dialog = new QPrintPreviewDialog(this);
+    Dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(Dialog, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* Printer) {
+      // Not inside a scheme request, so a local loop is safe here.
+      QEventLoop Loop;
+      connect(this, &QWebEngineView::printFinished, &Loop, &QEventLoop::quit);
+      print(Printer);
+      Loop.exec();
+    });
+    Dialog->open();
+    return;
+  }
+  case OLECMDID_COPY:
+    triggerPageAction(QWebEnginePage::Copy);
+    return;
+  case OLECMDID_ZOOM:
+    if (Input < 0 || Input >= static_cast<int>(ZoomFactors.size()))
+      throw EWebBrowserError(E_INVALIDARG, SInvalidArgument);
+    setZoomFactor(ZoomFactors[static_cast<std::size_t>(Input)]);
+    return;
+  case OLECMDID_REFRESH:
+    FReadyState = READYSTATE_LOADING;
+    reload();
+    return;
+  default:
+    throw EWebBrowserError(OLECMDERR_E_NOTSUPPORTED);
+  }
+}
+
+std::string TMXWebBrowser::LocationURL() const {
+  const QUrl U = url();
+  if (U.isEmpty())
+    return {};
+  std::string Location = ToViewerUrl(U);
+  const auto Colon = Location.find(':');
+  if (Colon != std::string::npos && Colon == FNavigatedScheme.size() &&
+      SameText(std::string_view(Location).substr(0, Colon), FNavigatedScheme))
+    Location.replace(0, Colon, FNavigatedScheme);
+  return Location;
+}
+
+void TMXWebBrowser::LoadHTML(const std::string& Html) {
+  FReadyState = READYSTATE_LOADING;
+  setHtml(AnsiToQString(Html), QUrl(QStringLiteral("mfs:/")));
+}
+
+void TMXWebBrowser::QueryElements(std::function<void(std::vector<TDocumentElement>)> Callback) {
+  static const QString Script = QStringLiteral(
+      "(function(){var r=[],a=document.getElementsByTagName('*');"
+      "for(var i=0;i<a.length;i++){var e=a[i];if(e.id)r.push([e.tagName,e.id,e.innerHTML]);}return r;})()");
+  page()->runJavaScript(Script, [Callback = std::move(Callback)](const QVariant& Result) {
+    std::vector<TDocumentElement> Elements;
+    for (const QVariant& Row : Result.toList()) {
+      const QVariantList Fields = Row.toList();
+      if (Fields.size() == 3)
+        Elements.push_back({QStringToAnsi(Fields[0].toString()), QStringToAnsi(Fields[1].toString()),
+                            QStringToAnsi(Fields[2].toString())});
+    }
+    Callback(std::move(Elements));
+  });
+}
+
+void TMXWebBrowser::QueryInnerHTML(const std::string& Id, std::function<void(std::optional<std::string>)> Callback) {
+  QString Quoted = AnsiToQString(Id);
+  Quoted.replace(QLatin1Char('\\'), QLatin1String("\\\\")).replace(QLatin1Char('\''), QLatin1String("\\'"));
+  const QString Script =
+      QStringLiteral("(function(){var e=document.getElementById('%1');return e?e.innerHTML:null;})()").arg(Quoted);
+  page()->runJavaScript(Script, [Callback = std::move(Callback)](const QVariant& Result) {
+    if (Result.isNull() || !Result.isValid())
+      Callback(std::nullopt);
+    else
+      Callback(QStringToAnsi(Result.toString()));
+  });
+}
+
+} // namespace vv

@@ -1,0 +1,14 @@
+#pragma once
+// The one conversion between the book's Windows-1252 bytes and Qt strings.
+
+#include <QString>
+#include <string>
+#include <string_view>
+
+namespace vv {
+
+[[nodiscard]] QString AnsiToQString(std::string_view Ansi);
+// Characters outside Windows-1252 become "?".
+[[nodiscard]] std::string QStringToAnsi(const QString& Text);
+
+} // namespace vv
