@@ -17,6 +17,12 @@ public:
   [[nodiscard]] std::string Message() const { return what(); }
 };
 
+// An operation a component cannot perform in its current state (a picture of
+// the wrong size for an image list, for one).
+class EInvalidOperation : public Exception {
+  using Exception::Exception;
+};
+
 namespace detail {
 std::string FormatImpl(std::string_view Pattern, const std::string* Args, std::size_t ArgCount);
 template <typename T> std::string FormatArg(const T& Value) {

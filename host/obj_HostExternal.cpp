@@ -1,0 +1,176 @@
+#include "host/obj_HostExternal.h"
+
+#include "host/obj_WebBrowser.h"
+#include "platform/u_Ansi.h"
+#include "text/u_Convert.h"
+
+namespace vv {
+
+namespace {
+const char* const SNoActiveForm = "There is no active form";
+const char* const SFormNotFound = "Form \"%s\" not found";
+
+// Dispatch identifiers of the type library.
+enum : std::int32_t {
+  DISPID_HOST_USERFORM = 201,
+  DISPID_HOST_STORY = 202,
+  DISPID_HOST_WEBBROWSER = 203,
+  DISPID_HOST_SHOWUSERFORM = 204,
+  DISPID_HOST_TERMINATE = 205,
+  DISPID_STORY_CURRENT = 201,
+  DISPID_STORY_FIRST = 202,
+  DISPID_STORY_PRIOR = 203,
+  DISPID_STORY_NEXT = 204,
+  DISPID_STORY_LAST = 205,
+  DISPID_STORY_BOF = 206,
+  DISPID_STORY_EOF = 207,
+  DISPID_STORY_PRIORCHAPTER = 208,
+  DISPID_STORY_NEXTCHAPTER = 209,
+  DISPID_FORM_WEBBROWSER = 201,
+  DISPID_FORM_CLOSE = 202,
+  DISPID_FORM_LEFT = 203,
+  DISPID_FORM_TOP = 204,
+  DISPID_FORM_WIDTH = 205,
+  DISPID_FORM_HEIGHT = 206,
+  DISPID_FORM_CAPTION = 207,
+};
+
+const TOleVariant& Argument(const TOleVariantList& Args, std::size_t Index) {
+  if (Index >= Args.size())
+    throw EDispatchError("Argument not optional");
+  return Args[Index];
+}
+
+// A method that acts on the reading order, then shows its current page.
+TAutoObject::TSyncHandler StoryMove(TViewerHost& Host, std::function<void(TStory&, const TOleVariantList&)> Move) {
+  return [&Host, Move = std::move(Move)](const TOleVariantList& Args) {
+    Move(Host.GetStory(), Args);
+    Host.NavigateToStoryPage();
+    return TOleVariant();
+  };
+}
+} // namespace
+
+TExternalStory::TExternalStory(TViewerHost& Host) : Host(Host) {
+  DeclareGet("Current", DISPID_STORY_CURRENT,
+             [this] { return TOleVariant(AnsiToWide(this->Host.GetCurrentPagePath())); });
+  DeclareMethod("First", DISPID_STORY_FIRST, StoryMove(Host, [](TStory& S, const TOleVariantList&) { S.First(); }));
+  DeclareMethod("Last", DISPID_STORY_LAST, StoryMove(Host, [](TStory& S, const TOleVariantList&) { S.Last(); }));
+  DeclareMethod("Next", DISPID_STORY_NEXT, StoryMove(Host, [&Host](TStory& S, const TOleVariantList&) {
+                  S.Next(Host.GetCurrentPagePath());
+                }));
+  DeclareMethod("Prior", DISPID_STORY_PRIOR, StoryMove(Host, [&Host](TStory& S, const TOleVariantList&) {
+                  S.Prior(Host.GetCurrentPagePath());
+                }));
+  DeclareMethod("NextChapter", DISPID_STORY_NEXTCHAPTER,
+                StoryMove(Host, [&Host](TStory& S, const TOleVariantList& Args) {
+                  (void)S.NextChapter(Host.GetCurrentPagePath(), VariantToInt(Argument(Args, 0)));
+                }));
+  DeclareMethod("PriorChapter", DISPID_STORY_PRIORCHAPTER,
+                StoryMove(Host, [&Host](TStory& S, const TOleVariantList& Args) {
+                  (void)S.PriorChapter(Host.GetCurrentPagePath(), VariantToInt(Argument(Args, 0)));
+                }));
+  DeclareGet("Bof", DISPID_STORY_BOF, [this] {
+    this->Host.SyncStoryWithPage();
+    return TOleVariant(this->Host.GetStory().Bof());
+  });
+  DeclareGet("Eof", DISPID_STORY_EOF, [this] {
+    this->Host.SyncStoryWithPage();
+    return TOleVariant(this->Host.GetStory().Eof());
+  });
+}
+
+TExternalUserForm::TExternalUserForm(TfrmUserForm* Form) : FForm(Form) {
+  DeclareGet("WebBrowser", DISPID_FORM_WEBBROWSER, [this] {
+    if (!FWebBrowser)
+      FWebBrowser = std::make_shared<TWebBrowserObject>(this->Form().webUserForm);
+    return TOleVariant(FWebBrowser);
+  });
+  DeclareMethod("Close", DISPID_FORM_CLOSE, [this](const TOleVariantList&) {
+    this->Form().done(2);
+    return TOleVariant();
+  });
+  using TGetter = int (QWidget::*)() const;
+  const struct {
+    const char* Name;
+    std::int32_t DispID;
+    TGetter Get;
+    void (TfrmUserForm::*Set)(int);
+  } Bounds[] = {
+      {"Left", DISPID_FORM_LEFT, &QWidget::x, &TfrmUserForm::SetLeft},
+      {"Top", DISPID_FORM_TOP, &QWidget::y, &TfrmUserForm::SetTop},
+      {"Width", DISPID_FORM_WIDTH, &QWidget::width, &TfrmUserForm::SetWidth},
+      {"Height", DISPID_FORM_HEIGHT, &QWidget::height, &TfrmUserForm::SetHeight},
+  };
+  for (const auto& B : Bounds) {
+    DeclareGet(B.Name, B.DispID, [this, Get = B.Get] { return TOleVariant(std::int32_t{(this->Form().*Get)()}); });
+    DeclarePut(B.Name, B.DispID, [this, Set = B.Set](const TOleVariant& V) { (this->Form().*Set)(VariantToInt(V)); });
+  }
+  DeclareGet("Caption", DISPID_FORM_CAPTION,
+             [this] { return TOleVariant(this->Form().windowTitle().toStdU16String()); });
+  DeclarePut("Caption", DISPID_FORM_CAPTION, [this](const TOleVariant& V) {
+    this->Form().setWindowTitle(QString::fromStdU16String(VariantToWide(V)));
+  });
+}
+
+TfrmUserForm& TExternalUserForm::Form() const {
+  if (!FForm)
+    throw EDispatchError(SNoActiveForm);
+  return *FForm;
+}
+
+THostExternal::THostExternal(TViewerHost& Host, const TUserForms& UserForms) : Host(Host), UserForms(UserForms) {
+  DeclareGet("Story", DISPID_HOST_STORY, [this] { return TOleVariant(Story()); });
+  DeclareGet("WebBrowser", DISPID_HOST_WEBBROWSER, [this] {
+    if (!FWebBrowser)
+      FWebBrowser = std::make_shared<TWebBrowserObject>(&this->Host.MainBrowser());
+    return TOleVariant(FWebBrowser);
+  });
+  DeclareGet("UserForm", DISPID_HOST_USERFORM, [this] { return TOleVariant(UserForm()); });
+  // Answered when the form closes: a modal loop inside a page's request would stall the engine.
+  DeclareAsyncMethod("ShowUserForm", DISPID_HOST_SHOWUSERFORM,
+                     [this](const TOleVariantList& Args, const TDispatchReply& Reply) {
+                       ShowUserForm(WideToAnsi(VariantToWide(Argument(Args, 0))), [Reply] { Reply.Return(); });
+                     });
+  DeclareMethod("Terminate", DISPID_HOST_TERMINATE, [this](const TOleVariantList&) {
+    this->Host.PostClose();
+    return TOleVariant();
+  });
+}
+
+TDispatchRef THostExternal::Story() {
+  if (!FStory)
+    FStory = std::make_shared<TExternalStory>(Host);
+  return FStory;
+}
+
+TDispatchRef THostExternal::UserForm() const {
+  if (!FCurrentForm)
+    throw EDispatchError(SNoActiveForm);
+  return FCurrentForm;
+}
+
+void THostExternal::ShowUserForm(const std::string& FormName, std::function<void()> Closed) {
+  const TUserForm* Definition = UserForms.FindByName(FormName);
+  if (!Definition)
+    throw EUserFormsError(Format(SFormNotFound, FormName));
+  auto* Form = new TfrmUserForm(shared_from_this());
+  try {
+    ApplyToForm(*Definition, *Form);
+  } catch (...) {
+    delete Form;
+    throw;
+  }
+  FCurrentForm = std::make_shared<TExternalUserForm>(Form);
+  QObject::connect(Form, &QDialog::finished, Form, [Self = weak_from_this(), Form, Closed = std::move(Closed)](int) {
+    if (const auto Host = Self.lock())
+      Host->FCurrentForm.reset();
+    Form->deleteLater();
+    if (Closed)
+      Closed();
+  });
+  Form->setWindowModality(Qt::ApplicationModal);
+  Form->open();
+}
+
+} // namespace vv

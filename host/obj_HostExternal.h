@@ -1,0 +1,68 @@
+#pragma once
+// The objects book pages reach as window.external: the host object, the
+// reading order and the user form a page is shown in.
+
+#include <QPointer>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "forms/frm_UserForm.h"
+#include "host/c_MXWebBrowser.h"
+#include "host/u_Dispatch.h"
+#include "story/u_Story.h"
+
+namespace vv {
+
+// What the script objects need of the main window.
+class TViewerHost {
+public:
+  virtual ~TViewerHost() = default;
+  [[nodiscard]] virtual TStory& GetStory() = 0;
+  [[nodiscard]] virtual TMXWebBrowser& MainBrowser() = 0;
+  [[nodiscard]] virtual std::string GetCurrentPagePath() = 0;
+  virtual void SyncStoryWithPage() = 0;
+  virtual void NavigateToStoryPage() = 0;
+  // Asks the main window to close once the caller has returned.
+  virtual void PostClose() = 0;
+};
+
+class TExternalStory : public TAutoObject {
+public:
+  explicit TExternalStory(TViewerHost& Host);
+
+private:
+  TViewerHost& Host;
+};
+
+class TExternalUserForm : public TAutoObject {
+public:
+  // Form not owned; once it is gone every member fails with "There is no active form".
+  explicit TExternalUserForm(TfrmUserForm* Form);
+
+private:
+  [[nodiscard]] TfrmUserForm& Form() const;
+  QPointer<TfrmUserForm> FForm;
+  TDispatchRef FWebBrowser;
+};
+
+class THostExternal : public TAutoObject, public std::enable_shared_from_this<THostExternal> {
+public:
+  // Neither is owned; both outlive the host object.
+  THostExternal(TViewerHost& Host, const TUserForms& UserForms);
+
+  // Opens the named form modally; Closed runs once it has closed. Failures
+  // before the form is shown raise at once.
+  void ShowUserForm(const std::string& FormName, std::function<void()> Closed);
+  [[nodiscard]] TDispatchRef Story();
+  [[nodiscard]] TDispatchRef UserForm() const;
+
+private:
+  TViewerHost& Host;
+  TDispatchRef FStory;
+  TDispatchRef FCurrentForm;
+  const TUserForms& UserForms;
+  TDispatchRef FWebBrowser;
+};
+
+} // namespace vv

@@ -1,0 +1,72 @@
+#include "host/obj_WebBrowser.h"
+
+#include "text/u_Convert.h"
+
+namespace vv {
+
+namespace {
+// Dispatch identifiers of the platform browser's members.
+enum : std::int32_t {
+  DISPID_GOBACK = 100,
+  DISPID_GOFORWARD = 101,
+  DISPID_GOHOME = 102,
+  DISPID_NAVIGATE = 104,
+  DISPID_STOP = 106,
+  DISPID_LOCATIONNAME = 210,
+  DISPID_LOCATIONURL = 211,
+  DISPID_BUSY = 212,
+  DISPID_EXECWB = 502,
+  DISPID_READYSTATE = -525,
+  DISPID_REFRESH = -550,
+};
+} // namespace
+
+TWebBrowserObject::TWebBrowserObject(TMXWebBrowser* Browser) : FBrowser(Browser) {
+  DeclareMethod("Navigate", DISPID_NAVIGATE, [this](const TOleVariantList& Args) {
+    if (Args.empty())
+      throw EDispatchError("Argument not optional");
+    this->Browser().Navigate(WideToAnsi(VariantToWide(Args[0])));
+    return TOleVariant();
+  });
+  DeclareMethod("GoBack", DISPID_GOBACK, [this](const TOleVariantList&) {
+    this->Browser().GoBack();
+    return TOleVariant();
+  });
+  DeclareMethod("GoForward", DISPID_GOFORWARD, [this](const TOleVariantList&) {
+    this->Browser().GoForward();
+    return TOleVariant();
+  });
+  DeclareMethod("GoHome", DISPID_GOHOME, [this](const TOleVariantList&) {
+    this->Browser().GoHome();
+    return TOleVariant();
+  });
+  DeclareMethod("Refresh", DISPID_REFRESH, [this](const TOleVariantList&) {
+    this->Browser().ExecWB(OLECMDID_REFRESH);
+    return TOleVariant();
+  });
+  DeclareMethod("Stop", DISPID_STOP, [this](const TOleVariantList&) {
+    this->Browser().stop();
+    return TOleVariant();
+  });
+  DeclareMethod("ExecWB", DISPID_EXECWB, [this](const TOleVariantList& Args) {
+    if (Args.size() < 2)
+      throw EDispatchError("Argument not optional");
+    this->Browser().ExecWB(VariantToInt(Args[0]), VariantToInt(Args[1]), Args.size() > 2 ? VariantToInt(Args[2]) : 0);
+    return TOleVariant();
+  });
+  DeclareGet("LocationURL", DISPID_LOCATIONURL,
+             [this] { return TOleVariant(AnsiToWide(this->Browser().LocationURL())); });
+  DeclareGet("LocationName", DISPID_LOCATIONNAME,
+             [this] { return TOleVariant(this->Browser().title().toStdU16String()); });
+  DeclareGet("ReadyState", DISPID_READYSTATE, [this] { return TOleVariant(std::int32_t{this->Browser().ReadyState()}); });
+  DeclareGet("Busy", DISPID_BUSY,
+             [this] { return TOleVariant(this->Browser().ReadyState() != READYSTATE_COMPLETE); });
+}
+
+TMXWebBrowser& TWebBrowserObject::Browser() const {
+  if (!FBrowser)
+    throw EDispatchError("The browser is no longer available");
+  return *FBrowser;
+}
+
+} // namespace vv

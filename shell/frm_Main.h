@@ -1,0 +1,120 @@
+#pragma once
+// The main window: builds the whole viewer from the book carried by the
+// executable, shows its reading order in the browser and tears it down.
+
+#include <QMainWindow>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "forms/u_UserForms.h"
+#include "host/c_MXWebBrowser.h"
+#include "host/obj_HostExternal.h"
+#include "protocol/u_MFSInternetProtocol.h"
+#include "storage/u_MFS.h"
+#include "story/u_Story.h"
+#include "text/u_Dictionary.h"
+#include "text/u_SpaceXMLParser.h"
+#include "text/u_Variables.h"
+#include "text/u_eBookCommon.h"
+
+class QAction;
+class QFrame;
+class QLabel;
+class QMenu;
+class QToolBar;
+class QToolButton;
+
+namespace vv {
+
+class TfrmMain : public QMainWindow, public TViewerHost {
+  Q_OBJECT
+public:
+  // Where the book comes from: the running executable's resources unless a
+  // test hands the two archives in directly.
+  struct TBookSource {
+    std::string SystemCab;
+    std::string FilesCab;
+  };
+  TfrmMain();
+  explicit TfrmMain(TBookSource Source);
+  ~TfrmMain() override;
+
+  // ---- page navigation operations ----
+  void SetFontSize(int Level);
+  [[nodiscard]] std::string GetCurrentPagePath() override;
+  void SyncStoryWithPage() override;
+  void NavigateToStoryPage() override;
+
+  // ---- script host services ----
+  [[nodiscard]] TStory& GetStory() override;
+  [[nodiscard]] TMXWebBrowser& MainBrowser() override { return *webMain; }
+  void PostClose() override;
+
+  // ---- components ----
+  QFrame* pnlToolbarCommon;
+  QFrame* pnlToolbar;
+  QToolBar* tbrMain;
+  QFrame* pnlLogo;
+  QLabel* imgLogo;
+  TMXWebBrowser* webMain; // owned by the window until FormClose destroys it
+  QMenu* popBookMarks;
+  QMenu* popFontSize;
+  QAction* mnuFS_ExtraSmall;
+  QAction* mnuFS_Small;
+  QAction* mnuFS_Medium;
+  QAction* mnuFS_Large;
+  QAction* mnuFS_ExtraLarge;
+  QMenu* popPrint;
+
+  // ---- fields ----
+  std::unique_ptr<TUserForms> UserForms;
+  bool LoadFailed = false;
+  std::unique_ptr<TMFS> FilesVolume;
+  std::unique_ptr<TMFS> SystemVolume;
+  std::shared_ptr<THostExternal> HostExternal;
+  std::unique_ptr<TMFSInternetProtocol> FilesProtocol;
+  std::unique_ptr<TMFSInternetProtocol> SystemProtocol;
+  std::unique_ptr<TDictionary> ImageIndexByName;
+  std::vector<std::uint8_t> ButtonKinds;
+  std::unique_ptr<std::vector<std::string>> ButtonOnClick;
+  std::unique_ptr<TStory> Story;
+  std::unique_ptr<TXMLParser> SystemXML;
+  std::unique_ptr<TVariables> Variables;
+  TColor TextColor = 0;
+  QToolButton* PrintButton = nullptr;
+  bool Created = false;
+  bool SplashDone = true;
+  int FontSize = 2;
+  std::unique_ptr<TSplashOptions> SplashOptions;
+  std::unique_ptr<TToolbarOptions> ToolbarOptions;
+
+protected:
+  void showEvent(QShowEvent* Event) override;
+  void closeEvent(QCloseEvent* Event) override;
+  void resizeEvent(QResizeEvent* Event) override;
+
+private:
+  void BuildComponents();
+  void FormCreate(TBookSource* Source);
+  void FormShow();
+  bool FormCloseQuery();
+  void FormClose();
+  void FormDestroy();
+  void FormResize();
+
+  // Start-up steps of the book's services.
+  void CreateUserForms();
+  void CreateBookServices();
+  void RegisterSchemes();
+  void ApplyToolbarPlacement();
+  void ApplyWindowGeometry();
+  HRESULT webMain2GetExternal(TDispatchRef& ppDispatch);
+  void ProtocolAfterGetData(TMFSInternetProtocol* Sender, const std::string& Path, std::string& Data);
+  [[nodiscard]] TVariant RootAttribute(std::string_view Name, const TVariant& Default) const;
+
+  bool Shown = false;
+};
+
+} // namespace vv

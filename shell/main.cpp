@@ -1,0 +1,34 @@
+// Program entry of the viewer.
+#include <QApplication>
+#include <cstring>
+#include <string_view>
+
+#include "platform/u_WebEngineProtocol.h"
+#include "shell/frm_Main.h"
+#include "text/u_Utils.h"
+
+namespace {
+// The automation server switches: there is nothing to register on this
+// platform, so either ends the program at once.
+bool IsServerRegistrationSwitch(const char* Argument) {
+  if (Argument[0] != '/' && Argument[0] != '-')
+    return false;
+  const std::string_view Switch(Argument + 1);
+  return vv::SameText(Switch, "REGSERVER") || vv::SameText(Switch, "UNREGSERVER");
+}
+} // namespace
+
+int main(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i)
+    if (IsServerRegistrationSwitch(argv[i]))
+      return 0;
+  vv::PrepareWebEngineEnvironment();
+  vv::RegisterBookSchemes();
+  QApplication Application(argc, argv);
+  QApplication::setApplicationName("Vellumark Viewer");
+  // Registered as the protocol layer's platform while it lives.
+  const vv::TWebEngineProtocolPlatform Platform;
+  vv::TfrmMain frmMain;
+  frmMain.show();
+  return QApplication::exec();
+}
