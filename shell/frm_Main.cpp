@@ -13,9 +13,10 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include "forms/frm_Splash.h"
 #include "platform/u_Ansi.h"
 #include "platform/u_Resources.h"
-#include "shell/u_ErrorBox.h"
+#include "shell/u_MessageBox.h"
 #include "storage/u_MFSCabLoad.h"
 
 namespace vv {
@@ -27,7 +28,10 @@ TfrmMain::TfrmMain(TBookSource Source) {
   FormCreate(&Source);
 }
 
-TfrmMain::~TfrmMain() { FormDestroy(); }
+TfrmMain::~TfrmMain() {
+  qApp->removeEventFilter(this);
+  FormDestroy();
+}
 
 void TfrmMain::BuildComponents() {
   setObjectName("frmMain");
@@ -68,6 +72,17 @@ void TfrmMain::BuildComponents() {
   webMain = new TMXWebBrowser(Client);
   webMain->setObjectName("webMain");
   webMain->OnGetExternal = [this](TDispatchRef& ppDispatch) { return webMain2GetExternal(ppDispatch); };
+  webMain->OnNavigateComplete2 = [this](TMXWebBrowser* Sender, const std::string& URL) {
+    webMain2NavigateComplete2(Sender, URL);
+  };
+  webMain->OnDocumentComplete = [this](TMXWebBrowser* Sender, const std::string& URL) {
+    webMain2DocumentComplete(Sender, URL);
+  };
+  webMain->OnShowContextMenu = [this](std::uint32_t dwID, const QPoint& ppt) {
+    return webMain2ShowContextMenu(dwID, ppt);
+  };
+  imgLogo->installEventFilter(this);
+  qApp->installEventFilter(this);
   Column->addWidget(pnlToolbarCommon);
   Column->addWidget(webMain, 1);
   setCentralWidget(Client);
@@ -79,8 +94,10 @@ void TfrmMain::BuildComponents() {
   QAction** const Sizes[] = {&mnuFS_ExtraSmall, &mnuFS_Small, &mnuFS_Medium, &mnuFS_Large, &mnuFS_ExtraLarge};
   const char* const SizeCaptions[] = {"Extra Small", "Small", "Medium", "Large", "Extra Large"};
   for (int Tag = 0; Tag < 5; ++Tag) {
-    *Sizes[Tag] = popFontSize->addAction(SizeCaptions[Tag]);
-    (*Sizes[Tag])->setData(Tag);
+    QAction* Item = popFontSize->addAction(SizeCaptions[Tag]);
+    Item->setProperty("Tag", Tag);
+    connect(Item, &QAction::triggered, this, [this, Item] { mnuFS_Click(Item); });
+    *Sizes[Tag] = Item;
   }
   popPrint = new QMenu(this);
   popPrint->setObjectName("popPrint");
@@ -113,8 +130,13 @@ void TfrmMain::FormCreate(TBookSource* Source) {
     ToolbarOptions = std::make_unique<TToolbarOptions>();
     ToolbarOptions->LoadFromNode(SystemXML->Root()->Nodes->FindNode("toolbar"));
     ApplyToolbarPlacement();
+    ApplyToolbarAppearance();
+    LoadLogo();
     SplashOptions = std::make_unique<TSplashOptions>();
     SplashOptions->LoadFromNode(SystemXML->Root()->Nodes->FindNode("splash"));
+    ShowSplash(SplashOptions.get(), true, SystemVolume.get(), SplashDone, this);
+    resize(640, 480);
+    BuildToolbar();
     ApplyWindowGeometry();
     Created = true;
   } catch (const EInvalidOperation&) {
@@ -167,10 +189,6 @@ void TfrmMain::ProtocolAfterGetData(TMFSInternetProtocol*, const std::string&, s
   Variables->SubstituteInPlace(Data);
 }
 
-HRESULT TfrmMain::webMain2GetExternal(TDispatchRef& ppDispatch) {
-  ppDispatch = HostExternal;
-  return S_OK;
-}
 
 void TfrmMain::ApplyToolbarPlacement() {
   auto* Column = static_cast<QVBoxLayout*>(centralWidget()->layout());
@@ -180,7 +198,6 @@ void TfrmMain::ApplyToolbarPlacement() {
 }
 
 void TfrmMain::ApplyWindowGeometry() {
-  resize(640, 480);
   resize(RootAttribute("Width", TVariant(std::int32_t{800})).ToInteger(),
          RootAttribute("Height", TVariant(std::int32_t{600})).ToInteger());
   const bool Maximized = RootAttribute("RunMaximized", TVariant(false)).ToBoolean();
@@ -216,6 +233,8 @@ void TfrmMain::FormShow() {
     return;
   }
   try {
+    // The browser's home page is the book's first page.
+    webMain->HomePage = "mfs:" + GetStory().CurrentPage();
     NavigateToStoryPage();
   } catch (const std::exception& E) {
     ShowErrorBox(this, E.what());
@@ -231,7 +250,19 @@ void TfrmMain::closeEvent(QCloseEvent* Event) {
   Event->accept();
 }
 
-bool TfrmMain::FormCloseQuery() { return true; }
+bool TfrmMain::FormCloseQuery() {
+  // A close arriving while the end greeting runs is refused; that greeting's own close follows.
+  if (!SplashDone)
+    return false;
+  try {
+    ShowSplash(SplashOptions.get(), false, SystemVolume.get(), SplashDone, this);
+    ProcessMessagesUntil(SplashDone);
+    return true;
+  } catch (const std::exception& E) {
+    ShowErrorBox(this, E.what());
+    return false;
+  }
+}
 
 void TfrmMain::FormClose() {
   FilesProtocol.reset();
@@ -244,6 +275,7 @@ void TfrmMain::FormClose() {
 }
 
 void TfrmMain::FormDestroy() {
+  Bookmarks.reset();
   Variables.reset();
   SystemXML.reset();
   Story.reset();
@@ -264,8 +296,6 @@ void TfrmMain::resizeEvent(QResizeEvent* Event) {
   if (Created)
     FormResize();
 }
-
-void TfrmMain::FormResize() {}
 
 void TfrmMain::PostClose() { QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection); }
 

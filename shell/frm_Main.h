@@ -3,12 +3,14 @@
 // executable, shows its reading order in the browser and tears it down.
 
 #include <QMainWindow>
+#include <QPixmap>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "forms/u_UserForms.h"
+#include "shell/u_ImageList.h"
 #include "host/c_MXWebBrowser.h"
 #include "host/obj_HostExternal.h"
 #include "protocol/u_MFSInternetProtocol.h"
@@ -28,6 +30,12 @@ class QToolButton;
 
 namespace vv {
 
+// One favourite of the toolbar's favourites menu.
+struct TBookMarkItem {
+  std::string URL;
+  bool NewWindow = false;
+};
+
 class TfrmMain : public QMainWindow, public TViewerHost {
   Q_OBJECT
 public:
@@ -40,6 +48,22 @@ public:
   TfrmMain();
   explicit TfrmMain(TBookSource Source);
   ~TfrmMain() override;
+
+  // ---- toolbar and commands ----
+  void BuildToolbar();
+  void ToolButtonClick(QObject* Sender);
+  void mnuSearchClick(QObject* Sender);
+  void mnuFS_Click(QObject* Sender);
+  void BookMarkClick(QObject* Sender);
+  void imgLogoClick(QObject* Sender);
+  void PrintPageClick(QAction* Sender);
+
+  // ---- page events ----
+  void webMain2NavigateComplete2(TMXWebBrowser* Sender, const std::string& URL);
+  void webMain2DocumentComplete(TMXWebBrowser* Sender, const std::string& URL);
+  HRESULT webMain2ShowContextMenu(std::uint32_t dwID, const QPoint& ppt);
+  // The application-wide key hook; true when the key was handled here.
+  bool ApplicationEvents1Message(QObject* Target, QEvent* Event);
 
   // ---- page navigation operations ----
   void SetFontSize(int Level);
@@ -67,6 +91,7 @@ public:
   QAction* mnuFS_Large;
   QAction* mnuFS_ExtraLarge;
   QMenu* popPrint;
+  TImageList imglToolbar;
 
   // ---- fields ----
   std::unique_ptr<TUserForms> UserForms;
@@ -82,6 +107,7 @@ public:
   std::unique_ptr<TStory> Story;
   std::unique_ptr<TXMLParser> SystemXML;
   std::unique_ptr<TVariables> Variables;
+  std::unique_ptr<std::vector<std::unique_ptr<TBookMarkItem>>> Bookmarks;
   TColor TextColor = 0;
   QToolButton* PrintButton = nullptr;
   bool Created = false;
@@ -91,6 +117,7 @@ public:
   std::unique_ptr<TToolbarOptions> ToolbarOptions;
 
 protected:
+  bool eventFilter(QObject* Watched, QEvent* Event) override;
   void showEvent(QShowEvent* Event) override;
   void closeEvent(QCloseEvent* Event) override;
   void resizeEvent(QResizeEvent* Event) override;
@@ -109,12 +136,21 @@ private:
   void CreateBookServices();
   void RegisterSchemes();
   void ApplyToolbarPlacement();
+  void ApplyToolbarAppearance();
+  void LoadLogo();
+  void LoadToolbarImages(const TXMLNode& Images);
+  void ReadBookmarks(const TXMLNode& Button);
+  void tbrMainCustomDrawButton(QWidget* Button);
+  // Calls a member of a script object as a page would; a failure raises its message.
+  TOleVariant CallExternal(const TDispatchRef& Object, std::string_view Member, std::uint16_t Kind,
+                           const TOleVariantList& Args = {});
   void ApplyWindowGeometry();
   HRESULT webMain2GetExternal(TDispatchRef& ppDispatch);
   void ProtocolAfterGetData(TMFSInternetProtocol* Sender, const std::string& Path, std::string& Data);
   [[nodiscard]] TVariant RootAttribute(std::string_view Name, const TVariant& Default) const;
 
   bool Shown = false;
+  QPixmap LogoPicture;
 };
 
 } // namespace vv

@@ -70,7 +70,7 @@ void TStoryLine::ResolvePaths() {
   std::string RootBase = Root->Attributes->GetValue("Path", "").ToText();
   if (!RootBase.empty() && RootBase.front() != '\\') RootBase.insert(0, 1, '\\');
   // Lists of items waiting with their base; an explicit stack keeps deep trees safe.
-  std::vector<std::pair<const TXMLNodes*, std::string>> Pending{{Root->Nodes.get(), RootBase}};
+  std::vector<std::pair<const TXMLNodes*, std::string>> Pending{{Root->Nodes, RootBase}};
   while (!Pending.empty()) {
     auto [Items, Base] = std::move(Pending.back());
     Pending.pop_back();
@@ -81,7 +81,7 @@ void TStoryLine::ResolvePaths() {
         Item->Attributes->Find("page")->Value = Combine(Base, Page);
       std::string Path = Item->Attributes->GetValue("path", "").ToText();
       if (!Path.empty() && Path.front() != '\\') Path = Combine(Base, Path);
-      if (Item->Nodes->Count() > 0) Pending.emplace_back(Item->Nodes.get(), std::move(Path));
+      if (Item->Nodes->Count() > 0) Pending.emplace_back(Item->Nodes, std::move(Path));
     }
   }
 }

@@ -57,6 +57,15 @@ std::string ExpectedPhrase(char T) {
   }
 }
 
+int LineFeeds(const char* From, const char* To) {
+  int Count = 0;
+  while (const auto* P = static_cast<const char*>(std::memchr(From, '\n', To - From))) {
+    ++Count;
+    From = P + 1;
+  }
+  return Count;
+}
+
 // "#" followed by decimal digits; saturates instead of wrapping on absurd lengths.
 std::uint32_t ReadCharCode(const char*& P) {
   std::uint64_t Code = 0;
@@ -147,28 +156,32 @@ bool TSpaceParser::StringByteAvailable() {
 void TSpaceParser::ScanDoubleQuoted() {
   ++SourcePtr;
   for (;;) {
+    // Jump to the next quote, or to the first 0 byte (the sentinel or a stray
+    // one) before it, counting the line feeds passed on the way.
+    auto* Stop = static_cast<char*>(std::memchr(SourcePtr, '"', SourceEnd - SourcePtr));
+    if (!Stop) Stop = SourceEnd;
+    if (auto* Zero = static_cast<char*>(std::memchr(SourcePtr, 0, Stop - SourcePtr))) Stop = Zero;
+    FSourceLine += LineFeeds(SourcePtr, Stop);
+    SourcePtr = Stop;
     if (!StringByteAvailable()) Error(SInvalidString);
-    const char C = *SourcePtr;
-    if (C == '\n') ++FSourceLine;
-    if (C == '"') {
-      // The window always ends after a line feed or at the end of input, so
-      // the byte after a quote is in the window whenever it exists.
-      if (SourcePtr[1] == '"') {
-        SourcePtr += 2;
-        continue;
-      }
-      ++SourcePtr;
-      break;
-    }
-    ++SourcePtr;
+    if (*SourcePtr != '"') continue; // refilled: scan on
+    // The window always ends after a line feed or at the end of input, so
+    // the byte after a quote is in the window whenever it exists.
+    if (SourcePtr[1] != '"') break;
+    SourcePtr += 2;
   }
-  // Second pass: decode over the source bytes.
+  ++SourcePtr;
+  // Second pass: decode over the source bytes, a run at a time; a doubled
+  // quote keeps its first half.
   const char* Src = TokenPtr + 1;
   const char* const End = SourcePtr - 1;
   char* Dst = TokenPtr;
   while (Src < End) {
-    if (*Src == '"') ++Src;
-    *Dst++ = *Src++;
+    const auto* Quote = static_cast<const char*>(std::memchr(Src, '"', End - Src));
+    const char* const RunEnd = Quote ? Quote + 1 : End;
+    std::memmove(Dst, Src, RunEnd - Src);
+    Dst += RunEnd - Src;
+    Src = Quote ? Quote + 2 : End;
   }
   StringPtr = Dst;
   FToken = toString;

@@ -1,8 +1,7 @@
 #include "text/u_SpaceXMLParser.h"
 
+#include <algorithm>
 #include <cstdint>
-
-#include "text/u_Dictionary.h"
 
 namespace vv {
 
@@ -53,18 +52,41 @@ ESpaceXMLParserError::ESpaceXMLParserError(int Code)
 
 // ---- TXMLAttributes ----
 
+std::size_t TXMLAttributes::Position(std::string_view Name) const {
+  const auto It = std::lower_bound(
+      Items.begin(), Items.end(), Name,
+      [](const TXMLAttribute& A, std::string_view N) { return CompareText(A.Name, N) < 0; });
+  return static_cast<std::size_t>(It - Items.begin());
+}
+
+bool TXMLAttributes::IsAt(std::size_t Index, std::string_view Name) const {
+  return Index < Items.size() && SameText(Items[Index].Name, Name);
+}
+
+TXMLAttribute* TXMLAttributes::Find(std::string_view Name) const {
+  const std::size_t Index = Position(Name);
+  return IsAt(Index, Name) ? &Items[Index] : nullptr;
+}
+
 TXMLAttribute* TXMLAttributes::Add(std::string_view Name) {
-  auto Attribute = std::make_unique<TXMLAttribute>(Name);
-  if (Items.Find(Name))
-    Items.Put(Name, Attribute.get()); // frees the old one
-  else
-    Items.Add(Name, Attribute.get()); // one tree walk fewer on the common path
-  return Attribute.release();
+  const std::size_t Index = Position(Name);
+  if (IsAt(Index, Name)) return &(Items[Index] = TXMLAttribute(Name));
+  // Most elements carry one or two attributes: room for two spares a regrowth.
+  if (Items.empty()) Items.reserve(2);
+  return &*Items.emplace(Items.begin() + static_cast<std::ptrdiff_t>(Index), Name);
 }
 
 TVariant TXMLAttributes::GetValue(std::string_view Name, const TVariant& Default) const {
   if (const TXMLAttribute* Attribute = Find(Name)) return Attribute->Value;
   return Default;
+}
+
+std::vector<TXMLAttribute*> TXMLAttributes::Values() const {
+  std::vector<TXMLAttribute*> Result;
+  Result.reserve(Items.size());
+  for (TXMLAttribute& Item : Items)
+    Result.push_back(&Item);
+  return Result;
 }
 
 // ---- TXMLNodes ----
@@ -89,8 +111,7 @@ TXMLNode* TXMLNodes::Add(std::string_view Name) {
 // ---- TXMLNode ----
 
 TXMLNode::TXMLNode(std::string_view Name, int Index, int Level, TXMLNodes* ParentNodes)
-    : Name(Name), Index(Index), Level(Level), Nodes(std::make_unique<TXMLNodes>(this, Level + 1)),
-      ParentNodes(ParentNodes), Attributes(std::make_unique<TXMLAttributes>()) {}
+    : Name(Name), Index(Index), Level(Level), OwnNodes(this, Level + 1), ParentNodes(ParentNodes) {}
 
 TXMLNode::~TXMLNode() {
   // Each node is emptied of its children before it dies, so no destructor

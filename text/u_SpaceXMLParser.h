@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "text/u_ObjectDictionary.h"
+#include "text/u_Dictionary.h"
 #include "text/u_SpaceParser.h"
 #include "text/u_Streams.h"
 #include "text/u_Variant.h"
@@ -33,19 +33,27 @@ public:
 };
 
 // Case-insensitive, sorted and owning: each name once, file order not kept.
+// An attribute handed out stays where it is until the next Add.
 class TXMLAttributes {
 public:
-  [[nodiscard]] TXMLAttribute* Find(std::string_view Name) const { return Items.Find(Name); }
+  [[nodiscard]] TXMLAttribute* Find(std::string_view Name) const;
   // A new attribute with an empty value; one of the same name is replaced.
   TXMLAttribute* Add(std::string_view Name);
   // A copy of the value when the attribute exists, else of Default.
   [[nodiscard]] TVariant GetValue(std::string_view Name, const TVariant& Default) const;
-  [[nodiscard]] int Count() const { return Items.Count(); }
+  [[nodiscard]] int Count() const { return static_cast<int>(Items.size()); }
   // Attributes in name order.
-  [[nodiscard]] std::vector<TXMLAttribute*> Values() const { return Items.Values(); }
+  [[nodiscard]] std::vector<TXMLAttribute*> Values() const;
 
 private:
-  TObjectDictionary<TXMLAttribute> Items{true, true, true};
+  // Where Name is, or would go in name order.
+  [[nodiscard]] std::size_t Position(std::string_view Name) const;
+  [[nodiscard]] bool IsAt(std::size_t Index, std::string_view Name) const;
+  // An element has a handful of attributes: a vector kept in name order finds
+  // them as fast as a tree would, with one allocation per element instead of
+  // several per attribute. Mutable: a const set hands out writable
+  // attributes, as an owner of separate objects would.
+  mutable std::vector<TXMLAttribute> Items;
 };
 
 class TXMLNodes {
@@ -77,9 +85,16 @@ public:
   std::string Text; // character content, byte for byte, without the children's
   const int Index;
   const int Level;
-  const std::unique_ptr<TXMLNodes> Nodes;
-  TXMLNodes* const ParentNodes; // not owned; nullptr for the root
-  const std::unique_ptr<TXMLAttributes> Attributes;
+
+private:
+  // Both lists live inside the node, so an element costs one allocation.
+  TXMLNodes OwnNodes;
+  TXMLAttributes OwnAttributes;
+
+public:
+  TXMLNodes* const Nodes = &OwnNodes;                // the node's own
+  TXMLNodes* const ParentNodes;                      // not owned; nullptr for the root
+  TXMLAttributes* const Attributes = &OwnAttributes; // the node's own
 };
 
 class TXMLParser {

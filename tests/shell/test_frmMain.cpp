@@ -2,7 +2,13 @@
 // archives, the first page, variables in served files, the reading order
 // driven from page script, user forms, and start-up failures.
 #include <QApplication>
+#include <QBuffer>
+#include <QClipboard>
 #include <QDialog>
+#include <QImage>
+#include <QMenu>
+#include <QToolBar>
+#include <QToolButton>
 #include <QEventLoop>
 #include <QMessageBox>
 #include <QSignalSpy>
@@ -48,6 +54,36 @@ const TFiles BookFiles = {
     {"\\outside.htm", "<html><body>outside</body></html>"},
     {"\\Forms\\About.htm", "<html><body>about %{Title}</body></html>"},
 };
+
+std::string Bitmap(int W, int H) {
+  QImage Image(W, H, QImage::Format_RGB32);
+  Image.fill(Qt::magenta);
+  Image.setPixel(W / 2, H / 2, qRgb(0, 0, 128));
+  QByteArray Bytes;
+  QBuffer Buffer(&Bytes);
+  Buffer.open(QIODevice::WriteOnly);
+  Image.save(&Buffer, "BMP");
+  return Bytes.toStdString();
+}
+
+// The test book with a toolbar file; Buttons replaces the button list.
+TFiles ToolbarBook(const std::string& Buttons, const std::string& Images = "<Img Name=\"a\" Path=\"a.bmp\"/>") {
+  TFiles System = BookSystem;
+  System["\\System.xml"] = "<System Story=\"Story.xml\" Variables=\"Vars.xml\" Forms=\"Forms\\Forms.xml\" "
+                           "ToolButtons=\"Bar\\Tools.xml\"><toolbar ToolbarImgW=16 ToolbarImgH=16/></System>";
+  System["\\Bar\\Tools.xml"] = "<ToolBar><Images>" + Images + "</Images><Buttons>" + Buttons + "</Buttons></ToolBar>";
+  System["\\Bar\\a.bmp"] = Bitmap(16, 16);
+  System["\\Bar\\small.bmp"] = Bitmap(8, 16);
+  return System;
+}
+
+std::vector<QToolButton*> Buttons(TfrmMain& W) {
+  std::vector<QToolButton*> Result;
+  for (QAction* Action : W.tbrMain->actions())
+    if (auto* Button = qobject_cast<QToolButton*>(W.tbrMain->widgetForAction(Action)))
+      Result.push_back(Button);
+  return Result;
+}
 
 QVariant Eval(TMXWebBrowser& B, const QString& Script) {
   QVariant Result;
@@ -129,6 +165,20 @@ private slots:
     QVERIFY(Eval(B, "window.external.Story === window.external.Story").toBool());
   }
 
+  void pageScriptDrivesTheBrowser() {
+    auto W = Open();
+    TMXWebBrowser& B = *W->webMain;
+    QVERIFY(WaitForPage(B, "mfs:\\one.htm"));
+    QCOMPARE(Eval(B, "window.external.WebBrowser.LocationURL").toString(), QStringLiteral("mfs:\\one.htm"));
+    QCOMPARE(Eval(B, "window.external.webbrowser.readystate").toInt(), READYSTATE_COMPLETE);
+    Eval(B, "window.external.WebBrowser.Navigate('mfs:\\\\two.htm')");
+    QVERIFY(WaitForPage(B, "mfs:\\two.htm"));
+    Eval(B, "window.external.WebBrowser.GoHome()");
+    QVERIFY(WaitForPage(B, "mfs:\\one.htm"));
+    Eval(B, "window.external.WebBrowser.GoBack()");
+    QVERIFY(WaitForPage(B, "mfs:\\two.htm"));
+  }
+
   void pagesOutsideTheReadingOrderLeaveTheCursor() {
     auto W = Open();
     QVERIFY(WaitForPage(*W->webMain, "mfs:\\one.htm"));
@@ -172,6 +222,103 @@ private slots:
     QVERIFY(QTest::qWaitFor([&] { return Eval(B, "window.shown").toString() == "back"; }, 20000));
     QCOMPARE(Eval(B, "try { window.external.ShowUserForm('nope'); 'no error' } catch (e) { e.message }").toString(),
              QStringLiteral("Form \"nope\" not found"));
+  }
+
+  void toolbarButtonsFollowTheFileInOrder() {
+    auto W = Open(ToolbarBook("<Btn Caption=\"sep\" Image=\"a\"/>"
+                              "<Btn Kind=5 Caption=\"Next\" Image=\"a\"/>"
+                              "<Btn Kind=6 Caption=\"Ghost\" ImageIndex=0 Image=\"none\"/>"
+                              "<Btn Kind=129 Caption=\"Back too\"/>"
+                              "<Btn Kind=18 Caption=\"Nothing\"/>"
+                              "<Btn Kind=13 Caption=\"Favs\"><b/><b caption=\"Two\" url=\"mfs:\\two.htm\"/></Btn>"));
+    QVERIFY(!W->LoadFailed);
+    const auto B = Buttons(*W);
+    QCOMPARE(B.size(), std::size_t{6});
+    for (int i = 0; i < 6; ++i)
+      QCOMPARE(B[static_cast<std::size_t>(i)]->property("Tag").toInt(), i);
+    QVERIFY(!B[0]->isEnabled());
+    QCOMPARE(B[0]->width(), 8);
+    QVERIFY(B[0]->text().isEmpty());
+    QVERIFY(!B[1]->icon().isNull());
+    QVERIFY(B[2]->icon().isNull()); // a named image that does not exist wins over ImageIndex
+    QCOMPARE(B[5]->menu(), W->popBookMarks);
+    const auto Favourites = W->popBookMarks->actions();
+    QCOMPARE(Favourites.size(), 2);
+    QCOMPARE(Favourites[0]->text(), QStringLiteral("Description"));
+    QCOMPARE(Favourites[0]->toolTip(), QStringLiteral("URL"));
+
+    TMXWebBrowser& Browser = *W->webMain;
+    QVERIFY(WaitForPage(Browser, "mfs:\\one.htm"));
+    B[1]->click(); // Next
+    QVERIFY(WaitForPage(Browser, "mfs:\\two.htm"));
+    B[4]->click(); // kind 18: nothing
+    B[3]->click(); // kind 129 keeps its low bits: Back
+    QVERIFY(WaitForPage(Browser, "mfs:\\one.htm"));
+    Favourites[1]->trigger();
+    QVERIFY(WaitForPage(Browser, "mfs:\\two.htm"));
+    B[2]->click(); // Last
+    QVERIFY(WaitForPage(Browser, "mfs:\\three.htm"));
+    B[1]->click(); // Next at the end: nothing, and no error
+    QCOMPARE(W->GetStory().CurrentPage(), std::string("\\three.htm"));
+  }
+
+  void textSizeMenuSetsTheReadersLevel() {
+    auto W = Open(ToolbarBook("<Btn Kind=11 Caption=\"Size\"/>"));
+    QVERIFY(WaitForPage(*W->webMain, "mfs:\\one.htm"));
+    W->mnuFS_ExtraLarge->trigger();
+    QCOMPARE(W->FontSize, 4);
+    QCOMPARE(Buttons(*W)[0]->menu(), W->popFontSize);
+  }
+
+  void toolbarImagesMustFitTheImageList() {
+    std::unique_ptr<TfrmMain> W;
+    QString Message = CatchErrorBox([&] {
+      W = std::make_unique<TfrmMain>(TfrmMain::TBookSource{
+          Cabinet(ToolbarBook("", "<Img Path=\"small.bmp\"/>")), Cabinet(BookFiles)});
+    });
+    QCOMPARE(Message, QStringLiteral("Invalid toolbar image size"));
+    QVERIFY(W->LoadFailed);
+    Message = CatchErrorBox([&] {
+      W = std::make_unique<TfrmMain>(TfrmMain::TBookSource{
+          Cabinet(ToolbarBook("", "<Img Path=\"a.gif\"/>")), Cabinet(BookFiles)});
+    });
+    QCOMPARE(Message, QStringLiteral("Unknown picture file extension (.gif)"));
+  }
+
+  void copyAndContextMenuFollowThePagesSetting() {
+    TFiles System = BookSystem;
+    System["\\Story.xml"] = "<Story><item page=\"\\one.htm\" rightclick=False/><item page=\"\\two.htm\"/></Story>";
+    auto W = Open(System);
+    QVERIFY(WaitForPage(*W->webMain, "mfs:\\one.htm"));
+    QCOMPARE(W->webMain2ShowContextMenu(0, QPoint()), S_OK);
+    QApplication::clipboard()->setText("kept?");
+    QWidget* Page = W->webMain->focusProxy() ? W->webMain->focusProxy() : W->webMain;
+    QTest::keyPress(Page, Qt::Key_Control, Qt::ControlModifier);
+    QTest::keyPress(Page, Qt::Key_C, Qt::ControlModifier);
+    QVERIFY(QApplication::clipboard()->text().isEmpty());
+    // A second C follows a C, not Ctrl, and passes; so does Ctrl, Shift, C.
+    QKeyEvent Ctrl(QEvent::KeyPress, Qt::Key_Control, Qt::ControlModifier);
+    QKeyEvent Shift(QEvent::KeyPress, Qt::Key_Shift, Qt::ControlModifier | Qt::ShiftModifier);
+    QKeyEvent C(QEvent::KeyPress, Qt::Key_C, Qt::ControlModifier);
+    QVERIFY(!W->ApplicationEvents1Message(Page, &Ctrl));
+    QVERIFY(W->ApplicationEvents1Message(Page, &C));
+    QVERIFY(!W->ApplicationEvents1Message(Page, &C));
+    QVERIFY(!W->ApplicationEvents1Message(Page, &Ctrl));
+    QVERIFY(!W->ApplicationEvents1Message(Page, &Shift));
+    QVERIFY(!W->ApplicationEvents1Message(Page, &C));
+    W->GetStory().Next(W->GetCurrentPagePath());
+    W->NavigateToStoryPage();
+    QVERIFY(WaitForPage(*W->webMain, "mfs:\\two.htm"));
+    QCOMPARE(W->webMain2ShowContextMenu(0, QPoint()), S_FALSE);
+  }
+
+  void escapeClosesTheMainWindow() {
+    auto W = Open();
+    QVERIFY(WaitForPage(*W->webMain, "mfs:\\one.htm"));
+    W->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(W.get()));
+    QTest::keyClick(W.get(), Qt::Key_Escape);
+    QTRY_VERIFY(!W->isVisible());
   }
 
   void aMissingSettingsFileEndsStartUp() {

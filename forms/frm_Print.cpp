@@ -1,0 +1,173 @@
+#include "forms/frm_Print.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPixmap>
+#include <QPointer>
+#include <QScreen>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "forms/u_PrintSections.h"
+#include "platform/u_Ansi.h"
+
+namespace vv {
+
+namespace {
+constexpr int FormWidth = 696;
+constexpr int FormHeight = 480;
+constexpr QSize ImageSize(16, 16);
+
+// The theme's picture when the desktop has one, else a small drawing.
+QIcon ToolbarImage(const char* ThemeName, bool Magnifier) {
+  if (QIcon::hasThemeIcon(QLatin1String(ThemeName)))
+    return QIcon::fromTheme(QLatin1String(ThemeName));
+  QPixmap Picture(ImageSize);
+  Picture.fill(Qt::transparent);
+  QPainter P(&Picture);
+  P.setPen(Qt::black);
+  if (Magnifier) {
+    P.setBrush(Qt::white);
+    P.drawRect(1, 0, 10, 13);
+    P.setBrush(Qt::NoBrush);
+    P.drawEllipse(6, 6, 6, 6);
+    P.drawLine(11, 11, 15, 15);
+  } else {
+    P.setBrush(Qt::white);
+    P.drawRect(4, 1, 8, 6);
+    P.setBrush(Qt::lightGray);
+    P.drawRect(1, 6, 14, 6);
+    P.setBrush(Qt::white);
+    P.drawRect(4, 10, 8, 5);
+  }
+  return QIcon(Picture);
+}
+
+QToolButton* ToolButton(const char* Name, const char* Hint, const QIcon& Image, QWidget* Parent) {
+  auto* Button = new QToolButton(Parent);
+  Button->setObjectName(Name);
+  Button->setToolTip(QLatin1String(Hint));
+  Button->setIcon(Image);
+  Button->setIconSize(ImageSize);
+  Button->setAutoRaise(true);
+  return Button;
+}
+
+void ShowErrorMessage(QWidget* Parent, const std::exception& E) {
+  QMessageBox Box(QMessageBox::Critical, QApplication::applicationName(), AnsiToQString(E.what()), QMessageBox::Ok,
+                  Parent);
+  Box.exec();
+}
+
+// Engine callbacks must not run nested event loops; answers go through the
+// event loop instead, and are dropped if the browser went meanwhile.
+template <typename TValue>
+void Deliver(TMXWebBrowser* Browser, std::function<void(TValue)> Callback, TValue Value) {
+  QMetaObject::invokeMethod(
+      Browser, [Callback = std::move(Callback), Value = std::move(Value)]() mutable { Callback(std::move(Value)); },
+      Qt::QueuedConnection);
+}
+} // namespace
+
+TfrmPrint::TfrmPrint(QWidget* Parent)
+    : QDialog(Parent), imglToolbar{ToolbarImage("document-print", false), ToolbarImage("document-print-preview", true)},
+      tbrPrint(new QToolBar(this)),
+      tbtnPrint(ToolButton("tbtnPrint", "Print", imglToolbar[0], tbrPrint)),
+      tbtnPreview(ToolButton("tbtnPreview", "Preview", imglToolbar[1], tbrPrint)), webPrint(new TMXWebBrowser(this)) {
+  setObjectName("frmPrint");
+  setWindowTitle(QStringLiteral("Print page"));
+  resize(FormWidth, FormHeight);
+  if (const QScreen* Screen = QGuiApplication::primaryScreen()) {
+    const QRect Desktop = Screen->geometry();
+    move(Desktop.left() + (Desktop.width() - FormWidth) / 2, Desktop.top() + (Desktop.height() - FormHeight) / 2);
+  }
+
+  tbrPrint->setObjectName("tbrPrint");
+  tbrPrint->setIconSize(ImageSize);
+  tbrPrint->addWidget(tbtnPrint);
+  tbrPrint->addWidget(tbtnPreview);
+  connect(tbtnPrint, &QToolButton::clicked, this, [this] { tbtnPrintClick(); });
+  connect(tbtnPreview, &QToolButton::clicked, this, [this] { tbtnPreviewClick(); });
+
+  webPrint->setObjectName("webPrint");
+  webPrint->SetDownloadOptions({TDownloadControlOption::DLCTL_DLIMAGES, TDownloadControlOption::DLCTL_VIDEOS,
+                                TDownloadControlOption::DLCTL_BGSOUNDS});
+  webPrint->SetUserInterfaceOptions({});
+  webPrint->OnShowContextMenu = [this](std::uint32_t dwID, const QPoint& ppt) {
+    return webPrintShowContextMenu(dwID, ppt);
+  };
+
+  auto* Layout = new QVBoxLayout(this);
+  Layout->setContentsMargins(0, 0, 0, 0);
+  Layout->setSpacing(0);
+  Layout->addWidget(tbrPrint);
+  Layout->addWidget(webPrint, 1);
+}
+
+void TfrmPrint::tbtnPrintClick() {
+  try {
+    webPrint->ExecWB(OLECMDID_PRINT, OLECMDEXECOPT_DONTPROMPTUSER);
+  } catch (const std::exception& E) {
+    ShowErrorMessage(this, E);
+  }
+}
+
+void TfrmPrint::tbtnPreviewClick() {
+  try {
+    webPrint->ExecWB(OLECMDID_PRINTPREVIEW, OLECMDEXECOPT_DONTPROMPTUSER);
+  } catch (const std::exception& E) {
+    ShowErrorMessage(this, E);
+  }
+}
+
+HRESULT TfrmPrint::webPrintShowContextMenu(std::uint32_t, const QPoint&) { return S_OK; }
+
+void LoadHTMLIntoBrowser(TMXWebBrowser& Browser, const std::string& Html) {
+  Browser.LoadHTML(LinesWithCRLF(Html));
+}
+
+void ShowPrintForm(const std::string& Html) {
+  TfrmPrint Form;
+  LoadHTMLIntoBrowser(*Form.webPrint, Html);
+  Form.exec();
+}
+
+void QueryPrintSections(TMXWebBrowser& Browser, std::function<void(std::vector<std::string>)> Callback) {
+  Browser.QueryElements([Browser = QPointer<TMXWebBrowser>(&Browser),
+                         Callback = std::move(Callback)](std::vector<TDocumentElement> Elements) mutable {
+    if (Browser)
+      Deliver(Browser.data(), std::move(Callback), PrintSectionIds(Elements));
+  });
+}
+
+void QueryPrintSectionHtml(TMXWebBrowser& Browser, const std::string& Id,
+                           std::function<void(std::optional<std::string>)> Callback) {
+  Browser.QueryElements([Browser = QPointer<TMXWebBrowser>(&Browser), Id,
+                         Callback = std::move(Callback)](std::vector<TDocumentElement> Elements) mutable {
+    if (!Browser)
+      return;
+    std::optional<std::string> Html;
+    if (const TDocumentElement* Section = FindPrintSection(Elements, Id))
+      Html = PrintSectionHtml(Section->InnerHTML);
+    Deliver(Browser.data(), std::move(Callback), std::move(Html));
+  });
+}
+
+void FillPrintMenu(QMenu& popPrint, const std::vector<std::string>& Ids,
+                   const std::function<void(QAction*)>& PrintPageClick) {
+  popPrint.clear();
+  for (const std::string& Id : Ids) {
+    const QString Caption = AnsiToQString(Id);
+    QAction* Item = popPrint.addAction(Caption);
+    Item->setToolTip(Caption);
+    Item->setStatusTip(Caption);
+    QObject::connect(Item, &QAction::triggered, &popPrint, [Item, PrintPageClick] { PrintPageClick(Item); });
+  }
+}
+
+} // namespace vv

@@ -1,0 +1,42 @@
+#include "shell/u_ImageList.h"
+
+#include <QPixmap>
+
+#include "text/u_Utils.h"
+
+namespace vv {
+
+void TImageList::SetSize(int Width, int Height) {
+  FWidth = Width;
+  FHeight = Height;
+}
+
+QImage TImageList::Cell(const QImage& Picture) const {
+  if (Picture.width() < FWidth || Picture.height() < FHeight)
+    throw EInvalidOperation("Invalid image size");
+  return Picture.copy(0, 0, FWidth, FHeight);
+}
+
+int TImageList::AddMasked(const QImage& Picture, QColor Transparent) {
+  QImage Image = Cell(Picture).convertToFormat(QImage::Format_ARGB32);
+  const QRgb Key = Transparent.rgb() & 0xFFFFFF;
+  for (int Y = 0; Y < Image.height(); ++Y) {
+    auto* Line = reinterpret_cast<QRgb*>(Image.scanLine(Y));
+    for (int X = 0; X < Image.width(); ++X)
+      if ((Line[X] & 0xFFFFFF) == Key)
+        Line[X] = 0;
+  }
+  Icons.emplace_back(QPixmap::fromImage(Image));
+  return Count() - 1;
+}
+
+int TImageList::AddIcon(const QImage& Icon) {
+  Icons.emplace_back(QPixmap::fromImage(Cell(Icon)));
+  return Count() - 1;
+}
+
+QIcon TImageList::Icon(int Index) const {
+  return Index >= 0 && Index < Count() ? Icons[static_cast<std::size_t>(Index)] : QIcon();
+}
+
+} // namespace vv

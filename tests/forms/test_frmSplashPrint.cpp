@@ -1,0 +1,669 @@
+// The splash window and pop-ups, the print window and the print-menu
+// queries, against real widgets and the real engine, without a display.
+#include <QApplication>
+#include <QBuffer>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+#include <functional>
+#include <memory>
+
+#include "forms/frm_Print.h"
+#include "forms/frm_Splash.h"
+#include "forms/u_PrintSections.h"
+#include "platform/u_Ansi.h"
+#include "platform/u_WebEngineProtocol.h"
+#include "protocol/u_MFSInternetProtocol.h"
+
+using namespace vv;
+
+namespace {
+std::string Picture(int W, int H, const char* Format) {
+  QImage Image(W, H, QImage::Format_RGB32);
+  Image.fill(Qt::darkCyan);
+  QByteArray Bytes;
+  QBuffer Buffer(&Bytes);
+  Buffer.open(QIODevice::WriteOnly);
+  Image.save(&Buffer, Format);
+  return Bytes.toStdString();
+}
+
+// Runs a script in the page and waits for its answer in a real event loop
+// (scheme requests need the loop running, not a polling wait).
+QVariant Eval(TMXWebBrowser& B, const QString& Script) {
+  QVariant Result;
+  QEventLoop Loop;
+  bool Done = false;
+  B.page()->runJavaScript(Script, [&](const QVariant& V) {
+    Result = V;
+    Done = true;
+    Loop.quit();
+  });
+  QTimer::singleShot(20000, &Loop, &QEventLoop::quit);
+  if (!Done)
+    Loop.exec();
+  if (!Done)
+    qWarning("script did not answer: %s", qPrintable(Script));
+  return Result;
+}
+
+bool WaitComplete(TMXWebBrowser& B) {
+  if (B.ReadyState() == READYSTATE_COMPLETE)
+    return true;
+  QSignalSpy Complete(&B, &TMXWebBrowser::DocumentComplete);
+  return Complete.wait(20000);
+}
+
+// Acts on the next modal window from inside the loop that window runs; gives
+// up after ten seconds so a missing window fails the test instead of hanging.
+void OnNextModal(std::function<void(QWidget*)> Act) {
+  auto* Timer = new QTimer;
+  auto* Started = new QElapsedTimer;
+  Started->start();
+  Timer->setInterval(20);
+  QObject::connect(Timer, &QTimer::timeout, [Timer, Started, Act = std::move(Act)] {
+    QWidget* Modal = QApplication::activeModalWidget();
+    if (!Modal && Started->elapsed() < 10000)
+      return;
+    Timer->stop();
+    Timer->deleteLater();
+    delete Started;
+    if (Modal)
+      Act(Modal);
+  });
+  Timer->start();
+}
+
+QList<TfrmSplash*> VisibleSplashes() {
+  QList<TfrmSplash*> Result;
+  for (QWidget* W : QApplication::topLevelWidgets())
+    if (auto* S = qobject_cast<TfrmSplash*>(W); S && S->isVisible())
+      Result.append(S);
+  return Result;
+}
+
+void DeleteReleased() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+TSplashOptions Options(TSplashType S, TSplashType E, int Interval, bool CloseOnClick = false) {
+  TSplashOptions O;
+  O.SplashTypeS = S;
+  O.SplashTypeE = E;
+  O.Interval = Interval;
+  O.CloseOnClick = CloseOnClick;
+  return O;
+}
+} // namespace
+
+class TestFrmSplashPrint : public QObject {
+  Q_OBJECT
+
+private:
+  TMFS Files, System;
+  std::unique_ptr<TWebEngineProtocolPlatform> Platform;
+  std::unique_ptr<TMFSInternetProtocol> FilesProtocol;
+
+private slots:
+  void initTestCase() {
+    auto& S = System.DefaultSession();
+    S.CreateFile("\\SplashS.bmp", 0, false)->Content = Picture(120, 80, "BMP");
+    S.CreateFile("\\SplashE.bmp", 0, false)->Content = Picture(60, 60, "BMP");
+    S.CreateFile("\\Odd.bmp", 0, false)->Content = Picture(301, 201, "BMP");
+    S.CreateFile("\\Upper.BMP", 0, false)->Content = Picture(30, 20, "BMP");
+    S.CreateFile("\\Icon.ico", 0, false)->Content = Picture(16, 16, "ICO");
+    S.CreateFile("\\Photo.JPEG", 0, false)->Content = Picture(40, 30, "JPEG");
+    S.CreateFile("\\Pic.png", 0, false)->Content = Picture(30, 20, "PNG");
+    S.CreateFile("\\Png.bmp", 0, false)->Content = Picture(30, 20, "PNG");
+    S.CreateFile("\\Broken.bmp", 0, false)->Content = "BM not a bitmap";
+    S.CreateFile("\\Drawing.wmf", 0, false)->Content = "\xD7\xCD\xC6\x9A not rendered";
+    S.ForceFolders("\\tb");
+    S.CreateFile("\\tb\\SplashE.bmp", 0, false)->Content = Picture(70, 50, "BMP");
+
+    auto& F = Files.DefaultSession();
+    F.ForceFolders("\\img");
+    F.CreateFile("\\img\\dot.png", 0, false)->Content = Picture(7, 5, "PNG");
+    F.CreateFile("\\sections.htm", 0, false)->Content =
+        "<html><body>"
+        "<div id=\"page2\">not a section</div>"
+        "<div id=\"chapterPage\">Chapter <b>one</b>\n<img id=\"i\" src=\"img\\dot.png\"></div>"
+        "<span id=\"printPage\">a span</span>"
+        "<div id=\"PAGE\">all caps<div id=\"innerpage\">inner</div></div>"
+        "<div id=\"CHAPTERPAGE\">the second of that name</div>"
+        "<iframe src=\"frame.htm\"></iframe>"
+        "<div id=\"printpage\">last</div>"
+        "</body></html>";
+    F.CreateFile("\\frame.htm", 0, false)->Content = "<html><body><div id=\"framePAGE\">framed</div></body></html>";
+    Platform = std::make_unique<TWebEngineProtocolPlatform>();
+    FilesProtocol = std::make_unique<TMFSInternetProtocol>("mfs", &Files);
+  }
+
+  void cleanup() {
+    for (QWidget* W : QApplication::topLevelWidgets())
+      if (qobject_cast<TfrmSplash*>(W))
+        delete W;
+    System.DefaultSession().ChangeDir("\\");
+  }
+
+  void cleanupTestCase() {
+    FilesProtocol.reset();
+    Platform.reset();
+  }
+
+  // ---- splash window ----
+
+  void splashIsSizedToItsPictureAndCentred_data() {
+    QTest::addColumn<QString>("File");
+    QTest::addColumn<int>("Width");
+    QTest::addColumn<int>("Height");
+    QTest::newRow("bitmap") << "SplashS.bmp" << 120 << 80;
+    QTest::newRow("odd size") << "Odd.bmp" << 301 << 201;
+    QTest::newRow("extension in capitals") << "Upper.BMP" << 30 << 20;
+    QTest::newRow("icon") << "Icon.ico" << 16 << 16;
+    QTest::newRow("jpeg") << "Photo.JPEG" << 40 << 30;
+  }
+  void splashIsSizedToItsPictureAndCentred() {
+    QFETCH(QString, File);
+    QFETCH(int, Width);
+    QFETCH(int, Height);
+    auto* Splash = new TfrmSplash(System);
+    Splash->Setup(File.toStdString(), 3, false);
+    QVERIFY(Splash->IsShownReady());
+    QVERIFY(Splash->windowFlags() & Qt::FramelessWindowHint);
+    QVERIFY(Splash->windowFlags() & Qt::WindowStaysOnTopHint);
+    QCOMPARE(Splash->size(), QSize(Width, Height));
+    QCOMPARE(Splash->imgSplash->pixmap().size(), QSize(Width, Height));
+    const QRect Screen = QGuiApplication::primaryScreen()->geometry();
+    QCOMPARE(Splash->pos(), QPoint(Screen.left() + (Screen.width() - Width) / 2,
+                                   Screen.top() + (Screen.height() - Height) / 2));
+    Splash->show();
+    QVERIFY(QTest::qWaitForWindowExposed(Splash));
+    QCOMPARE(Splash->geometry().size(), QSize(Width, Height));
+  }
+
+  void splashWiderThanTheScreenIsCentredRoundingTowardZero() {
+    const QRect Screen = QGuiApplication::primaryScreen()->geometry();
+    System.DefaultSession().CreateFile("\\Wide.bmp", 0, false)->Content = Picture(Screen.width() + 201, 10, "BMP");
+    auto* Splash = new TfrmSplash(System);
+    Splash->Setup("Wide.bmp", 3, false);
+    QVERIFY(Splash->IsShownReady());
+    // -201 / 2 is -100, not -101.
+    QCOMPARE(Splash->pos().x(), Screen.left() - 100);
+  }
+
+  void intervalIsClampedToTenSeconds_data() {
+    QTest::addColumn<int>("Seconds");
+    QTest::addColumn<int>("Milliseconds");
+    QTest::addColumn<bool>("Running");
+    QTest::newRow("25 shows 10 s") << 25 << 10000 << true;
+    QTest::newRow("10") << 10 << 10000 << true;
+    QTest::newRow("3") << 3 << 3000 << true;
+    QTest::newRow("1") << 1 << 1000 << true;
+    QTest::newRow("0 waits for the request") << 0 << 0 << false;
+    QTest::newRow("negative") << -5 << 0 << false;
+  }
+  void intervalIsClampedToTenSeconds() {
+    QFETCH(int, Seconds);
+    QFETCH(int, Milliseconds);
+    QFETCH(bool, Running);
+    QPointer<TfrmSplash> Splash = new TfrmSplash(System);
+    Splash->Setup("SplashS.bmp", Seconds, false);
+    QVERIFY(Splash->IsShownReady());
+    QCOMPARE(Splash->tmrSplash->interval(), Milliseconds);
+    QCOMPARE(Splash->tmrSplash->isActive(), Running);
+    Splash->RequestClose();
+    DeleteReleased();
+    // Without a running timer the request closes at once.
+    QCOMPARE(Splash.isNull(), !Running);
+  }
+
+  void picturesItCannotShowAreReleasedAtTheRequest_data() {
+    QTest::addColumn<QString>("File");
+    QTest::newRow("other extension") << "Pic.png";
+    QTest::newRow("other type under .bmp") << "Png.bmp";
+    QTest::newRow("broken bitmap") << "Broken.bmp";
+    QTest::newRow("metafile") << "Drawing.wmf";
+    QTest::newRow("missing") << "Missing.bmp";
+    QTest::newRow("no extension") << "SplashS";
+  }
+  void picturesItCannotShowAreReleasedAtTheRequest() {
+    QFETCH(QString, File);
+    QPointer<TfrmSplash> Splash = new TfrmSplash(System);
+    Splash->Setup(File.toStdString(), 5, false);
+    QVERIFY(!Splash->IsShownReady());
+    QVERIFY(!Splash->tmrSplash->isActive());
+    Splash->RequestClose();
+    QVERIFY(SplashFinished());
+    DeleteReleased();
+    QVERIFY(Splash.isNull());
+  }
+
+  void clickClosesOnlyWithCloseOnClick_data() {
+    QTest::addColumn<bool>("CloseOnClick");
+    QTest::addColumn<bool>("OnPicture");
+    QTest::newRow("off, picture") << false << true;
+    QTest::newRow("off, window") << false << false;
+    QTest::newRow("on, picture") << true << true;
+    QTest::newRow("on, window") << true << false;
+  }
+  void clickClosesOnlyWithCloseOnClick() {
+    QFETCH(bool, CloseOnClick);
+    QFETCH(bool, OnPicture);
+    QPointer<TfrmSplash> Splash = new TfrmSplash(System);
+    Splash->Setup("SplashS.bmp", 10, CloseOnClick);
+    Splash->show();
+    QVERIFY(QTest::qWaitForWindowExposed(Splash));
+    Splash->RequestClose();
+    QWidget* Target = OnPicture ? static_cast<QWidget*>(Splash->imgSplash) : Splash.data();
+    QTest::mouseClick(Target, Qt::LeftButton, {}, QPoint(5, 5));
+    DeleteReleased();
+    QCOMPARE(Splash.isNull(), CloseOnClick);
+    if (CloseOnClick)
+      QVERIFY(SplashFinished());
+    else
+      QVERIFY(Splash->isVisible() && Splash->tmrSplash->isActive());
+  }
+
+  void clickBeforeTheIntervalClosesAlsoBeforeTheRequest() {
+    QPointer<TfrmSplash> Splash = new TfrmSplash(System);
+    Splash->Setup("SplashS.bmp", 10, true);
+    Splash->show();
+    QTest::mouseClick(Splash->imgSplash, Qt::LeftButton);
+    DeleteReleased();
+    QVERIFY(Splash.isNull());
+  }
+
+  // ---- ShowSplash ----
+
+  void startSplashReturnsAtOnceAndClosesAfterItsInterval() {
+    const TSplashOptions O = Options(vsSplash, vsNone, 1);
+    bool SplashDone = true;
+    QElapsedTimer Clock;
+    Clock.start();
+    ShowSplash(&O, true, &System, SplashDone);
+    QVERIFY(Clock.elapsed() < 900);
+    QVERIFY(SplashDone);
+    const auto Shown = VisibleSplashes();
+    QCOMPARE(Shown.size(), 1);
+    QCOMPARE(Shown[0]->size(), QSize(120, 80));
+    QVERIFY(Shown[0]->CloseRequested());
+    QVERIFY(!SplashFinished());
+    QSignalSpy Gone(Shown[0], &QObject::destroyed);
+    QVERIFY(Gone.wait(5000));
+    // Coarse timers may fire up to 5% early.
+    QVERIFY2(Clock.elapsed() >= 950, qPrintable(QString::number(Clock.elapsed())));
+    QVERIFY(SplashFinished());
+  }
+
+  void endSplashWaitsUntilItHasClosed() {
+    // The end picture is looked up in the session's current folder.
+    System.DefaultSession().ChangeDir("\\tb");
+    const TSplashOptions O = Options(vsNone, vsSplash, 1);
+    bool SplashDone = true;
+    bool DoneWhileShown = true;
+    QSize ShownSize;
+    QTimer::singleShot(200, [&] {
+      DoneWhileShown = SplashDone;
+      const auto Shown = VisibleSplashes();
+      if (Shown.size() == 1)
+        ShownSize = Shown[0]->size();
+    });
+    QElapsedTimer Clock;
+    Clock.start();
+    ShowSplash(&O, false, &System, SplashDone);
+    QVERIFY2(Clock.elapsed() >= 950, qPrintable(QString::number(Clock.elapsed())));
+    QVERIFY(!DoneWhileShown);
+    QCOMPARE(ShownSize, QSize(70, 50));
+    QVERIFY(SplashDone);
+    QVERIFY(SplashFinished());
+    QVERIFY(VisibleSplashes().isEmpty());
+  }
+
+  void endSplashIsNotCutShortByAnEarlierSplash() {
+    const TSplashOptions Start = Options(vsSplash, vsNone, 1);
+    const TSplashOptions End = Options(vsNone, vsSplash, 2);
+    bool SplashDone = true;
+    QElapsedTimer Clock;
+    Clock.start();
+    ShowSplash(&Start, true, &System, SplashDone);
+    ShowSplash(&End, false, &System, SplashDone);
+    QVERIFY2(Clock.elapsed() >= 1900, qPrintable(QString::number(Clock.elapsed())));
+    QVERIFY(SplashDone);
+    QVERIFY(VisibleSplashes().isEmpty());
+  }
+
+  void waitForSplashDoneNestedInTheEndWaitEnds() {
+    // A second close query arriving during the end wait waits for SplashDone
+    // inside the end wait's own loop; both must end.
+    const TSplashOptions O = Options(vsNone, vsSplash, 1);
+    bool SplashDone = true;
+    bool InnerReturned = false;
+    QTimer::singleShot(100, [&] {
+      ProcessMessagesUntil(SplashDone);
+      InnerReturned = true;
+    });
+    QTimer Guard;
+    Guard.setSingleShot(true);
+    bool Rescued = false;
+    QObject::connect(&Guard, &QTimer::timeout, [&] {
+      Rescued = true;
+      SplashDone = true;
+      emit SplashEvents().Changed();
+    });
+    Guard.start(8000);
+    ShowSplash(&O, false, &System, SplashDone);
+    QVERIFY(InnerReturned);
+    QVERIFY(!Rescued);
+    QVERIFY(SplashDone);
+  }
+
+  void zeroIntervalClosesAtTheRequest() {
+    const TSplashOptions O = Options(vsNone, vsSplash, 0);
+    bool SplashDone = true;
+    bool Rescued = false;
+    QTimer Guard;
+    Guard.setSingleShot(true);
+    QObject::connect(&Guard, &QTimer::timeout, [&] {
+      Rescued = true;
+      for (TfrmSplash* S : VisibleSplashes()) {
+        S->RequestClose();
+        S->tmrSplashTimer();
+      }
+    });
+    Guard.start(5000);
+    QElapsedTimer Clock;
+    Clock.start();
+    ShowSplash(&O, false, &System, SplashDone);
+    QVERIFY(!Rescued);
+    QVERIFY(Clock.elapsed() < 1000);
+    QVERIFY(SplashDone);
+    QVERIFY(VisibleSplashes().isEmpty());
+  }
+
+  void missingPictureShowsNothingAndDoesNotWait() {
+    // SplashE.bmp exists at the root only.
+    System.DefaultSession().ForceFolders("\\empty");
+    System.DefaultSession().ChangeDir("\\empty");
+    const TSplashOptions O = Options(vsSplash, vsSplash, 10);
+    bool SplashDone = true;
+    QElapsedTimer Clock;
+    Clock.start();
+    ShowSplash(&O, false, &System, SplashDone);
+    ShowSplash(&O, true, &System, SplashDone);
+    ShowSplash(&O, false, nullptr, SplashDone);
+    QVERIFY(Clock.elapsed() < 1000);
+    QVERIFY(SplashDone);
+    QVERIFY(VisibleSplashes().isEmpty());
+  }
+
+  void popUpShowsTheMomentsTextInAnInformationBox_data() {
+    QTest::addColumn<bool>("AtStart");
+    QTest::addColumn<QString>("Expected");
+    QTest::newRow("start") << true << QString::fromUtf8("Welcome,\nreader \u00e9\u20ac");
+    QTest::newRow("end") << false << QStringLiteral("Good bye");
+  }
+  void popUpShowsTheMomentsTextInAnInformationBox() {
+    QFETCH(bool, AtStart);
+    QFETCH(QString, Expected);
+    TSplashOptions O = Options(AtStart ? vsPopUp : vsSplash, AtStart ? vsSplash : vsPopUp, 1);
+    O.PopUpTextS = "Welcome,\nreader \xE9\x80";
+    O.PopUpTextE = "Good bye";
+    QString Title, Text;
+    QMessageBox::Icon Icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons Buttons;
+    OnNextModal([&](QWidget* Modal) {
+      auto* Box = qobject_cast<QMessageBox*>(Modal);
+      if (!Box)
+        return;
+      Title = Box->windowTitle();
+      Text = Box->text();
+      Icon = Box->icon();
+      Buttons = Box->standardButtons();
+      QTest::mouseClick(Box->button(QMessageBox::Ok), Qt::LeftButton);
+    });
+    bool SplashDone = true;
+    ShowSplash(&O, AtStart, &System, SplashDone);
+    QCOMPARE(Title, QStringLiteral("Information"));
+    QCOMPARE(Text, Expected);
+    QCOMPARE(Icon, QMessageBox::Information);
+    QCOMPARE(Buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    QVERIFY(SplashDone);
+    QVERIFY(VisibleSplashes().isEmpty());
+  }
+
+  void noOptionsOrNoneShowNothing() {
+    bool SplashDone = true;
+    bool BoxShown = false;
+    QTimer Watch;
+    QObject::connect(&Watch, &QTimer::timeout, [&] {
+      if (QWidget* M = QApplication::activeModalWidget()) {
+        BoxShown = true;
+        M->close();
+      }
+    });
+    Watch.start(20);
+    ShowSplash(nullptr, true, &System, SplashDone);
+    for (const int Type : {0, 7}) {
+      const TSplashOptions O = Options(static_cast<TSplashType>(Type), static_cast<TSplashType>(Type), 1);
+      ShowSplash(&O, true, &System, SplashDone);
+      ShowSplash(&O, false, &System, SplashDone);
+    }
+    QVERIFY(!BoxShown);
+    QVERIFY(SplashDone);
+    QVERIFY(VisibleSplashes().isEmpty());
+  }
+
+  // ---- print window ----
+
+  void printWindowHasItsCaptionSizeAndButtons() {
+    TfrmPrint F;
+    QCOMPARE(F.windowTitle(), QStringLiteral("Print page"));
+    QCOMPARE(F.size(), QSize(696, 480));
+    const QRect Screen = QGuiApplication::primaryScreen()->geometry();
+    QCOMPARE(F.pos(), QPoint(Screen.left() + (Screen.width() - 696) / 2, Screen.top() + (Screen.height() - 480) / 2));
+    QCOMPARE(F.tbtnPrint->toolTip(), QStringLiteral("Print"));
+    QCOMPARE(F.tbtnPreview->toolTip(), QStringLiteral("Preview"));
+    QCOMPARE(F.imglToolbar.size(), std::size_t(2));
+    QVERIFY(!F.tbtnPrint->icon().isNull() && !F.tbtnPreview->icon().isNull());
+    QCOMPARE(F.tbtnPrint->iconSize(), QSize(16, 16));
+    // Images, videos and background sounds.
+    QCOMPARE(F.webPrint->DownloadControlFlags(), 0x70);
+    // The browser asks the window, and the window refuses every context menu.
+    QCOMPARE(F.webPrint->ShowContextMenu(CONTEXT_MENU_DEFAULT, QPoint()), S_OK);
+    QCOMPARE(F.webPrint->ShowContextMenu(CONTEXT_MENU_TEXTSELECT, QPoint()), S_OK);
+  }
+
+  void loadsTheSectionWithRelativePicturesIntoThePrintBrowser() {
+    TfrmPrint F;
+    F.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&F));
+    LoadHTMLIntoBrowser(*F.webPrint, PrintSectionHtml("<p id=\"t\">Section\r\ntext</p>\n<img id=\"i\" src=\"img\\dot.png\">"
+                                                      "<img id=\"j\" src=\"img/dot.png\">"));
+    QVERIFY(WaitComplete(*F.webPrint));
+    QCOMPARE(Eval(*F.webPrint, "document.getElementById('t').textContent").toString(), QStringLiteral("Section\ntext"));
+    QCOMPARE(Eval(*F.webPrint, "document.getElementById('i').naturalWidth").toInt(), 7);
+    QCOMPARE(Eval(*F.webPrint, "document.getElementById('j').naturalWidth").toInt(), 7);
+  }
+
+  void previewShowsTheSectionsPages() {
+    TfrmPrint F;
+    F.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&F));
+    LoadHTMLIntoBrowser(*F.webPrint, PrintSectionHtml("<p>Preview me</p>"));
+    QVERIFY(WaitComplete(*F.webPrint));
+    QTest::mouseClick(F.tbtnPreview, Qt::LeftButton);
+    auto* Preview = F.findChild<QPrintPreviewDialog*>();
+    QVERIFY(Preview);
+    auto* Pages = Preview->findChild<QPrintPreviewWidget*>();
+    QVERIFY(Pages);
+    if (Pages->pageCount() == 0) {
+      QSignalSpy Changed(Pages, &QPrintPreviewWidget::previewChanged);
+      QVERIFY(Changed.wait(20000));
+    }
+    QVERIFY(Pages->pageCount() >= 1);
+    QPointer<QPrintPreviewDialog> Closed = Preview;
+    Preview->close();
+    DeleteReleased();
+    QVERIFY(Closed.isNull());
+  }
+
+  void printButtonPrintsWithoutADialog() {
+    TfrmPrint F;
+    F.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&F));
+    LoadHTMLIntoBrowser(*F.webPrint, PrintSectionHtml("<p>Print me</p>"));
+    QVERIFY(WaitComplete(*F.webPrint));
+    QSignalSpy Printed(F.webPrint, &QWebEngineView::printFinished);
+    QTest::mouseClick(F.tbtnPrint, Qt::LeftButton);
+    QVERIFY(QApplication::activeModalWidget() == nullptr);
+    // This machine has no printer; whether it succeeded is the printer's business.
+    QVERIFY(Printed.wait(20000));
+
+    // The same document printed to a PDF file gives pages.
+    QTemporaryDir Dir;
+    QPrinter Pdf(QPrinter::HighResolution);
+    Pdf.setOutputFormat(QPrinter::PdfFormat);
+    Pdf.setOutputFileName(Dir.filePath("section.pdf"));
+    F.webPrint->print(&Pdf);
+    QVERIFY(Printed.wait(20000));
+    QCOMPARE(Printed.last().at(0).toBool(), true);
+    QFile Out(Dir.filePath("section.pdf"));
+    QVERIFY(Out.open(QIODevice::ReadOnly));
+    QVERIFY(Out.read(5) == "%PDF-");
+  }
+
+  void aSecondPrintWhileTheFirstRunsIsAnErrorBoxNotACrash() {
+    TfrmPrint F;
+    F.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&F));
+    LoadHTMLIntoBrowser(*F.webPrint, PrintSectionHtml("<p>Twice</p>"));
+    QVERIFY(WaitComplete(*F.webPrint));
+    QSignalSpy Printed(F.webPrint, &QWebEngineView::printFinished);
+    QMessageBox::Icon Icon = QMessageBox::NoIcon;
+    OnNextModal([&](QWidget* Modal) {
+      if (auto* Box = qobject_cast<QMessageBox*>(Modal)) {
+        Icon = Box->icon();
+        Box->accept();
+      }
+    });
+    F.tbtnPrintClick();
+    F.tbtnPrintClick();
+    QCOMPARE(Icon, QMessageBox::Critical);
+    QVERIFY(Printed.count() > 0 || Printed.wait(20000));
+  }
+
+  // ---- the print menu from a page ----
+
+  void sectionsOfThePageFillThePrintMenu() {
+    TMXWebBrowser B;
+    B.resize(640, 480);
+    B.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&B));
+    QSignalSpy Complete(&B, &TMXWebBrowser::DocumentComplete);
+    B.Navigate("mfs:\\sections.htm");
+    QVERIFY(Complete.wait(20000));
+
+    std::vector<std::string> Ids;
+    {
+      QEventLoop Loop;
+      QueryPrintSections(B, [&](std::vector<std::string> Found) {
+        Ids = std::move(Found);
+        Loop.quit();
+      });
+      QTimer::singleShot(20000, &Loop, &QEventLoop::quit);
+      Loop.exec();
+    }
+    // page2 and the span do not count, nested sections do, frames are not searched.
+    QCOMPARE(Ids, (std::vector<std::string>{"chapterPage", "PAGE", "innerpage", "CHAPTERPAGE", "printpage"}));
+
+    QMenu popPrint;
+    popPrint.addAction("stale item");
+    QString Clicked;
+    FillPrintMenu(popPrint, Ids, [&](QAction* Sender) { Clicked = Sender->toolTip(); });
+    QCOMPARE(popPrint.actions().size(), 5);
+    QCOMPARE(popPrint.actions()[1]->text(), QStringLiteral("PAGE"));
+    QCOMPARE(popPrint.actions()[1]->toolTip(), QStringLiteral("PAGE"));
+    popPrint.actions()[3]->trigger();
+    QCOMPARE(Clicked, QStringLiteral("CHAPTERPAGE"));
+    FillPrintMenu(popPrint, {}, [](QAction*) {});
+    QVERIFY(popPrint.isEmpty());
+  }
+
+  void chosenSectionOpensInAModalPrintWindow() {
+    TMXWebBrowser B;
+    B.resize(640, 480);
+    B.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&B));
+    QSignalSpy Complete(&B, &TMXWebBrowser::DocumentComplete);
+    B.Navigate("mfs:\\sections.htm");
+    QVERIFY(Complete.wait(20000));
+
+    // Ids differing only in case: the first in document order is printed.
+    // The answer comes from the event loop, so the modal window and its
+    // browser can run from the callback.
+    QString Caption, Text;
+    int Picture = 0;
+    bool Answered = false;
+    QEventLoop Loop;
+    QueryPrintSectionHtml(B, "CHAPTERPAGE", [&](std::optional<std::string> Html) {
+      Answered = Html.has_value();
+      if (!Html) {
+        Loop.quit();
+        return;
+      }
+      OnNextModal([&](QWidget* Modal) {
+        auto* Form = qobject_cast<TfrmPrint*>(Modal);
+        if (!Form)
+          return;
+        Caption = Form->windowTitle();
+        if (WaitComplete(*Form->webPrint)) {
+          Text = Eval(*Form->webPrint, "document.body.textContent").toString();
+          Picture = Eval(*Form->webPrint, "document.getElementById('i').naturalWidth").toInt();
+        }
+        Form->close();
+      });
+      ShowPrintForm(*Html);
+      Loop.quit();
+    });
+    QTimer::singleShot(60000, &Loop, &QEventLoop::quit);
+    Loop.exec();
+    QVERIFY(Answered);
+    QCOMPARE(Caption, QStringLiteral("Print page"));
+    QCOMPARE(Text.simplified(), QStringLiteral("Chapter one"));
+    QCOMPARE(Picture, 7);
+    // The window is gone once ShowPrintForm returned.
+    DeleteReleased();
+    for (QWidget* W : QApplication::topLevelWidgets())
+      QVERIFY(!qobject_cast<TfrmPrint*>(W));
+
+    std::optional<std::string> Gone = std::string("not answered");
+    QueryPrintSectionHtml(B, "gonePage", [&](std::optional<std::string> Html) {
+      Gone = std::move(Html);
+      Loop.quit();
+    });
+    Loop.exec();
+    QVERIFY(!Gone.has_value());
+  }
+};
+
+int main(int argc, char** argv) {
+  PrepareWebEngineEnvironment();
+  RegisterBookSchemes();
+  QApplication App(argc, argv);
+  TestFrmSplashPrint Test;
+  return QTest::qExec(&Test, argc, argv);
+}
+
+#include "test_frmSplashPrint.moc"
