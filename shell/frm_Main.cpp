@@ -82,6 +82,7 @@ void TfrmMain::BuildComponents() {
     return webMain2ShowContextMenu(dwID, ppt);
   };
   imgLogo->installEventFilter(this);
+  InstallShortcuts();
   qApp->installEventFilter(this);
   Column->addWidget(pnlToolbarCommon);
   Column->addWidget(webMain, 1);

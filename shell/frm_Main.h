@@ -52,6 +52,8 @@ public:
   // ---- toolbar and commands ----
   void BuildToolbar();
   void ToolButtonClick(QObject* Sender);
+  // The command of a button kind, as the toolbar and the standard keys run it.
+  void RunCommand(int Kind);
   void mnuSearchClick(QObject* Sender);
   void mnuFS_Click(QObject* Sender);
   void BookMarkClick(QObject* Sender);
@@ -141,6 +143,8 @@ private:
   void LoadToolbarImages(const TXMLNode& Images);
   void ReadBookmarks(const TXMLNode& Button);
   void tbrMainCustomDrawButton(QWidget* Button);
+  void InstallShortcuts();
+  void ChangeFontSize(int Level);
   // Calls a member of a script object as a page would; a failure raises its message.
   TOleVariant CallExternal(const TDispatchRef& Object, std::string_view Member, std::uint16_t Kind,
                            const TOleVariantList& Args = {});

@@ -6,11 +6,13 @@
 #include <QEventLoop>
 #include <QFrame>
 #include <QLabel>
+#include <QShortcut>
 #include <QMenu>
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
 
+#include "forms/frm_Search.h"
 #include "platform/u_Ansi.h"
 #include "platform/u_Pictures.h"
 #include "shell/frm_Main.h"
@@ -220,17 +222,23 @@ void TfrmMain::ToolButtonClick(QObject* Sender) {
     if (!Self)
       return;
   }
-  if (!Sender || !HostExternal || !ButtonOnClick)
+  if (!Sender || !ButtonOnClick)
     return;
   bool IsTag = false;
   const int Tag = Sender->property("Tag").toInt(&IsTag);
   if (!IsTag || Tag < 0 || Tag >= static_cast<int>(ButtonOnClick->size()))
     return;
+  RunCommand(ButtonKinds[static_cast<std::size_t>(Tag)] & 0x7F);
+}
+
+void TfrmMain::RunCommand(int Kind) {
+  if (!HostExternal || !webMain)
+    return;
+  const QPointer<TfrmMain> Self(this);
   try {
     const TDispatchRef Browser = std::get<TDispatchRef>(CallExternal(HostExternal, "WebBrowser", DISPATCH_PROPERTYGET));
     const TDispatchRef StoryObject = HostExternal->Story();
     auto AtEdge = [&](const char* Flag) { return std::get<bool>(CallExternal(StoryObject, Flag, DISPATCH_PROPERTYGET)); };
-    const int Kind = ButtonKinds[static_cast<std::size_t>(Tag)] & 0x7F;
     switch (Kind) {
     case tbkBack:
     case tbkForward:
@@ -259,7 +267,7 @@ void TfrmMain::ToolButtonClick(QObject* Sender) {
       break;
     case tbkAbout: {
       SetFontSize(2);
-      // A toolbar click is not inside a page request, so waiting here is safe.
+      // A command is never inside a page request, so waiting here is safe.
       QEventLoop Modal;
       bool Closed = false;
       HostExternal->ShowUserForm("About", [&] {
@@ -285,7 +293,34 @@ void TfrmMain::ToolButtonClick(QObject* Sender) {
   }
 }
 
-void TfrmMain::mnuSearchClick(QObject*) {}
+void TfrmMain::InstallShortcuts() {
+  // Keys readers expect, carried out by the toolbar's own commands.
+  const std::pair<QKeySequence, std::function<void()>> Keys[] = {
+      {QKeySequence(Qt::ALT | Qt::Key_Left), [this] { RunCommand(tbkBack); }},
+      {QKeySequence(Qt::ALT | Qt::Key_Right), [this] { RunCommand(tbkForward); }},
+      {QKeySequence(Qt::CTRL | Qt::Key_P), [this] { RunCommand(tbkPrint); }},
+      {QKeySequence(Qt::Key_F5), [this] { RunCommand(tbkRefresh); }},
+      {QKeySequence(Qt::CTRL | Qt::Key_F), [this] { mnuSearchClick(this); }},
+      {QKeySequence(Qt::CTRL | Qt::Key_Plus), [this] { ChangeFontSize(FontSize + 1); }},
+      {QKeySequence(Qt::CTRL | Qt::Key_Equal), [this] { ChangeFontSize(FontSize + 1); }},
+      {QKeySequence(Qt::CTRL | Qt::Key_Minus), [this] { ChangeFontSize(FontSize - 1); }},
+      {QKeySequence(Qt::CTRL | Qt::Key_0), [this] { ChangeFontSize(2); }},
+  };
+  for (const auto& [Sequence, Run] : Keys)
+    connect(new QShortcut(Sequence, this), &QShortcut::activated, this, Run);
+}
+
+void TfrmMain::ChangeFontSize(int Level) {
+  if (Level < 0 || Level > 4)
+    return;
+  FontSize = Level;
+  SetFontSize(FontSize);
+}
+
+void TfrmMain::mnuSearchClick(QObject*) {
+  if (Story && FilesVolume)
+    ShowSearchForm(*Story, *FilesVolume, [this] { NavigateToStoryPage(); }, this);
+}
 
 void TfrmMain::mnuFS_Click(QObject* Sender) {
   FontSize = Sender->property("Tag").toInt();

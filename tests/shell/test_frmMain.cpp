@@ -312,6 +312,25 @@ private slots:
     QCOMPARE(W->webMain2ShowContextMenu(0, QPoint()), S_FALSE);
   }
 
+  void standardKeysRunTheToolbarsCommands() {
+    auto W = Open();
+    TMXWebBrowser& B = *W->webMain;
+    QVERIFY(WaitForPage(B, "mfs:\\one.htm"));
+    W->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(W.get()));
+    QTest::keyClick(W.get(), Qt::Key_Equal, Qt::ControlModifier);
+    QCOMPARE(W->FontSize, 3);
+    QTest::keyClick(W.get(), Qt::Key_Minus, Qt::ControlModifier);
+    QTest::keyClick(W.get(), Qt::Key_Minus, Qt::ControlModifier);
+    QCOMPARE(W->FontSize, 1);
+    QTest::keyClick(W.get(), Qt::Key_0, Qt::ControlModifier);
+    QCOMPARE(W->FontSize, 2);
+    B.Navigate("mfs:\\two.htm");
+    QVERIFY(WaitForPage(B, "mfs:\\two.htm"));
+    QTest::keyClick(W.get(), Qt::Key_Left, Qt::AltModifier);
+    QVERIFY(WaitForPage(B, "mfs:\\one.htm"));
+  }
+
   void escapeClosesTheMainWindow() {
     auto W = Open();
     QVERIFY(WaitForPage(*W->webMain, "mfs:\\one.htm"));

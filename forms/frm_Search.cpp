@@ -1,0 +1,173 @@
+#include "forms/frm_Search.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStyle>
+#include <QTreeWidget>
+#include <exception>
+
+#include "platform/u_Ansi.h"
+#include "text/u_SearchText.h"
+#include "text/u_Utils.h"
+
+namespace vv {
+
+namespace {
+constexpr int FileNameColumn = 1;
+
+// The story reads an item's settings the same way for its current item.
+std::string PageNameOf(const TXMLNode* Item) {
+  return Item->Attributes->GetValue("pagename", "").ToText();
+}
+bool SearchableOf(const TXMLNode* Item) {
+  return Item->Attributes->GetValue("searchable", true).ToBoolean();
+}
+} // namespace
+
+TfrmSearch::TfrmSearch(TStory& Story, TMFS& FilesVolume, std::function<void()> NavigateToStoryPage,
+                       QWidget* Parent)
+    : QDialog(Parent), cbSearchText(new QComboBox(this)),
+      btnSearch(new QPushButton("Search", this)), lvFoundPages(new QTreeWidget(this)),
+      btnShowPage(new QPushButton("Show", this)), btnClose(new QPushButton("Close", this)),
+      Story(Story), FilesVolume(FilesVolume), NavigateToStoryPage(std::move(NavigateToStoryPage)) {
+  setObjectName("frmSearch");
+  setWindowTitle("Search");
+  // A dialog border: fixed size, no minimise or maximise.
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+  setFixedSize(392, 216);
+
+  cbSearchText->setObjectName("cbSearchText");
+  cbSearchText->setEditable(true);
+  // The list holds what was searched, added by the search itself, not by Enter.
+  cbSearchText->setInsertPolicy(QComboBox::NoInsert);
+  cbSearchText->setGeometry(4, 4, 301, 21);
+
+  btnSearch->setObjectName("btnSearch");
+  btnSearch->setGeometry(312, 4, 75, 25);
+  btnSearch->setDefault(true);
+
+  imglPages.append(QIcon(style()->standardIcon(QStyle::SP_FileIcon).pixmap(16, 16)));
+  lvFoundPages->setObjectName("lvFoundPages");
+  lvFoundPages->setGeometry(4, 32, 301, 177);
+  lvFoundPages->setColumnCount(2);
+  lvFoundPages->setHeaderLabels({"Page title", "FileName"});
+  lvFoundPages->setRootIsDecorated(false);
+  lvFoundPages->setSelectionMode(QAbstractItemView::SingleSelection);
+  lvFoundPages->setIconSize(QSize(16, 16));
+  lvFoundPages->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+  lvFoundPages->header()->setStretchLastSection(false);
+  lvFoundPages->setColumnHidden(FileNameColumn, true);
+
+  btnShowPage->setObjectName("btnShowPage");
+  btnShowPage->setGeometry(312, 32, 75, 25);
+  btnClose->setObjectName("btnClose");
+  btnClose->setGeometry(312, 60, 75, 25);
+
+  connect(btnSearch, &QPushButton::clicked, this, [this] { btnSearchClick(btnSearch); });
+  connect(btnShowPage, &QPushButton::clicked, this, [this] { btnShowPageClick(btnShowPage); });
+  connect(btnClose, &QPushButton::clicked, this, [this] { done(QDialog::Accepted); });
+  connect(lvFoundPages, &QTreeWidget::itemDoubleClicked, this,
+          [this] { lvFoundPagesDblClick(lvFoundPages); });
+}
+
+void TfrmSearch::keyPressEvent(QKeyEvent* Event) {
+  // Escape acts as the Close button, so the window closes with its result.
+  if (Event->key() == Qt::Key_Escape && Event->modifiers() == Qt::NoModifier) {
+    btnClose->click();
+    return;
+  }
+  QDialog::keyPressEvent(Event);
+}
+
+void TfrmSearch::btnSearchClick(QObject*) {
+  lvFoundPages->clear();
+  const QString Entered = cbSearchText->currentText();
+  const std::string Phrase = QStringToAnsi(Entered);
+  bool Listed = false;
+  for (int i = 0; i < cbSearchText->count() && !Listed; ++i)
+    Listed = SameText(QStringToAnsi(cbSearchText->itemText(i)), Phrase);
+  if (!Listed) cbSearchText->addItem(Entered);
+  cbSearchText->setEditText(Entered);
+
+  QList<QTreeWidgetItem*> Rows;
+  QString Failure;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  try {
+    SearchStory(Phrase, Rows);
+  } catch (const std::exception& E) {
+    Failure = AnsiToQString(E.what());
+  }
+  // Rows found before a failure stay listed.
+  lvFoundPages->addTopLevelItems(Rows);
+  QApplication::restoreOverrideCursor();
+  if (!Failure.isEmpty()) ShowError(Failure);
+}
+
+// Walks each item of the reading order once, in order. Stepping with
+// TStory::Next would re-locate a page listed twice at its first item and
+// never reach the end, so the walk follows the story line and leaves the
+// reading order where a full walk with Next leaves it.
+void TfrmSearch::SearchStory(const std::string& Phrase, QList<QTreeWidgetItem*>& Rows) {
+  TSearchPhrase Search(Phrase);
+  TMFSSession& Session = FilesVolume.DefaultSession();
+  Story.First();
+  for (const TXMLNode* Item = Story.Current(); Item; Item = Story.StoryLine->NextPage(Item)) {
+    const std::string Path = TStoryLine::PageOf(Item);
+    try {
+      // Read even when the page is not searchable: a missing file ends the search.
+      const std::string& Content = Session.GetFile(Path)->Content;
+      if (SearchableOf(Item) && Search.FoundInPage(Content)) {
+        auto* Row = new QTreeWidgetItem({AnsiToQString(PageNameOf(Item)), AnsiToQString(Path)});
+        Row->setIcon(0, imglPages.value(0));
+        Rows.append(Row);
+      }
+    } catch (...) {
+      Story.Locate(Path);
+      throw;
+    }
+  }
+  LeaveStoryAtEnd();
+}
+
+void TfrmSearch::LeaveStoryAtEnd() {
+  Story.Last();
+  // The walk's final step fails on the last page and sets Eof; a last page
+  // listed earlier as well would make that step re-locate and move on.
+  if (Story.Current() && Story.StoryLine->FindByPage(Story.CurrentPage()) == Story.Current())
+    Story.Next(Story.CurrentPage());
+}
+
+void TfrmSearch::btnShowPageClick(QObject*) {
+  const QList<QTreeWidgetItem*> Selected = lvFoundPages->selectedItems();
+  if (Selected.isEmpty()) return;
+  try {
+    Story.Locate(QStringToAnsi(Selected.front()->text(FileNameColumn)));
+    NavigateToStoryPage();
+  } catch (const std::exception& E) {
+    ShowError(AnsiToQString(E.what()));
+  }
+}
+
+void TfrmSearch::lvFoundPagesDblClick(QObject* Sender) {
+  btnShowPageClick(Sender);
+}
+
+void TfrmSearch::ShowError(const QString& Message) {
+  QMessageBox Box(QMessageBox::Critical, QApplication::applicationName(), Message, QMessageBox::Ok,
+                  this);
+  Box.setObjectName("ErrorBox");
+  Box.exec();
+}
+
+void ShowSearchForm(TStory& Story, TMFS& FilesVolume, std::function<void()> NavigateToStoryPage,
+                    QWidget* Parent) {
+  TfrmSearch Form(Story, FilesVolume, std::move(NavigateToStoryPage), Parent);
+  Form.exec();
+}
+
+} // namespace vv

@@ -1,0 +1,176 @@
+#include "text/u_SearchText.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <string.h> // memmem
+
+#include "text/u_Utils.h"
+
+namespace vv {
+
+namespace {
+// FoldCase as a table: the scans below look up every byte they touch.
+const std::array<unsigned char, 256>& FoldTable() {
+  static const std::array<unsigned char, 256> Table = [] {
+    std::array<unsigned char, 256> T{};
+    for (int c = 0; c < 256; ++c)
+      T[c] = FoldCase(static_cast<unsigned char>(c));
+    return T;
+  }();
+  return Table;
+}
+
+// How seldom a folded byte turns up in a book's pages, roughly: blanks and
+// markup most often, then letters by their frequency in English, digits and
+// other punctuation, and least often control and code-page bytes.
+int Rarity(char C) {
+  static constexpr std::string_view Common = " etaoinsrhldcumfpgwybvkxjqz";
+  const auto B = static_cast<unsigned char>(C);
+  if (const std::size_t At = Common.find(C); At != std::string_view::npos)
+    return static_cast<int>(At) * 4;
+  if (B == '<' || B == '>' || B == '"' || B == '=' || B == '/' || B == '\n' || B == '\r') return 20;
+  if (B < 0x20 || B >= 0x80) return 200;
+  return 60; // digits and other punctuation
+}
+
+std::string_view UpToNul(std::string_view S) {
+  const std::size_t Nul = S.find('\0');
+  return Nul == std::string_view::npos ? S : S.substr(0, Nul);
+}
+
+std::string FoldedUpToNul(std::string_view S) {
+  const auto& Fold = FoldTable();
+  std::string Folded;
+  for (const char C : UpToNul(S))
+    Folded.push_back(static_cast<char>(Fold[static_cast<unsigned char>(C)]));
+  return Folded;
+}
+
+std::string LongestRunWithoutBlanks(const std::string& S) {
+  std::string Longest;
+  for (std::size_t Start = 0; Start < S.size();) {
+    const std::size_t Blank = std::min(S.find(' ', Start), S.size());
+    if (Blank - Start > Longest.size()) Longest = S.substr(Start, Blank - Start);
+    Start = Blank + 1;
+  }
+  return Longest;
+}
+
+// Folds Size bytes in place, then a linear search (glibc's memmem is linear
+// in the worst case). Needle is folded and not empty.
+bool FoldAndContain(unsigned char* Text, std::size_t Size, std::string_view Needle) {
+  const auto& Fold = FoldTable();
+  for (std::size_t i = 0; i < Size; ++i)
+    Text[i] = Fold[Text[i]];
+  return memmem(Text, Size, Needle.data(), Needle.size()) != nullptr;
+}
+} // namespace
+
+void StripTagsInto(std::string_view Html, std::string& Out) {
+  Out.clear();
+  const char* P = Html.data();
+  const char* const End = P + Html.size();
+  const char* Mark = P;
+  while (true) {
+    // Text state.
+    const char* Lt = P < End ? static_cast<const char*>(std::memchr(P, '<', End - P)) : nullptr;
+    if (!Lt) {
+      Out.append(Mark, End);
+      return;
+    }
+    Out.append(Mark, Lt);
+    Out.push_back(' ');
+    P = Lt + 1;
+    // Tag state, with quoted runs inside it.
+    while (true) {
+      while (P < End && *P != '"' && *P != '>')
+        ++P;
+      if (P == End) return;
+      if (*P == '>') {
+        Mark = ++P;
+        break;
+      }
+      ++P;
+      const char* Quote =
+          P < End ? static_cast<const char*>(std::memchr(P, '"', End - P)) : nullptr;
+      if (!Quote) return;
+      P = Quote + 1;
+    }
+  }
+}
+
+std::string StripTags(std::string_view Html) {
+  std::string Text;
+  StripTagsInto(Html, Text);
+  return Text;
+}
+
+TSearchPhrase::TNeedle::TNeedle(std::string Folded) : Bytes(std::move(Folded)) {
+  if (Bytes.empty()) return;
+  for (std::size_t k = 1; k < Bytes.size(); ++k)
+    if (Rarity(Bytes[k]) > Rarity(Bytes[RarePos])) RarePos = k;
+  const auto& Fold = FoldTable();
+  for (int b = 0; b < 256; ++b)
+    if (Fold[b] == static_cast<unsigned char>(Bytes[RarePos]) && RareCount < 2)
+      Rare[RareCount++] = static_cast<unsigned char>(b);
+}
+
+TSearchPhrase::TSearchPhrase(std::string_view Phrase)
+    : FPhrase(FoldedUpToNul(Phrase)), FAnchor(LongestRunWithoutBlanks(FPhrase.Bytes)) {}
+
+TSearchPhrase::TScan TSearchPhrase::Scan(const TNeedle& Needle, std::string_view Bytes) {
+  const std::size_t M = Needle.Bytes.size();
+  const std::size_t N = Bytes.size();
+  if (M > N) return TScan::Absent;
+  const auto& Fold = FoldTable();
+  const auto* S = reinterpret_cast<const unsigned char*>(Bytes.data());
+  const auto* A = reinterpret_cast<const unsigned char*>(Needle.Bytes.data());
+  const unsigned char* const End = S + N;
+  // Positions of the rare byte that leave room for the whole needle around them.
+  const unsigned char* const First = S + Needle.RarePos;
+  const unsigned char* const Last = End - (M - Needle.RarePos);
+  auto Find = [End](const unsigned char* From, unsigned char Byte) {
+    return From < End ? static_cast<const unsigned char*>(std::memchr(From, Byte, End - From))
+                      : nullptr;
+  };
+  const unsigned char* Next[2] = {Find(First, Needle.Rare[0]),
+                                  Needle.RareCount > 1 ? Find(First, Needle.Rare[1]) : nullptr};
+  std::size_t Budget = N;
+  while (true) {
+    const int v = !Next[0] || (Next[1] && Next[1] < Next[0]) ? 1 : 0;
+    const unsigned char* Candidate = Next[v];
+    if (!Candidate || Candidate > Last) return TScan::Absent;
+    const unsigned char* W = Candidate - Needle.RarePos;
+    std::size_t k = 0;
+    while (k < M && Fold[W[k]] == A[k])
+      ++k;
+    if (k == M) return TScan::Present;
+    if (Budget <= k) return TScan::Unsure;
+    Budget -= k + 1;
+    Next[v] = Find(Candidate + 1, Needle.Rare[v]);
+  }
+}
+
+bool TSearchPhrase::FoundInText(std::string_view Text) const {
+  if (FPhrase.Bytes.empty()) return false;
+  const std::string_view Searched = UpToNul(Text);
+  const TScan Result = Scan(FPhrase, Searched);
+  if (Result != TScan::Unsure) return Result == TScan::Present;
+  std::string Copy(Searched);
+  return FoldAndContain(reinterpret_cast<unsigned char*>(Copy.data()), Copy.size(), FPhrase.Bytes);
+}
+
+bool TSearchPhrase::FoundInPage(std::string_view Html) {
+  if (FPhrase.Bytes.empty()) return false;
+  // Most pages lack the anchor in their raw bytes and need no stripping.
+  if (!FAnchor.Bytes.empty() && Scan(FAnchor, Html) == TScan::Absent) return false;
+  StripTagsInto(Html, FBuffer);
+  const std::string_view Text = UpToNul(FBuffer);
+  const TScan Result = Scan(FPhrase, Text);
+  if (Result != TScan::Unsure) return Result == TScan::Present;
+  return FoldAndContain(reinterpret_cast<unsigned char*>(FBuffer.data()), Text.size(),
+                        FPhrase.Bytes);
+}
+
+} // namespace vv
