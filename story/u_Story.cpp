@@ -8,6 +8,7 @@ namespace {
 const char* const SEndOfStory = "End of story encountered";
 const char* const SBeginOfStory = "Begin of story encountered";
 const char* const SChapterLevel = "Chapter level is out of range (%d)";
+const char* const SPathTooLong = "A path in the reading order is longer than %d characters";
 
 void CheckLevel(int Level) {
   if (Level <= 0) throw EStoryError(Format(SChapterLevel, Level));
@@ -81,6 +82,9 @@ void TStoryLine::ResolvePaths() {
         Item->Attributes->Find("page")->Value = Combine(Base, Page);
       std::string Path = Item->Attributes->GetValue("path", "").ToText();
       if (!Path.empty() && Path.front() != '\\') Path = Combine(Base, Path);
+      // Every item keeps its whole resolved path: deep nesting would otherwise cost quadratic memory.
+      if (Path.size() > MaxStoryPathLength)
+        throw EStoryError(Format(SPathTooLong, MaxStoryPathLength));
       if (Item->Nodes->Count() > 0) Pending.emplace_back(Item->Nodes, std::move(Path));
     }
   }

@@ -12,6 +12,9 @@
 
 namespace vv {
 
+// A folder path of the reading order longer than this fails the load.
+constexpr int MaxStoryPathLength = 4096;
+
 class EStoryError : public Exception {
   using Exception::Exception;
 };

@@ -71,6 +71,8 @@ TXMLAttribute* TXMLAttributes::Find(std::string_view Name) const {
 TXMLAttribute* TXMLAttributes::Add(std::string_view Name) {
   const std::size_t Index = Position(Name);
   if (IsAt(Index, Name)) return &(Items[Index] = TXMLAttribute(Name));
+  // Each insertion shifts the sorted set; a bound keeps a hostile element from taking quadratic time.
+  if (Items.size() >= MaxAttributesPerElement) throw ESpaceXMLParserError(-1);
   // Most elements carry one or two attributes: room for two spares a regrowth.
   if (Items.empty()) Items.reserve(2);
   return &*Items.emplace(Items.begin() + static_cast<std::ptrdiff_t>(Index), Name);

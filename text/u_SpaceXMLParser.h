@@ -13,6 +13,9 @@
 
 namespace vv {
 
+// More attributes than this on one element is "Error in XML".
+constexpr std::size_t MaxAttributesPerElement = 4096;
+
 class ESpaceXMLParserError : public Exception {
 public:
   // -1 "Error in XML", -2 "Attribute type not supported".

@@ -11,6 +11,8 @@ namespace {
 const char* const SCyclingReference =
     "Cycling reference encountered during loading variable \"%s\"";
 
+const char* const SValueTooLong = "Variable \"%s\" is longer than %d bytes";
+
 enum : TDictValue { stResolving = 0, stResolved = 1 };
 
 // One reference found by the scan: "%{" at Start, the name, "}" at End - 1.
@@ -103,6 +105,9 @@ void TVariables::Resolve(const std::string& Name, TDictionary& State) {
     TFrame& Frame = Stack.back();
     if (Frame.Waiting) {
       Frame.Result += Values->GetString(Frame.PendingName);
+      // References can double a value at every level; a small file must not fill memory.
+      if (Frame.Result.size() > MaxVariableLength)
+        throw EVariablesError(Format(SValueTooLong, Frame.Name, MaxVariableLength));
       Frame.Pos = Frame.PendingEnd;
       Frame.Waiting = false;
     }

@@ -10,6 +10,9 @@
 
 namespace vv {
 
+// A resolved value longer than this fails the load.
+constexpr int MaxVariableLength = 16 << 20;
+
 class EVariablesError : public Exception {
   using Exception::Exception;
 };

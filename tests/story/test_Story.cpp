@@ -229,3 +229,21 @@ TEST(Story, DeepStoriesAreWalkedWithoutRecursion) {
   EXPECT_EQ(S.CurrentPage(), "p50001.htm");
   EXPECT_EQ(TStoryLine::PageOf(S.PriorChapter(S.CurrentPage(), Depth)), "p50000.htm");
 }
+
+TEST(Story, OverlongNestedPathsFailTheLoad) {
+  // Every item keeps its resolved folder path; deep nesting must not cost quadratic memory.
+  std::string Xml = "<Story>";
+  const int Depth = MaxStoryPathLength / 2 + 1;
+  for (int i = 0; i < Depth; ++i)
+    Xml += "<item path=\"a\">";
+  Xml += "<item page=\"p.htm\"/>";
+  for (int i = 0; i < Depth; ++i)
+    Xml += "</item>";
+  Xml += "</Story>";
+  try {
+    (void)MakeStory(Xml);
+    FAIL() << "accepted";
+  } catch (const EStoryError& E) {
+    EXPECT_STREQ(E.what(), "A path in the reading order is longer than 4096 characters");
+  }
+}

@@ -192,3 +192,15 @@ TEST(XMLParser, DeepNestingNeitherOverflowsNorLeaks) {
   Parser.LoadFromBytes("<a/>"); // frees the deep tree
   EXPECT_EQ(Parser.Root()->Name, "a");
 }
+
+TEST(XMLParser, TooManyAttributesOnOneElementAreAnError) {
+  std::string Text = "<R";
+  for (std::size_t i = MaxAttributesPerElement + 1; i > 0; --i)
+    Text += " a" + std::to_string(i) + "=1";
+  EXPECT_EQ(LoadError(Text + "/>"), "Error in XML");
+  Text = "<R";
+  for (std::size_t i = MaxAttributesPerElement; i > 0; --i)
+    Text += " a" + std::to_string(i) + "=1";
+  TXMLParser Parser;
+  EXPECT_EQ(Parse(Parser, Text + "/>").Attributes->Count(), static_cast<int>(MaxAttributesPerElement));
+}

@@ -116,3 +116,13 @@ TEST(Variables, SubstituteHandlesManyReferencesInOnePass) {
   }
   EXPECT_EQ(V.Substitute(Text), Expected);
 }
+
+TEST(Variables, DoublingReferencesCannotFillMemory) {
+  // Each level doubles its value: 28 levels would resolve to 512 MiB.
+  std::string Body;
+  for (int i = 0; i < 28; ++i)
+    Body += Var("a" + std::to_string(i), "%{a" + std::to_string(i + 1) + "}%{a" + std::to_string(i + 1) + "}");
+  Body += Var("a28", "xx");
+  const std::string Message = MessageOf([&] { TVariables Variables(File(Body), true); });
+  EXPECT_NE(Message.find("is longer than 16777216 bytes"), std::string::npos) << Message;
+}
