@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "tests/EngineTestUtil.h"
 #include "host/c_MXWebBrowser.h"
 #include "platform/u_WebEngineProtocol.h"
 #include "protocol/u_MFSInternetProtocol.h"
@@ -37,23 +38,6 @@ public:
     DeclareMethod("Echo", 201, [](const vv::TOleVariantList& Args) { return Args.empty() ? vv::TOleVariant() : Args[0]; });
   }
 };
-
-// Runs a script and waits in a real event loop: the engine's scheme requests
-// need the UI thread's loop running, not a polling wait.
-QVariant Eval(vv::TMXWebBrowser& B, const QString& Script) {
-  QVariant Result;
-  QEventLoop Loop;
-  bool Done = false;
-  B.page()->runJavaScript(Script, [&](const QVariant& V) {
-    Result = V;
-    Done = true;
-    Loop.quit();
-  });
-  QTimer::singleShot(300000, &Loop, &QEventLoop::quit);
-  if (!Done)
-    Loop.exec();
-  return Result;
-}
 
 double Median(std::vector<double> V) {
   std::sort(V.begin(), V.end());
@@ -113,15 +97,17 @@ int main(int argc, char** argv) {
 
   (void)Load("mfs:\\blank.htm");
   const double Rate =
-      Eval(Browser, QStringLiteral("(function(){var t=performance.now();for(var i=0;i<%1;i++)"
+      vvtest::Eval(Browser, QStringLiteral("(function(){var t=performance.now();for(var i=0;i<%1;i++)"
                                    "window.external.Echo(i);return %1*1000/(performance.now()-t);})()")
-                        .arg(BridgeCalls))
+                        .arg(BridgeCalls),
+                   300000)
           .toDouble();
   const double XhrRate =
-      Eval(Browser, QStringLiteral("(function(){var t=performance.now();for(var i=0;i<%1;i++)"
+      vvtest::Eval(Browser, QStringLiteral("(function(){var t=performance.now();for(var i=0;i<%1;i++)"
                                    "{var x=new XMLHttpRequest();x.open('GET','blank.htm',false);x.send();}"
                                    "return %1*1000/(performance.now()-t);})()")
-                        .arg(BridgeCalls))
+                        .arg(BridgeCalls),
+                   300000)
           .toDouble();
   std::printf("page_sync_requests_per_second %.0f\n", XhrRate);
   std::printf("navigate_100_pictures_ms %.1f\n", Median(Times));

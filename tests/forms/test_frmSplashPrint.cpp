@@ -22,6 +22,7 @@
 #include <functional>
 #include <memory>
 
+#include "tests/EngineTestUtil.h"
 #include "forms/frm_Print.h"
 #include "forms/frm_Splash.h"
 #include "forms/u_PrintSections.h"
@@ -30,6 +31,7 @@
 #include "protocol/u_MFSInternetProtocol.h"
 
 using namespace vv;
+using vvtest::Eval;
 
 namespace {
 std::string Picture(int W, int H, const char* Format) {
@@ -40,25 +42,6 @@ std::string Picture(int W, int H, const char* Format) {
   Buffer.open(QIODevice::WriteOnly);
   Image.save(&Buffer, Format);
   return Bytes.toStdString();
-}
-
-// Runs a script in the page and waits for its answer in a real event loop
-// (scheme requests need the loop running, not a polling wait).
-QVariant Eval(TMXWebBrowser& B, const QString& Script) {
-  QVariant Result;
-  QEventLoop Loop;
-  bool Done = false;
-  B.page()->runJavaScript(Script, [&](const QVariant& V) {
-    Result = V;
-    Done = true;
-    Loop.quit();
-  });
-  QTimer::singleShot(20000, &Loop, &QEventLoop::quit);
-  if (!Done)
-    Loop.exec();
-  if (!Done)
-    qWarning("script did not answer: %s", qPrintable(Script));
-  return Result;
 }
 
 bool WaitComplete(TMXWebBrowser& B) {

@@ -11,12 +11,14 @@
 #include <QtTest>
 #include <memory>
 
+#include "tests/EngineTestUtil.h"
 #include "host/c_MXWebBrowser.h"
 #include "platform/u_Ansi.h"
 #include "platform/u_WebEngineProtocol.h"
 #include "protocol/u_MFSInternetProtocol.h"
 
 using namespace vv;
+using vvtest::Eval;
 
 namespace {
 std::string Png(int W, int H, QColor Color) {
@@ -27,25 +29,6 @@ std::string Png(int W, int H, QColor Color) {
   Buffer.open(QIODevice::WriteOnly);
   Image.save(&Buffer, "PNG");
   return Bytes.toStdString();
-}
-
-// Runs a script in the page and waits for its answer in a real event loop
-// (scheme requests need the loop running, not a polling wait).
-QVariant Eval(TMXWebBrowser& B, const QString& Script) {
-  QVariant Result;
-  QEventLoop Loop;
-  bool Done = false;
-  B.page()->runJavaScript(Script, [&](const QVariant& V) {
-    Result = V;
-    Done = true;
-    Loop.quit();
-  });
-  QTimer::singleShot(20000, &Loop, &QEventLoop::quit);
-  if (!Done)
-    Loop.exec();
-  if (!Done)
-    qWarning("script did not answer: %s", qPrintable(Script));
-  return Result;
 }
 
 bool Load(TMXWebBrowser& B, const std::string& Url) {

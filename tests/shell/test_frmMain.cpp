@@ -18,11 +18,13 @@
 #include <map>
 #include <memory>
 
+#include "tests/EngineTestUtil.h"
 #include "platform/u_WebEngineProtocol.h"
 #include "shell/frm_Main.h"
 #include "tools/u_BookPack.h"
 
 using namespace vv;
+using vvtest::Eval;
 
 namespace {
 using TFiles = std::map<std::string, std::string>;
@@ -82,21 +84,6 @@ std::vector<QToolButton*> Buttons(TfrmMain& W) {
   for (QAction* Action : W.tbrMain->actions())
     if (auto* Button = qobject_cast<QToolButton*>(W.tbrMain->widgetForAction(Action)))
       Result.push_back(Button);
-  return Result;
-}
-
-QVariant Eval(TMXWebBrowser& B, const QString& Script) {
-  QVariant Result;
-  QEventLoop Loop;
-  bool Done = false;
-  B.page()->runJavaScript(Script, [&](const QVariant& V) {
-    Result = V;
-    Done = true;
-    Loop.quit();
-  });
-  QTimer::singleShot(20000, &Loop, &QEventLoop::quit);
-  if (!Done)
-    Loop.exec();
   return Result;
 }
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/text/TextTestHelpers.h"
+#include "tests/TestUtil.h"
 #include "text/u_SpaceParser.h"
 
 using namespace vv;

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "tests/text/TextTestHelpers.h"
+#include "tests/TestUtil.h"
 #include "text/u_SpaceXMLParser.h"
 
 using namespace vv;

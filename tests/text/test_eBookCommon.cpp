@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "tests/text/TextTestHelpers.h"
+#include "tests/TestUtil.h"
 #include "text/u_eBookCommon.h"
 
 using namespace vv;

@@ -1,0 +1,32 @@
+#pragma once
+// Helpers shared by the tests and benchmarks that drive the real engine.
+
+#include <QEventLoop>
+#include <QString>
+#include <QTimer>
+#include <QVariant>
+
+#include "host/c_MXWebBrowser.h"
+
+namespace vvtest {
+
+// Runs a script in the page and waits for its answer in a real event loop:
+// the engine's scheme requests need the loop running, not a polling wait.
+inline QVariant Eval(vv::TMXWebBrowser& B, const QString& Script, int TimeoutMs = 20000) {
+  QVariant Result;
+  QEventLoop Loop;
+  bool Done = false;
+  B.page()->runJavaScript(Script, [&](const QVariant& V) {
+    Result = V;
+    Done = true;
+    Loop.quit();
+  });
+  QTimer::singleShot(TimeoutMs, &Loop, &QEventLoop::quit);
+  if (!Done)
+    Loop.exec();
+  if (!Done)
+    qWarning("script did not answer: %s", qPrintable(Script));
+  return Result;
+}
+
+} // namespace vvtest
