@@ -5,6 +5,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "fuzz/FuzzWalk.h"
 #include "storage/u_MFS.h"
 
 namespace {
@@ -17,16 +18,6 @@ const std::filesystem::path& Scratch() {
   return Dir;
 }
 
-std::size_t Walk(const vv::TMFSFolder& Folder) {
-  std::size_t Bytes = 0;
-  Folder.Children.ForEach([&](const std::string&, const vv::TMFSItem* Item) {
-    if (const auto* File = dynamic_cast<const vv::TMFSFile*>(Item))
-      Bytes += File->Content.size();
-    else
-      Bytes += Walk(static_cast<const vv::TMFSFolder&>(*Item));
-  });
-  return Bytes;
-}
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {
@@ -42,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
     Volume.LoadFromString(Bytes);
   } catch (const vv::Exception&) {
   }
-  (void)Walk(Volume.Root());
+  (void)vvfuzz::Walk(Volume.Root());
   const std::string Saved = Volume.SaveToString();
   vv::TMFS Again;
   Again.LoadFromString(Saved);
