@@ -164,6 +164,9 @@ public:
   void SetSize(std::int64_t NewSize) override;
   [[nodiscard]] std::int64_t Size() override;
 
+  // Positions are 32-bit: no file grows beyond this through a stream.
+  static constexpr std::int64_t MaxContentSize = 0x7FFFFFFF;
+
   TMFSFile* File; // not owned; nullptr once detached
   std::int32_t Position = 0;
 };

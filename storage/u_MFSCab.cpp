@@ -17,7 +17,7 @@ namespace {
 const char* const SNotACabinet = "File \"%s\" is not a cabinet";
 const char* const SSpannedUnsupported = "Spanned cabinets are unsupported now";
 const char* const SBadHandle = "Invalid file handle";
-const char* const SNoReader = "No cabinet reader is active";
+const char* const SMemberTooLarge = "Cabinet member \"%s\" claims %d bytes, more than the cabinet can hold";
 
 // Holds CabLock and names the reader whose library call is in progress.
 class TCabCall {
@@ -69,14 +69,25 @@ template <typename TResult, typename TBody> TResult Guarded(TResult Failed, TBod
   return Failed;
 }
 
-// Room for the whole member up front, so a large book is not copied while it
-// grows. Only a hint: the declared size is believed as far as deflate's
-// largest ratio (1032:1) over the archive's size allows.
-void ReserveMember(TMFSFileStream& Stream, std::uint32_t Declared, std::int32_t CabinetSize) {
-  constexpr std::uint64_t MaxRatio = 1032;
-  if (!Stream.File || CabinetSize <= 0 || Declared > 0x7FFFFFFF ||
-      Declared > MaxRatio * static_cast<std::uint64_t>(CabinetSize))
-    return;
+// Every 32 KiB an archive unpacks to needs a data block with an 8-byte header
+// of its own, so no member can truly be larger than this many times the
+// archive, whatever its compression.
+constexpr std::uint64_t MaxUnpackRatio = 32768 / 8;
+
+std::size_t ArchiveSizeOf(const TMFSCabReader& Reader) {
+  return Reader.Session->GetFile(Reader.CabinetPath)->Content.size();
+}
+
+// A member claiming more than its archive can deliver, or more than a file can
+// hold, is refused before anything is written.
+void CheckMemberSize(const char* Name, std::uint32_t Declared, std::size_t ArchiveSize) {
+  if (Declared > TMFSFileStream::MaxContentSize || Declared > MaxUnpackRatio * ArchiveSize)
+    throw EMFSCabReaderError(Format(SMemberTooLarge, Name, Declared));
+}
+
+// Room for the whole member up front, so a large book is not copied while it grows.
+void ReserveMember(TMFSFileStream& Stream, std::uint32_t Declared) {
+  if (!Stream.File) return;
   try {
     Stream.File->Content.reserve(Declared);
   } catch (const std::bad_alloc&) {
@@ -222,14 +233,14 @@ std::intptr_t MFSCabNotify(FDINOTIFICATIONTYPE Type, FDINOTIFICATION* N) {
       throw EMFSCabReaderError(SSpannedUnsupported);
     case fdintCOPY_FILE: {
       if (!SameText(N->psz1, Reader->WantedName)) return 0;
+      CheckMemberSize(N->psz1, static_cast<std::uint32_t>(N->cb), ArchiveSizeOf(*Reader));
       Reader->Session->ForceFolders(TMFS::ExtractPath(Reader->DestinationPath));
       std::string Path = Reader->DestinationPath;
       const std::intptr_t Handle = MFSCabOpen(
           Path.data(), _O_BINARY | _O_CREAT | _O_SEQUENTIAL | _O_WRONLY, _S_IREAD | _S_IWRITE);
       // A failed open has set LastError itself.
       if (Handle != -1)
-        ReserveMember(*reinterpret_cast<TMFSFileStream*>(Handle), static_cast<std::uint32_t>(N->cb),
-                      Reader->CabinetSize);
+        ReserveMember(*reinterpret_cast<TMFSFileStream*>(Handle), static_cast<std::uint32_t>(N->cb));
       return Handle;
     }
     case fdintCLOSE_FILE_INFO: {

@@ -6,10 +6,6 @@
 
 namespace vv {
 
-namespace {
-constexpr std::int64_t MaxContentSize = 0x7FFFFFFF;
-}
-
 TMFSFileStream::~TMFSFileStream() {
   if (File)
     File->StreamClosed(this);

@@ -150,6 +150,45 @@ TEST_F(MfsCabReader, AddsTheCallbacksMessageAsASecondLineAfterAFailedCallback) {
   ExpectNoOpenStreams(Volume.Root());
 }
 
+// The wanted member's declared size (cbFile of the first CFFILE) set to Size.
+std::string WithDeclaredSize(std::string Cab, std::uint32_t Size) {
+  const auto Byte = [&](std::size_t At) { return static_cast<unsigned char>(Cab[At]); };
+  const std::size_t Files = Byte(16) | Byte(17) << 8 | Byte(18) << 16 | Byte(19) << 24;
+  for (int i = 0; i < 4; ++i)
+    Cab[Files + i] = static_cast<char>(Size >> (8 * i));
+  return Cab;
+}
+
+TEST_F(MfsCabReader, RefusesAMemberLargerThanItsArchiveCanHoldBeforeWritingIt) {
+  const std::string Cab =
+      WriteCabinet({{"info.mfs", std::string(5000, 'a'), 0x58A17000}}, TCabCompression::None);
+  // An archive of a few kilobytes cannot hold 4096 times its size; trailing
+  // bytes make room for the second case, which no file can hold.
+  const std::string Padded = Cab + std::string(600 * 1024, '\0');
+  const struct {
+    std::string Archive;
+    std::uint32_t Declared;
+  } Cases[] = {{Cab, static_cast<std::uint32_t>(Cab.size() * 4096 + 1)}, {Padded, 0x80000000u}};
+  for (const auto& Case : Cases) {
+    cabtest::PutFile(Volume, "\\archive.cab", WithDeclaredSize(Case.Archive, Case.Declared));
+    TMFSCabReader Reader(&Session, "\\archive.cab");
+    EXPECT_EQ(MessageOf([&] { Reader.Extract("info.mfs", "\\out\\info.mfs"); }),
+              "FDI aborted [0x000B].\r\nCabinet member \"info.mfs\" claims " +
+                  std::to_string(Case.Declared) + " bytes, more than the cabinet can hold");
+    EXPECT_FALSE(Session.Exists("\\out"));
+  }
+}
+
+TEST_F(MfsCabReader, UnpacksAMemberThatCompressesAsFarAsDeflateGoes) {
+  const std::string Zeros(8 << 20, '\0');
+  const std::string Cab = WriteCabinet({{"info.mfs", Zeros, 0x58A17000}}, TCabCompression::MSZIP);
+  ASSERT_GT(Zeros.size() / Cab.size(), 500u);
+  cabtest::PutFile(Volume, "\\archive.cab", Cab);
+  TMFSCabReader Reader(&Session, "\\archive.cab");
+  Reader.Extract("info.mfs", "\\info.mfs");
+  EXPECT_EQ(Session.GetFile("\\info.mfs")->Content, Zeros);
+}
+
 TEST_F(MfsCabReader, ReportsSpannedMembersAsUnsupported) {
   // small2.bin goes on in the next cabinet; medium1.bin began in the previous one.
   PutCorpus("libmspack/cabextract/test/cabs/split-1.cab", "\\split-1.cab");
