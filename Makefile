@@ -25,7 +25,7 @@ run: build
 	@scripts/run-sample $(BUILD)
 
 bench: deps
-	@cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DVV_CORE_ONLY=ON -DVV_BENCH=ON >/dev/null
+	@cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DVV_CORE_ONLY=OFF -DVV_BENCH=ON >/dev/null
 	@cmake --build $(BENCH_BUILD) -j$(JOBS)
 	@scripts/run-bench $(BENCH_BUILD)
 

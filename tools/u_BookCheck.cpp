@@ -135,6 +135,7 @@ private:
     std::unique_ptr<TStoryLine> Line;
     if (!Guard(StoryXml, [&] { Line = std::make_unique<TStoryLine>(System); })) return;
     int Item = 0;
+    TDictionary FirstListing(true, true);
     for (const TXMLNode* I = Line->FirstItem(); I; I = Line->NextItem(I)) {
       ++Item;
       if (!TStoryLine::IsPage(I)) continue;
@@ -143,6 +144,14 @@ private:
       if (HaveFiles && !HasFile(Files, Page))
         Report(StoryXml,
                Format("page \"%s\" (item %d of the reading order) is not in files/", Page, Item));
+      // Legal, but every step from the page starts at its first listing, so a
+      // reader paging on from the later one is sent back.
+      if (FirstListing.Contains(Page))
+        Out << "note: " << StoryXml << ": page \"" << Page << "\" is listed again in item " << Item
+            << " (first in item " << FirstListing.Items(Page)
+            << "); Next and Prior from it always continue from the first listing\n";
+      else
+        FirstListing.Add(Page, Item);
     }
     if (Pages == 0) Report(StoryXml, "the reading order has no pages");
   }

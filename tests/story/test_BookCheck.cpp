@@ -82,6 +82,19 @@ TEST(BookCheck, FindsBrokenPageLinksAndVariableCycles) {
   EXPECT_EQ(R.Out, "");
 }
 
+TEST(BookCheck, NotesAPageListedTwiceWithoutFailing) {
+  TBookDir Book;
+  WriteGoodBook(Book);
+  Book.Write("system/Story.xml", "<Story Path=\"\\\"><item page=\"a.htm\"/><item page=\"sub\\b.htm\"/>"
+                                 "<item page=\"A.HTM\"/></Story>");
+  const TResult R = Check(Book.Dir);
+  EXPECT_EQ(R.Code, 0);
+  EXPECT_EQ(R.Err, "");
+  EXPECT_NE(R.Out.find("Story.xml: page \"\\A.HTM\" is listed again in item 3 (first in item 1)"),
+            std::string::npos)
+      << R.Out;
+}
+
 TEST(BookCheck, ReportsParserErrorsWithTheirFileAndLine) {
   TBookDir Book;
   WriteGoodBook(Book);
