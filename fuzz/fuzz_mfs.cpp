@@ -3,22 +3,10 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
-#include <unistd.h>
 
+#include "fuzz/FuzzScratch.h"
 #include "fuzz/FuzzWalk.h"
 #include "storage/u_MFS.h"
-
-namespace {
-const std::filesystem::path& Scratch() {
-  static const std::filesystem::path Dir = [] {
-    auto P = std::filesystem::temp_directory_path() / ("vv-fuzz-mfs-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(P);
-    return P;
-  }();
-  return Dir;
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {
   // Checksums rarely match by chance; fix the header up so the tree reader is reached.
@@ -37,7 +25,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
   const std::string Saved = Volume.SaveToString();
   vv::TMFS Again;
   Again.LoadFromString(Saved);
-  const auto Out = Scratch() / "out";
+  static const std::filesystem::path Scratch = [] {
+    const std::filesystem::path& Path = vvfuzz::ScratchPath("vv-fuzz-mfs-");
+    std::filesystem::create_directories(Path);
+    return Path;
+  }();
+  const auto Out = Scratch / "out";
   try {
     Volume.Root().SaveToDisk(Out.string());
   } catch (const vv::Exception&) {
