@@ -183,8 +183,27 @@ void SplitURL(std::u16string_view URL, std::string& Scheme, std::string& Rest) {
   Rest = WideToAnsi(RestPart);
 }
 
+namespace {
+// The error page runs in the book's origin: text that names a URL or a message
+// must never become markup there.
+std::string EscapeHtml(std::string_view Text) {
+  std::string Result;
+  Result.reserve(Text.size());
+  for (const char C : Text) {
+    switch (C) {
+    case '&': Result += "&amp;"; break;
+    case '<': Result += "&lt;"; break;
+    case '>': Result += "&gt;"; break;
+    case '"': Result += "&quot;"; break;
+    default: Result += C;
+    }
+  }
+  return Result;
+}
+} // namespace
+
 std::string FormatErrorPage(std::string_view URL, std::string_view Message) {
-  return Format(SErrorPage, URL, Message);
+  return Format(SErrorPage, EscapeHtml(URL), EscapeHtml(Message));
 }
 
 // ---- TCustomInternetProtocol ----

@@ -145,7 +145,8 @@ extern TInternetProtocolSupportSession ProtocolSession;
 // most MaxUrlRest characters after it, both in the ANSI code page.
 void SplitURL(std::u16string_view URL, std::string& Scheme, std::string& Rest);
 
-// The page served in place of the data when getting it failed.
+// The page served in place of the data when getting it failed; both values are
+// HTML-escaped.
 [[nodiscard]] std::string FormatErrorPage(std::string_view URL, std::string_view Message);
 
 // One request: Start fills the response completely, Read drains it.

@@ -15,6 +15,18 @@ TMFSInternetProtocol::TMFSInternetProtocol(std::string_view Protocol, TMFS* Volu
 
 TMFSInternetProtocol::~TMFSInternetProtocol() { Support.reset(); }
 
+std::string TMFSInternetProtocol::ReadBookFile(const std::string& Path) const {
+  TMFSSession& Session = Volume->DefaultSession();
+  // Generated HTML appends cache-busting queries ("theme.css?v=3"); a name that
+  // really contains "?" still wins, the file before the query comes second.
+  if (const auto Query = Path.find('?'); Query != std::string::npos && !Session.Exists(Path)) {
+    const std::string File = Path.substr(0, Query);
+    if (Session.Exists(File))
+      return Session.GetFile(File)->Content;
+  }
+  return Session.GetFile(Path)->Content;
+}
+
 void TMFSInternetProtocol::SupportGetData(TInternetProtocolSupport*, const std::string& URL, std::string& Data) {
   Data.clear();
   std::string Path = URL;
@@ -26,7 +38,7 @@ void TMFSInternetProtocol::SupportGetData(TInternetProtocolSupport*, const std::
   if (OnBeforeGetData)
     OnBeforeGetData(this, Path, Data, Handled);
   if (!Handled)
-    Data = Volume->DefaultSession().GetFile(Path)->Content;
+    Data = ReadBookFile(Path);
   if (OnAfterGetData)
     OnAfterGetData(this, Path, Data);
 }

@@ -32,6 +32,10 @@ public:
   void SupportCombineURL(TInternetProtocolSupport* Sender, const std::string& BaseURL, const std::string& RelativeURL,
                          std::string& Result);
 
+  // The file a request path names; a path with "?" that names no file falls
+  // back to the file before the "?".
+  [[nodiscard]] std::string ReadBookFile(const std::string& Path) const;
+
   TMFS* const Volume; // not owned
   TMFSAfterGetDataEvent OnAfterGetData;
   TMFSBeforeGetDataEvent OnBeforeGetData;

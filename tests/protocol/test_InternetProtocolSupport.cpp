@@ -216,7 +216,7 @@ TEST_F(ProtocolFixture, HandlerFailureIsServedAsTheErrorPage) {
   TCustomInternetProtocol P;
   ASSERT_EQ(P.Start(u"mfs:\\x%20y.htm", &Sink, nullptr, 0, 0), S_OK);
   const std::string Page = "<html><pre><p>An exception occured during attempt to get data</p><p>URL: "
-                           "<b>\\x y.htm</b></p><p>Exception: <b>File \"\\x y.htm\" not found</b></p></html>";
+                           "<b>\\x y.htm</b></p><p>Exception: <b>File &quot;\\x y.htm&quot; not found</b></p></html>";
   EXPECT_EQ(P.Data(), Page);
   EXPECT_TRUE(P.ServedErrorPage());
   EXPECT_EQ(Sink.Reports, (Strings{"Data 13 " + std::to_string(Page.size()) + " " + std::to_string(Page.size()),

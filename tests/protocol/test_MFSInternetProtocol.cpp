@@ -37,6 +37,7 @@ protected:
   std::unique_ptr<TMFSInternetProtocol> Handler;
 };
 
+// Url and Message as they appear in the page, already escaped.
 std::string ErrorPage(const std::string& Url, const std::string& Message) {
   return "<html><pre><p>An exception occured during attempt to get data</p><p>URL: <b>" + Url +
          "</b></p><p>Exception: <b>" + Message + "</b></p></html>";
@@ -73,9 +74,26 @@ TEST_F(MfsProtocol, RelativePathsFollowTheDefaultSessionsFolder) {
 }
 
 TEST_F(MfsProtocol, MissingFilesAndFoldersAreServedAsTheErrorPage) {
-  EXPECT_EQ(Serve(u"mfs:\\x.htm"), ErrorPage("\\x.htm", "File \"\\x.htm\" not found"));
-  EXPECT_EQ(Serve(u"mfs:\\chapter\\"), ErrorPage("\\chapter\\", "File \"\\chapter\\\" not found"));
-  EXPECT_EQ(Serve(u"mfs:\\nope\\x.htm"), ErrorPage("\\nope\\x.htm", "Path \"\\nope\\\" not found"));
+  EXPECT_EQ(Serve(u"mfs:\\x.htm"), ErrorPage("\\x.htm", "File &quot;\\x.htm&quot; not found"));
+  EXPECT_EQ(Serve(u"mfs:\\chapter\\"), ErrorPage("\\chapter\\", "File &quot;\\chapter\\&quot; not found"));
+  EXPECT_EQ(Serve(u"mfs:\\nope\\x.htm"), ErrorPage("\\nope\\x.htm", "Path &quot;\\nope\\&quot; not found"));
+}
+
+// The error page runs in the book's origin, so a crafted URL must stay text there.
+TEST_F(MfsProtocol, ErrorPageCannotBeInjectedWithMarkup) {
+  const std::string Page = Serve(u"mfs:\\<img src=x onerror=\"external.Terminate()\">&amp;.htm");
+  EXPECT_EQ(Page.find("<img"), std::string::npos);
+  EXPECT_EQ(Page.find("\"external"), std::string::npos);
+  EXPECT_NE(Page.find("URL: <b>\\&lt;img src=x onerror=&quot;external.Terminate()&quot;&gt;&amp;amp;.htm</b>"),
+            std::string::npos);
+}
+
+TEST_F(MfsProtocol, QueryFallsBackToTheFileBeforeItUnlessTheNameHasIt) {
+  Volume.DefaultSession().CreateFile("\\odd?name.htm", 0, false)->Content = "odd";
+  EXPECT_EQ(Serve(u"mfs:\\page1.html?v=3"), "one");
+  EXPECT_EQ(Serve(u"mfs:/chapter/p.htm?2022.1"), "chapter page");
+  EXPECT_EQ(Serve(u"mfs:\\odd?name.htm"), "odd");
+  EXPECT_EQ(Serve(u"mfs:\\odd?x"), ErrorPage("\\odd?x", "File &quot;\\odd?x&quot; not found"));
 }
 
 TEST_F(MfsProtocol, ZeroByteFileIsServedAsOneBlank) { EXPECT_EQ(Serve(u"mfs:\\chapter\\empty.htm"), " "); }
@@ -105,7 +123,7 @@ TEST_F(MfsProtocol, HookFailureIsServedAsTheErrorPage) {
   Handler->OnAfterGetData = [](TMFSInternetProtocol*, const std::string&, std::string&) {
     throw Exception("Variable \"x\" not found");
   };
-  EXPECT_EQ(Serve(u"mfs:\\page1.html"), ErrorPage("\\page1.html", "Variable \"x\" not found"));
+  EXPECT_EQ(Serve(u"mfs:\\page1.html"), ErrorPage("\\page1.html", "Variable &quot;x&quot; not found"));
 }
 
 TEST_F(MfsProtocol, CombinesRelativePathsAgainstThePagesFolder) {
