@@ -101,6 +101,10 @@ TfrmPrint::TfrmPrint(QWidget* Parent)
   webPrint->OnShowContextMenu = [this](std::uint32_t dwID, const QPoint& ppt) {
     return webPrintShowContextMenu(dwID, ppt);
   };
+  // Queued: the engine reports from a callback that must not run a modal box.
+  connect(
+      webPrint, &TMXWebBrowser::PrintFailed, this,
+      [this](const QString& Reason) { ShowErrorMessage(this, Exception(QStringToAnsi(Reason))); }, Qt::QueuedConnection);
 
   auto* Layout = new QVBoxLayout(this);
   Layout->setContentsMargins(0, 0, 0, 0);

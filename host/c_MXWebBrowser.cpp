@@ -7,6 +7,7 @@
 #include <QMap>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QWebEngineContextMenuRequest>
 #include <QWebEngineHistory>
 #include <QWebEnginePage>
@@ -139,7 +140,9 @@ TMXWebBrowser::TMXWebBrowser(QWidget* Parent) : QWebEngineView(Parent), FBridgeI
     FReadyState = READYSTATE_LOADING;
     ApplyHostInfo();
   });
-  connect(this, &QWebEngineView::urlChanged, this, [this](const QUrl&) {
+  connect(this, &QWebEngineView::urlChanged, this, [this](const QUrl& Url) {
+    if (FRendererState == TRendererState::Reloaded && Url != FFailedUrl)
+      FRendererState = TRendererState::Healthy;
     if (FReadyState == READYSTATE_LOADING)
       FReadyState = READYSTATE_INTERACTIVE;
     const std::string URL = LocationURL();
@@ -154,7 +157,14 @@ TMXWebBrowser::TMXWebBrowser(QWidget* Parent) : QWebEngineView(Parent), FBridgeI
       OnDocumentComplete(this, URL);
     emit DocumentComplete(AnsiToQString(URL));
   });
-  connect(this, &QWebEngineView::printFinished, this, [this](bool) { FPrinter.reset(); });
+  connect(this, &QWebEngineView::printFinished, this, [this](bool Success) {
+    FPrinter.reset();
+    if (!Success)
+      emit PrintFailed(QPrinterInfo::availablePrinters().isEmpty() ? QStringLiteral("No printer is available")
+                                                                   : QStringLiteral("The page could not be printed"));
+  });
+  connect(page(), &QWebEnginePage::renderProcessTerminated, this,
+          [this](QWebEnginePage::RenderProcessTerminationStatus Status, int) { RenderProcessTerminated(Status); });
   qApp->installEventFilter(this);
 
   SetDownloadOptions({TDownloadControlOption::DLCTL_DLIMAGES, TDownloadControlOption::DLCTL_VIDEOS,
@@ -292,6 +302,30 @@ void TMXWebBrowser::focusOutEvent(QFocusEvent* Event) {
     (void)OnOnDocWindowActivate(false);
 }
 
+void TMXWebBrowser::RenderProcessTerminated(int Status) {
+  if (Status == QWebEnginePage::NormalTerminationStatus || FRendererState == TRendererState::Failed)
+    return;
+  if (FRendererState == TRendererState::Healthy) {
+    FRendererState = TRendererState::Reloaded;
+    FFailedUrl = url();
+    QMetaObject::invokeMethod(this, [this] { reload(); }, Qt::QueuedConnection);
+    return;
+  }
+  // The same page killed its process again: a message instead of a loop.
+  FRendererState = TRendererState::Failed;
+  const char* Why = Status == QWebEnginePage::CrashedTerminationStatus ? "crashed"
+                    : Status == QWebEnginePage::KilledTerminationStatus ? "was ended by the system"
+                                                                        : "ended abnormally";
+  const QString Page = QStringLiteral("<html><body style=\"font-family:sans-serif;margin:2em\">"
+                                      "<h3>This page could not be shown</h3><p>The process that shows pages %1 "
+                                      "twice while showing it. Choose another page, or press F5 to try again.</p>"
+                                      "</body></html>")
+                           .arg(QLatin1String(Why));
+  QMetaObject::invokeMethod(this, [this, Page] { setHtml(Page, FFailedUrl); }, Qt::QueuedConnection);
+}
+
+void TMXWebBrowser::LeaveRendererFailure() { FRendererState = TRendererState::Healthy; }
+
 void TMXWebBrowser::PageCloseRequested() {
   bool CanClose = true;
   if (OnCloseQuery)
@@ -306,6 +340,7 @@ void TMXWebBrowser::PageCloseRequested() {
 
 void TMXWebBrowser::Navigate(const std::string& URL) {
   FReadyState = READYSTATE_LOADING;
+  LeaveRendererFailure();
   const auto Colon = URL.find(':');
   FNavigatedScheme = Colon == std::string::npos ? std::string() : URL.substr(0, Colon);
   load(ToEngineUrl(URL));
@@ -314,12 +349,14 @@ void TMXWebBrowser::Navigate(const std::string& URL) {
 void TMXWebBrowser::GoBack() {
   if (!history()->canGoBack())
     throw EWebBrowserError(E_FAIL, SUnspecifiedError);
+  LeaveRendererFailure();
   back();
 }
 
 void TMXWebBrowser::GoForward() {
   if (!history()->canGoForward())
     throw EWebBrowserError(E_FAIL, SUnspecifiedError);
+  LeaveRendererFailure();
   forward();
 }
 
@@ -357,7 +394,13 @@ void TMXWebBrowser::ExecWB(int CmdID, int, int Input) {
     return;
   case OLECMDID_REFRESH:
     FReadyState = READYSTATE_LOADING;
-    reload();
+    // After a message about a dead page, refresh means that page again.
+    if (FRendererState == TRendererState::Failed) {
+      LeaveRendererFailure();
+      load(FFailedUrl);
+    } else {
+      reload();
+    }
     return;
   default:
     throw EWebBrowserError(OLECMDERR_E_NOTSUPPORTED);
@@ -391,7 +434,7 @@ void TMXWebBrowser::QueryElements(std::function<void(std::vector<TDocumentElemen
       const QVariantList Fields = Row.toList();
       if (Fields.size() == 3)
         Elements.push_back({QStringToAnsi(Fields[0].toString()), QStringToAnsi(Fields[1].toString()),
-                            QStringToAnsi(Fields[2].toString())});
+                            QStringToAnsiHtml(Fields[2].toString())});
     }
     Callback(std::move(Elements));
   });
@@ -406,7 +449,7 @@ void TMXWebBrowser::QueryInnerHTML(const std::string& Id, std::function<void(std
     if (Result.isNull() || !Result.isValid())
       Callback(std::nullopt);
     else
-      Callback(QStringToAnsi(Result.toString()));
+      Callback(QStringToAnsiHtml(Result.toString()));
   });
 }
 

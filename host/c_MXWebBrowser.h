@@ -229,6 +229,8 @@ signals:
   void DocumentComplete(const QString& URL);
   // The page asked to close the window and OnCloseQuery let it.
   void CloseAccepted();
+  // A print started with OLECMDID_PRINT failed on its way to the printer.
+  void PrintFailed(const QString& Reason);
 
 protected:
   void contextMenuEvent(QContextMenuEvent* Event) override;
@@ -243,6 +245,8 @@ private:
   void ApplyHostInfo();
   void PageCloseRequested();
   void InstallBridgeScript();
+  void RenderProcessTerminated(int Status);
+  void LeaveRendererFailure();
 
   TDownloadControlOptions FDownloadOptions;
   TUserInterfaceOptions FUserInterfaceOptions;
@@ -253,6 +257,10 @@ private:
   std::string FNavigatedScheme;
   int FBridgeId;
   std::unique_ptr<QPrinter> FPrinter;
+  // A page whose process died is reloaded once; if it dies again, a message
+  // page stands in for it until the next navigation.
+  enum class TRendererState { Healthy, Reloaded, Failed } FRendererState = TRendererState::Healthy;
+  QUrl FFailedUrl;
 };
 
 } // namespace vv

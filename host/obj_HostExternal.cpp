@@ -9,6 +9,7 @@ namespace vv {
 namespace {
 const char* const SNoActiveForm = "There is no active form";
 const char* const SFormNotFound = "Form \"%s\" not found";
+const char* const SViewerClosed = "The viewer window is closed";
 
 // Dispatch identifiers of the type library.
 enum : std::int32_t {
@@ -42,42 +43,48 @@ const TOleVariant& Argument(const TOleVariantList& Args, std::size_t Index) {
 }
 
 // A method that acts on the reading order, then shows its current page.
-TAutoObject::TSyncHandler StoryMove(TViewerHost& Host, std::function<void(TStory&, const TOleVariantList&)> Move) {
-  return [&Host, Move = std::move(Move)](const TOleVariantList& Args) {
-    Move(Host.GetStory(), Args);
-    Host.NavigateToStoryPage();
-    return TOleVariant();
-  };
-}
 } // namespace
 
-TExternalStory::TExternalStory(TViewerHost& Host) : Host(Host) {
+TExternalStory::TExternalStory(TViewerHost& Host) : FHost(&Host) {
+  // A method that acts on the reading order at the page shown, then shows its current page.
+  auto Move = [this](std::function<void(TStory&, const std::string& Page, const TOleVariantList&)> Step) {
+    return [this, Step = std::move(Step)](const TOleVariantList& Args) {
+      TViewerHost& H = this->Host();
+      Step(H.GetStory(), H.GetCurrentPagePath(), Args);
+      H.NavigateToStoryPage();
+      return TOleVariant();
+    };
+  };
   DeclareGet("Current", DISPID_STORY_CURRENT,
-             [this] { return TOleVariant(AnsiToWide(this->Host.GetCurrentPagePath())); });
-  DeclareMethod("First", DISPID_STORY_FIRST, StoryMove(Host, [](TStory& S, const TOleVariantList&) { S.First(); }));
-  DeclareMethod("Last", DISPID_STORY_LAST, StoryMove(Host, [](TStory& S, const TOleVariantList&) { S.Last(); }));
-  DeclareMethod("Next", DISPID_STORY_NEXT, StoryMove(Host, [&Host](TStory& S, const TOleVariantList&) {
-                  S.Next(Host.GetCurrentPagePath());
-                }));
-  DeclareMethod("Prior", DISPID_STORY_PRIOR, StoryMove(Host, [&Host](TStory& S, const TOleVariantList&) {
-                  S.Prior(Host.GetCurrentPagePath());
-                }));
+             [this] { return TOleVariant(AnsiToWide(this->Host().GetCurrentPagePath())); });
+  DeclareMethod("First", DISPID_STORY_FIRST, Move([](TStory& S, const std::string&, const TOleVariantList&) { S.First(); }));
+  DeclareMethod("Last", DISPID_STORY_LAST, Move([](TStory& S, const std::string&, const TOleVariantList&) { S.Last(); }));
+  DeclareMethod("Next", DISPID_STORY_NEXT,
+                Move([](TStory& S, const std::string& Page, const TOleVariantList&) { S.Next(Page); }));
+  DeclareMethod("Prior", DISPID_STORY_PRIOR,
+                Move([](TStory& S, const std::string& Page, const TOleVariantList&) { S.Prior(Page); }));
   DeclareMethod("NextChapter", DISPID_STORY_NEXTCHAPTER,
-                StoryMove(Host, [&Host](TStory& S, const TOleVariantList& Args) {
-                  (void)S.NextChapter(Host.GetCurrentPagePath(), VariantToInt(Argument(Args, 0)));
+                Move([](TStory& S, const std::string& Page, const TOleVariantList& Args) {
+                  (void)S.NextChapter(Page, VariantToInt(Argument(Args, 0)));
                 }));
   DeclareMethod("PriorChapter", DISPID_STORY_PRIORCHAPTER,
-                StoryMove(Host, [&Host](TStory& S, const TOleVariantList& Args) {
-                  (void)S.PriorChapter(Host.GetCurrentPagePath(), VariantToInt(Argument(Args, 0)));
+                Move([](TStory& S, const std::string& Page, const TOleVariantList& Args) {
+                  (void)S.PriorChapter(Page, VariantToInt(Argument(Args, 0)));
                 }));
   DeclareGet("Bof", DISPID_STORY_BOF, [this] {
-    this->Host.SyncStoryWithPage();
-    return TOleVariant(this->Host.GetStory().Bof());
+    this->Host().SyncStoryWithPage();
+    return TOleVariant(this->Host().GetStory().Bof());
   });
   DeclareGet("Eof", DISPID_STORY_EOF, [this] {
-    this->Host.SyncStoryWithPage();
-    return TOleVariant(this->Host.GetStory().Eof());
+    this->Host().SyncStoryWithPage();
+    return TOleVariant(this->Host().GetStory().Eof());
   });
+}
+
+TViewerHost& TExternalStory::Host() const {
+  if (!FHost)
+    throw EDispatchError(SViewerClosed);
+  return *FHost;
 }
 
 TExternalUserForm::TExternalUserForm(TfrmUserForm* Form) : FForm(Form) {
@@ -119,11 +126,15 @@ TfrmUserForm& TExternalUserForm::Form() const {
   return *FForm;
 }
 
-THostExternal::THostExternal(TViewerHost& Host, const TUserForms& UserForms) : Host(Host), UserForms(UserForms) {
+THostExternal::THostExternal(TViewerHost& Host, const TUserForms& UserForms) : FHost(&Host), FUserForms(&UserForms) {
   DeclareGet("Story", DISPID_HOST_STORY, [this] { return TOleVariant(Story()); });
   DeclareGet("WebBrowser", DISPID_HOST_WEBBROWSER, [this] {
-    if (!FWebBrowser)
-      FWebBrowser = std::make_shared<TWebBrowserObject>(&this->Host.MainBrowser());
+    if (!FWebBrowser) {
+      TMXWebBrowser* Browser = this->Host().MainBrowser();
+      if (!Browser)
+        throw EDispatchError(SViewerClosed);
+      FWebBrowser = std::make_shared<TWebBrowserObject>(Browser);
+    }
     return TOleVariant(FWebBrowser);
   });
   DeclareGet("UserForm", DISPID_HOST_USERFORM, [this] { return TOleVariant(UserForm()); });
@@ -133,14 +144,27 @@ THostExternal::THostExternal(TViewerHost& Host, const TUserForms& UserForms) : H
                        ShowUserForm(WideToAnsi(VariantToWide(Argument(Args, 0))), [Reply] { Reply.Return(); });
                      });
   DeclareMethod("Terminate", DISPID_HOST_TERMINATE, [this](const TOleVariantList&) {
-    this->Host.PostClose();
+    this->Host().PostClose();
     return TOleVariant();
   });
 }
 
+TViewerHost& THostExternal::Host() const {
+  if (!FHost)
+    throw EDispatchError(SViewerClosed);
+  return *FHost;
+}
+
+void THostExternal::Detach() {
+  FHost = nullptr;
+  FUserForms = nullptr;
+  if (FStory)
+    FStory->Detach();
+}
+
 TDispatchRef THostExternal::Story() {
   if (!FStory)
-    FStory = std::make_shared<TExternalStory>(Host);
+    FStory = std::make_shared<TExternalStory>(Host());
   return FStory;
 }
 
@@ -151,10 +175,11 @@ TDispatchRef THostExternal::UserForm() const {
 }
 
 void THostExternal::ShowUserForm(const std::string& FormName, std::function<void()> Closed) {
-  const TUserForm* Definition = UserForms.FindByName(FormName);
+  QWidget* Owner = Host().FormsOwner();
+  const TUserForm* Definition = FUserForms->FindByName(FormName);
   if (!Definition)
     throw EUserFormsError(Format(SFormNotFound, FormName));
-  auto* Form = new TfrmUserForm(shared_from_this());
+  auto* Form = new TfrmUserForm(shared_from_this(), Owner);
   try {
     ApplyToForm(*Definition, *Form);
   } catch (...) {
@@ -169,8 +194,10 @@ void THostExternal::ShowUserForm(const std::string& FormName, std::function<void
     if (Closed)
       Closed();
   });
+  // Modal to the whole viewer without a nested loop: open() would make it
+  // modal to its parent only.
   Form->setWindowModality(Qt::ApplicationModal);
-  Form->open();
+  Form->show();
 }
 
 } // namespace vv

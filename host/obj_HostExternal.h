@@ -19,7 +19,10 @@ class TViewerHost {
 public:
   virtual ~TViewerHost() = default;
   [[nodiscard]] virtual TStory& GetStory() = 0;
-  [[nodiscard]] virtual TMXWebBrowser& MainBrowser() = 0;
+  // The main browser; none once the window has released it.
+  [[nodiscard]] virtual TMXWebBrowser* MainBrowser() = 0;
+  // The window user forms belong to: they are modal to it and close with it.
+  [[nodiscard]] virtual QWidget* FormsOwner() = 0;
   [[nodiscard]] virtual std::string GetCurrentPagePath() = 0;
   virtual void SyncStoryWithPage() = 0;
   virtual void NavigateToStoryPage() = 0;
@@ -30,9 +33,12 @@ public:
 class TExternalStory : public TAutoObject {
 public:
   explicit TExternalStory(TViewerHost& Host);
+  // After the window has gone every member fails with a message.
+  void Detach() { FHost = nullptr; }
 
 private:
-  TViewerHost& Host;
+  [[nodiscard]] TViewerHost& Host() const;
+  TViewerHost* FHost;
 };
 
 class TExternalUserForm : public TAutoObject {
@@ -48,8 +54,11 @@ private:
 
 class THostExternal : public TAutoObject, public std::enable_shared_from_this<THostExternal> {
 public:
-  // Neither is owned; both outlive the host object.
+  // Neither is owned; both stay valid until Detach. Scripts may hold the object
+  // longer than the window lives.
   THostExternal(TViewerHost& Host, const TUserForms& UserForms);
+  // The window is going: every member, and the Story object's, fails from now on.
+  void Detach();
 
   // Opens the named form modally; Closed runs once it has closed. Failures
   // before the form is shown raise at once.
@@ -58,10 +67,11 @@ public:
   [[nodiscard]] TDispatchRef UserForm() const;
 
 private:
-  TViewerHost& Host;
-  TDispatchRef FStory;
+  [[nodiscard]] TViewerHost& Host() const;
+  TViewerHost* FHost;
+  std::shared_ptr<TExternalStory> FStory;
   TDispatchRef FCurrentForm;
-  const TUserForms& UserForms;
+  const TUserForms* FUserForms;
   TDispatchRef FWebBrowser;
 };
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "host/c_MXWebBrowser.h"
+#include "platform/u_Ansi.h"
 #include "platform/u_WebEngineProtocol.h"
 
 namespace vv {
@@ -193,7 +194,7 @@ void TScriptBridgeHandler::requestStarted(QWebEngineUrlRequestJob* Job) {
 
   QPointer<QWebEngineUrlRequestJob> Guard(Job);
   auto Fail = [Guard](const std::string& Message) {
-    Answer(Guard, {{QStringLiteral("ok"), false}, {QStringLiteral("e"), QString::fromStdString(Message)}});
+    Answer(Guard, {{QStringLiteral("ok"), false}, {QStringLiteral("e"), AnsiToQString(Message)}});
   };
   auto Return = [Guard](const TOleVariant& Value) {
     Answer(Guard, {{QStringLiteral("ok"), true}, {QStringLiteral("v"), ToJson(Value)}});

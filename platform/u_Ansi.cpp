@@ -14,4 +14,21 @@ std::string QStringToAnsi(const QString& Text) {
                                         static_cast<std::size_t>(Text.size())));
 }
 
+std::string QStringToAnsiHtml(const QString& Html) {
+  std::string Result;
+  Result.reserve(static_cast<std::size_t>(Html.size()));
+  for (qsizetype I = 0; I < Html.size(); ++I) {
+    const char16_t C = Html[I].unicode();
+    if (const int Byte = WideCharToAnsi(C); Byte >= 0) {
+      Result += static_cast<char>(Byte);
+      continue;
+    }
+    char32_t Code = C;
+    if (QChar::isHighSurrogate(C) && I + 1 < Html.size() && Html[I + 1].isLowSurrogate())
+      Code = QChar::surrogateToUcs4(C, Html[++I].unicode());
+    Result += "&#" + std::to_string(static_cast<std::uint32_t>(Code)) + ';';
+  }
+  return Result;
+}
+
 } // namespace vv

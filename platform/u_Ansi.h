@@ -10,5 +10,8 @@ namespace vv {
 [[nodiscard]] QString AnsiToQString(std::string_view Ansi);
 // Characters outside Windows-1252 become "?".
 [[nodiscard]] std::string QStringToAnsi(const QString& Text);
+// For markup: characters outside Windows-1252 become numeric character
+// references, so the document means the same after the round trip.
+[[nodiscard]] std::string QStringToAnsiHtml(const QString& Html);
 
 } // namespace vv

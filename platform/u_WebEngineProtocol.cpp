@@ -58,17 +58,30 @@ struct TMimeEntry {
   const char* Ext;
   const char* Type;
 };
+// Types of the files real sites ship; unknown extensions are sniffed.
 constexpr TMimeEntry MimeTable[] = {
-    {"htm", "text/html"},       {"html", "text/html"},         {"shtml", "text/html"},
-    {"hta", "text/html"},       {"css", "text/css"},           {"js", "text/javascript"},
-    {"png", "image/png"},       {"gif", "image/gif"},          {"jpg", "image/jpeg"},
-    {"jpeg", "image/jpeg"},     {"jpe", "image/jpeg"},         {"bmp", "image/bmp"},
-    {"ico", "image/x-icon"},    {"svg", "image/svg+xml"},      {"webp", "image/webp"},
-    {"txt", "text/plain"},      {"xml", "text/xml"},           {"xsl", "text/xml"},
-    {"json", "application/json"}, {"pdf", "application/pdf"},  {"woff", "font/woff"},
-    {"woff2", "font/woff2"},    {"ttf", "font/ttf"},           {"otf", "font/otf"},
-    {"mp3", "audio/mpeg"},      {"wav", "audio/wav"},          {"ogg", "audio/ogg"},
-    {"mp4", "video/mp4"},       {"webm", "video/webm"},
+    {"htm", "text/html"},          {"html", "text/html"},             {"shtml", "text/html"},
+    {"hta", "text/html"},          {"xhtml", "application/xhtml+xml"}, {"xht", "application/xhtml+xml"},
+    {"css", "text/css"},           {"js", "text/javascript"},         {"mjs", "text/javascript"},
+    {"cjs", "text/javascript"},    {"json", "application/json"},      {"map", "application/json"},
+    {"webmanifest", "application/manifest+json"}, {"wasm", "application/wasm"},
+    {"png", "image/png"},          {"apng", "image/apng"},            {"gif", "image/gif"},
+    {"jpg", "image/jpeg"},         {"jpeg", "image/jpeg"},            {"jpe", "image/jpeg"},
+    {"jfif", "image/jpeg"},        {"bmp", "image/bmp"},              {"ico", "image/x-icon"},
+    {"cur", "image/x-icon"},       {"svg", "image/svg+xml"},          {"svgz", "image/svg+xml"},
+    {"webp", "image/webp"},        {"avif", "image/avif"},            {"tif", "image/tiff"},
+    {"tiff", "image/tiff"},        {"txt", "text/plain"},             {"text", "text/plain"},
+    {"md", "text/markdown"},       {"csv", "text/csv"},               {"tsv", "text/tab-separated-values"},
+    {"vtt", "text/vtt"},           {"xml", "text/xml"},               {"xsl", "text/xml"},
+    {"xslt", "text/xml"},          {"xsd", "text/xml"},               {"dtd", "application/xml-dtd"},
+    {"rss", "application/rss+xml"}, {"atom", "application/atom+xml"}, {"pdf", "application/pdf"},
+    {"woff", "font/woff"},         {"woff2", "font/woff2"},           {"ttf", "font/ttf"},
+    {"otf", "font/otf"},           {"eot", "application/vnd.ms-fontobject"},
+    {"mp3", "audio/mpeg"},         {"m4a", "audio/mp4"},              {"aac", "audio/aac"},
+    {"wav", "audio/wav"},          {"ogg", "audio/ogg"},              {"oga", "audio/ogg"},
+    {"opus", "audio/ogg"},         {"flac", "audio/flac"},            {"mp4", "video/mp4"},
+    {"m4v", "video/mp4"},          {"ogv", "video/ogg"},              {"webm", "video/webm"},
+    {"zip", "application/zip"},
 };
 
 QByteArray Sniff(const QByteArray& Data) {
@@ -104,7 +117,11 @@ void RegisterBookSchemes(const std::vector<std::string>& Schemes) {
   auto Register = [](const std::string& Name) {
     QWebEngineUrlScheme Scheme(QByteArray::fromStdString(Lower(Name)));
     Scheme.setSyntax(QWebEngineUrlScheme::Syntax::Path);
-    Scheme.setFlags(QWebEngineUrlScheme::SecureScheme | QWebEngineUrlScheme::CorsEnabled |
+    // Local schemes: pages of other schemes may neither load nor navigate to
+    // them; book pages may reach each other (a "system:" picture in an "mfs:"
+    // page, the bridge).
+    Scheme.setFlags(QWebEngineUrlScheme::SecureScheme | QWebEngineUrlScheme::LocalScheme |
+                    QWebEngineUrlScheme::LocalAccessAllowed | QWebEngineUrlScheme::CorsEnabled |
                     QWebEngineUrlScheme::ContentSecurityPolicyIgnored);
     QWebEngineUrlScheme::registerScheme(Scheme);
   };
@@ -137,6 +154,12 @@ std::string DecodeEngineEscapes(const QByteArray& Encoded) {
     const int B = EscapeAt(Encoded, I);
     if (B < 0) {
       Result += Encoded[I++];
+      continue;
+    }
+    // The engine writes a lone "%" of the book's name as "%25": give it back.
+    if (B == '%' && EscapeAt(Encoded, I + 3) < 0) {
+      Result += '%';
+      I += 3;
       continue;
     }
     if (B < 0x80) {
@@ -195,11 +218,11 @@ std::string ToViewerUrl(const QUrl& EngineUrl) {
 }
 
 QByteArray MimeTypeFor(std::string_view Path, const QByteArray& Data) {
+  Path = Path.substr(0, Path.find('?'));
   const auto Dot = Path.rfind('.');
   const auto Slash = Path.find_last_of("\\/");
   if (Dot != std::string_view::npos && (Slash == std::string_view::npos || Dot > Slash)) {
-    std::string_view Ext = Path.substr(Dot + 1);
-    Ext = Ext.substr(0, Ext.find('?'));
+    const std::string_view Ext = Path.substr(Dot + 1);
     for (const TMimeEntry& E : MimeTable)
       if (SameText(E.Ext, Ext))
         return E.Type;
@@ -207,7 +230,19 @@ QByteArray MimeTypeFor(std::string_view Path, const QByteArray& Data) {
   return Sniff(Data);
 }
 
+namespace {
+bool IsBookInitiator(const QUrl& Initiator) {
+  // No initiator: the viewer itself asked (Navigate, history, reload).
+  return Initiator.isEmpty() || IsBookScheme(Initiator.scheme().toStdString());
+}
+} // namespace
+
 void TBookSchemeHandler::requestStarted(QWebEngineUrlRequestJob* Job) {
+  // Content of the book is for the book's own pages only.
+  if (!IsBookInitiator(Job->initiator())) {
+    Job->fail(QWebEngineUrlRequestJob::RequestDenied);
+    return;
+  }
   const QUrl Url = Job->requestUrl();
   const QByteArray EncodedPath = Url.path(QUrl::FullyEncoded).toLatin1();
   // A backslash URL keeps its folders only in slash form: send the engine there.

@@ -33,7 +33,8 @@ inline constexpr const char* BridgeScheme = "vvbridge";
 // The reverse, for every URL the viewer reads: "mfs:" + path with "\".
 [[nodiscard]] std::string ToViewerUrl(const QUrl& EngineUrl);
 // Undoes the escapes the engine added itself (UTF-8 of non-ASCII characters,
-// and " < > ` { } \ ); every other percent sequence stays as the book wrote it.
+// and " < > ` { } \, and a lone "%" written as "%25"); every other percent
+// sequence stays as the book wrote it.
 [[nodiscard]] std::string DecodeEngineEscapes(const QByteArray& Encoded);
 // MIME type by file extension; unknown extensions are sniffed from the bytes.
 [[nodiscard]] QByteArray MimeTypeFor(std::string_view Path, const QByteArray& Data);

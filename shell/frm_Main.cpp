@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "forms/frm_Splash.h"
+#include "forms/frm_UserForm.h"
 #include "platform/u_Ansi.h"
 #include "platform/u_Resources.h"
 #include "shell/u_MessageBox.h"
@@ -21,7 +22,10 @@
 
 namespace vv {
 
-TfrmMain::TfrmMain() : TfrmMain(TBookSource{LoadResourceData("SYSTEM_MFS"), LoadResourceData("FILES_MFS")}) {}
+TfrmMain::TfrmMain() {
+  BuildComponents();
+  FormCreate(nullptr);
+}
 
 TfrmMain::TfrmMain(TBookSource Source) {
   BuildComponents();
@@ -117,7 +121,7 @@ void TfrmMain::FormCreate(TBookSource* Source) {
     SystemVolume = std::make_unique<TMFS>();
     ImageIndexByName = std::make_unique<TDictionary>(true, true);
     ButtonOnClick = std::make_unique<std::vector<std::string>>();
-    LoadVolumeFromCabinet(*SystemVolume, std::move(Source->SystemCab));
+    LoadVolumeFromCabinet(*SystemVolume, Source ? std::move(Source->SystemCab) : LoadResourceData("SYSTEM_MFS"));
     SystemVolume->DefaultSession().ChangeDir("\\");
     SystemXML = std::make_unique<TXMLParser>();
     SystemXML->LoadFromBytes(SystemVolume->DefaultSession().GetFile("System.xml")->Content);
@@ -126,7 +130,7 @@ void TfrmMain::FormCreate(TBookSource* Source) {
     CreateUserForms();
     SystemVolume->DefaultSession().ChangeDir("\\");
     CreateBookServices();
-    LoadVolumeFromCabinet(*FilesVolume, std::move(Source->FilesCab));
+    LoadVolumeFromCabinet(*FilesVolume, Source ? std::move(Source->FilesCab) : LoadResourceData("FILES_MFS"));
     RegisterSchemes();
     ToolbarOptions = std::make_unique<TToolbarOptions>();
     ToolbarOptions->LoadFromNode(SystemXML->Root()->Nodes->FindNode("toolbar"));
@@ -266,8 +270,12 @@ bool TfrmMain::FormCloseQuery() {
 }
 
 void TfrmMain::FormClose() {
+  CloseUserForms();
   FilesProtocol.reset();
   SystemProtocol.reset();
+  // Scripts may still hold the host object: from now on it answers with an error.
+  if (HostExternal)
+    HostExternal->Detach();
   HostExternal.reset();
   if (webMain) {
     delete webMain;
@@ -275,7 +283,17 @@ void TfrmMain::FormClose() {
   }
 }
 
+void TfrmMain::CloseUserForms() {
+  // Forms answer their callers as they close, before the host object goes.
+  for (TfrmUserForm* Form : findChildren<TfrmUserForm*>(Qt::FindDirectChildrenOnly)) {
+    Form->done(QDialog::Rejected);
+    delete Form;
+  }
+}
+
 void TfrmMain::FormDestroy() {
+  if (HostExternal)
+    HostExternal->Detach(); // it refers to the user forms and the window
   Bookmarks.reset();
   Variables.reset();
   SystemXML.reset();
@@ -323,6 +341,8 @@ std::string TfrmMain::GetCurrentPagePath() {
 void TfrmMain::SyncStoryWithPage() { GetStory().Locate(GetCurrentPagePath()); }
 
 void TfrmMain::NavigateToStoryPage() {
+  if (!webMain)
+    return; // closing: the host object already refuses scripts
   try {
     SetFontSize(2);
   } catch (const std::exception&) {

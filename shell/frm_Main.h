@@ -45,6 +45,7 @@ public:
     std::string SystemCab;
     std::string FilesCab;
   };
+  // The book carried by the running executable, read inside start-up's guard.
   TfrmMain();
   explicit TfrmMain(TBookSource Source);
   ~TfrmMain() override;
@@ -75,7 +76,8 @@ public:
 
   // ---- script host services ----
   [[nodiscard]] TStory& GetStory() override;
-  [[nodiscard]] TMXWebBrowser& MainBrowser() override { return *webMain; }
+  [[nodiscard]] TMXWebBrowser* MainBrowser() override { return webMain; }
+  [[nodiscard]] QWidget* FormsOwner() override { return this; }
   void PostClose() override;
 
   // ---- components ----
@@ -126,7 +128,9 @@ protected:
 
 private:
   void BuildComponents();
+  // Source: nullptr reads the running executable's resources.
   void FormCreate(TBookSource* Source);
+  void CloseUserForms();
   void FormShow();
   bool FormCloseQuery();
   void FormClose();

@@ -72,7 +72,8 @@ bool TfrmMain::ApplicationEvents1Message(QObject*, QEvent* Event) {
   if (!Override && Event->type() != QEvent::KeyPress)
     return false;
   const auto* Key = static_cast<QKeyEvent*>(Event);
-  if (Key->key() == Qt::Key_Escape && !Override) {
+  // Escape in an open menu closes the menu only.
+  if (Key->key() == Qt::Key_Escape && !Override && !QApplication::activePopupWidget()) {
     QWidget* Active = QApplication::activeWindow();
     if (Active == this) {
       PostClose();

@@ -2,13 +2,14 @@
 // commands behind them, text size, favourites and the logo.
 #include <QApplication>
 #include <QDesktopServices>
-#include <QElapsedTimer>
+#include <QPointer>
 #include <QEventLoop>
 #include <QFrame>
 #include <QLabel>
 #include <QShortcut>
 #include <QMenu>
 #include <QToolBar>
+#include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 
@@ -200,6 +201,26 @@ void TfrmMain::tbrMainCustomDrawButton(QWidget* Button) {
   Button->setPalette(Palette);
 }
 
+namespace {
+// Sleeps in an event loop until the page can take commands, the browser goes,
+// or the time is up; a busy page must not cost a core.
+void WaitUntilInteractive(const QPointer<TMXWebBrowser>& Browser, int TimeoutMs) {
+  auto Ready = [&Browser] { return !Browser || Browser->ReadyState() >= READYSTATE_INTERACTIVE; };
+  if (Ready())
+    return;
+  QEventLoop Loop;
+  auto Check = [&] {
+    if (Ready())
+      Loop.quit();
+  };
+  QObject::connect(Browser, &QWebEngineView::urlChanged, &Loop, Check);
+  QObject::connect(Browser, &QWebEngineView::loadFinished, &Loop, Check);
+  QObject::connect(Browser, &QObject::destroyed, &Loop, &QEventLoop::quit);
+  QTimer::singleShot(TimeoutMs, &Loop, &QEventLoop::quit);
+  Loop.exec();
+}
+} // namespace
+
 TOleVariant TfrmMain::CallExternal(const TDispatchRef& Object, std::string_view Member, std::uint16_t Kind,
                                    const TOleVariantList& Args) {
   TOleVariant Result;
@@ -215,14 +236,8 @@ TOleVariant TfrmMain::CallExternal(const TDispatchRef& Object, std::string_view 
 
 void TfrmMain::ToolButtonClick(QObject* Sender) {
   const QPointer<TfrmMain> Self(this);
-  QElapsedTimer Waited;
-  Waited.start();
-  while (webMain && webMain->ReadyState() < READYSTATE_INTERACTIVE && Waited.elapsed() < ReadyStateWaitMs) {
-    QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    if (!Self)
-      return;
-  }
-  if (!Sender || !ButtonOnClick)
+  WaitUntilInteractive(webMain, ReadyStateWaitMs);
+  if (!Self || !Sender || !ButtonOnClick)
     return;
   bool IsTag = false;
   const int Tag = Sender->property("Tag").toInt(&IsTag);
