@@ -31,6 +31,9 @@ TMFS::TMFS() : FRoot(std::make_unique<TMFSFolder>("", this, nullptr)) {}
 
 TMFS::~TMFS() {
   FDefaultSession.reset();
+  // Sessions of callers that outlive the volume must not look for it when they go.
+  for (TMFSSession* Session : FSessions)
+    Session->FVolumeAlive = false;
   FRoot.reset();
 }
 
@@ -41,6 +44,8 @@ void TMFS::LoadFromString(std::string_view Data) {
     throw EMFSError(SIncorrectFormat);
   FRoot.reset();
   FRoot = std::make_unique<TMFSFolder>("", this, nullptr);
+  for (TMFSSession* Session : FSessions)
+    Session->CurrentFolder = FRoot.get();
   TBytesReadStream Stream(Data);
   Stream.Seek(HeaderSize, soBeginning);
   FRoot->LoadFromStream(Stream);
@@ -153,6 +158,15 @@ std::string TMFS::CanonicalizePath(std::string_view P) {
 }
 
 // ---- TMFSSession ----
+
+TMFSSession::TMFSSession(TMFS* Volume, TMFSFolder* CurrentFolder) : CurrentFolder(CurrentFolder), Volume(Volume) {
+  Volume->FSessions.push_back(this);
+}
+
+TMFSSession::~TMFSSession() {
+  if (FVolumeAlive)
+    std::erase(Volume->FSessions, this);
+}
 
 TMFSItem* TMFSSession::ResolvePath(const std::string& Path) const {
   if (Path.empty())

@@ -131,6 +131,33 @@ TEST(MfsItems, ReplacingAnItemDestroysTheOldOne) {
   EXPECT_EQ(Volume.Root().Children.Count(), 0);
 }
 
+TEST(MfsVolume, LoadingMovesEverySessionToTheNewRoot) {
+  TMFS Volume;
+  TMFSSession& Default = Volume.DefaultSession();
+  TMFSFolder* Old = Default.ForceFolders("\\old\\deeper");
+  Default.ChangeDir("\\old\\deeper");
+  const auto Other = Volume.CreateSession(Old);
+
+  TMFS Source;
+  Source.DefaultSession().CreateFile("\\page.htm", 0, false)->Content = "new";
+  Volume.LoadFromString(Source.SaveToString());
+
+  for (TMFSSession* Session : {&Default, Other.get()}) {
+    EXPECT_EQ(Session->CurrentFolder, &Volume.Root());
+    EXPECT_EQ(Session->GetFile("page.htm")->Content, "new");
+    EXPECT_EQ(Session->ExpandFileName("x"), "\\x");
+  }
+}
+
+TEST(MfsVolume, ASessionMayOutliveItsVolume) {
+  std::unique_ptr<TMFSSession> Orphan;
+  {
+    TMFS Volume;
+    Orphan = Volume.CreateSession();
+  }
+  Orphan.reset();
+}
+
 TEST(MfsVolume, SessionsStartWhereAsked) {
   TMFS Volume;
   auto* Sub = Volume.DefaultSession().ForceFolders("sub");
