@@ -91,6 +91,8 @@ public:
   // "." is the folder, ".." its parent, anything else a child or nullptr.
   [[nodiscard]] TMFSItem* GetItem(std::string_view ItemName) const;
   void Clear();
+  // The names from the root down to this folder, each followed by a backslash.
+  [[nodiscard]] std::string FullPath() const;
 
   TObjectDictionary<TMFSItem> Children{true, true, true};
 
@@ -138,7 +140,8 @@ public:
   // Replaces the whole tree; magic and checksum are checked before the old tree
   // goes. Every session of the volume is moved to the new root.
   void LoadFromString(std::string_view Data);
-  // The whole tree as container bytes.
+  // The whole tree as container bytes; a tree nesting folders deeper than
+  // MaxFolderNesting is refused, since no loader would take it back.
   [[nodiscard]] std::string SaveToString() const;
 
   [[nodiscard]] TMFSSession& DefaultSession();

@@ -242,27 +242,36 @@ TMFSFile* TMFSSession::CreateFile(std::string_view Path, std::uint32_t Attribute
 }
 
 TMFSFolder* TMFSSession::ForceFolders(std::string_view Path) {
-  // Each level names its own prefix of the path; walked from the top down
-  // without recursion, so a path of any length is safe.
-  std::vector<std::string> Levels;
-  std::string P = TMFS::NormalizeSeparators(Path);
-  while (!P.empty() && P != "\\") {
-    std::string Next = TMFS::ExtractPath(TMFS::ExcludeTrailingBackslash(P));
-    Levels.push_back(std::move(P));
-    P = std::move(Next);
+  const std::string P = TMFS::NormalizeSeparators(Path);
+  if (P.empty())
+    return CurrentFolder;
+  if (P == "\\")
+    return &Volume->Root();
+  // One component at a time from the top, without recursion or copies of the
+  // path's prefixes, so that time and memory stay linear in its length.
+  std::string_view Rest = P;
+  if (Rest.back() == '\\')
+    Rest.remove_suffix(1);
+  TMFSFolder* Folder = CurrentFolder;
+  std::size_t Start = 0;
+  if (Rest.front() == '\\') {
+    Folder = &Volume->Root();
+    Start = 1;
   }
-  TMFSFolder* Folder = P.empty() ? CurrentFolder : &Volume->Root();
-  for (auto Level = Levels.rbegin(); Level != Levels.rend(); ++Level) {
-    const std::string Name = TMFS::ExtractName(TMFS::ExcludeTrailingBackslash(*Level));
+  while (true) {
+    const auto End = Rest.find('\\', Start);
+    const std::string_view Name = Rest.substr(Start, End == std::string_view::npos ? End : End - Start);
     TMFSItem* Item = Folder->GetItem(Name);
     if (!Item)
       Folder = new TMFSFolder(Name, Volume, Folder);
     else if (auto* Sub = dynamic_cast<TMFSFolder*>(Item))
       Folder = Sub;
-    else
-      throw EMFSError(Format(SFileExists, *Level));
+    else // named with the path up to this component and its backslash
+      throw EMFSError(Format(SFileExists, End == std::string_view::npos ? P : P.substr(0, End + 1)));
+    if (End == std::string_view::npos)
+      return Folder;
+    Start = End + 1;
   }
-  return Folder;
 }
 
 std::unique_ptr<TMFSFileStream> TMFSSession::CreateFileStream(std::string_view Path, int Disposition,
@@ -291,13 +300,7 @@ std::string TMFSSession::ExpandFileName(std::string_view Path) const {
   const std::string P = TMFS::NormalizeSeparators(Path);
   if (!P.empty() && P.front() == '\\')
     return TMFS::CanonicalizePath(P);
-  std::vector<const TMFSFolder*> Chain;
-  for (const TMFSFolder* F = CurrentFolder; F; F = F->Parent)
-    Chain.push_back(F);
-  std::string S;
-  for (auto F = Chain.rbegin(); F != Chain.rend(); ++F)
-    S += (*F)->Name + '\\';
-  return TMFS::CanonicalizePath(S + P);
+  return TMFS::CanonicalizePath(CurrentFolder->FullPath() + P);
 }
 
 } // namespace vv
