@@ -91,6 +91,8 @@ public:
   // "." is the folder, ".." its parent, anything else a child or nullptr.
   [[nodiscard]] TMFSItem* GetItem(std::string_view ItemName) const;
   void Clear();
+  // The names from the root down to this folder, each followed by a backslash.
+  [[nodiscard]] std::string FullPath() const;
 
   TObjectDictionary<TMFSItem> Children{true, true, true};
 
@@ -99,9 +101,14 @@ private:
   void DetachChildren(std::vector<TMFSItem*>& Into);
 };
 
+// A session is known to its volume while both live, so that loading a new
+// tree can move it off the folders being destroyed.
 class TMFSSession {
 public:
-  TMFSSession(TMFS* Volume, TMFSFolder* CurrentFolder) : CurrentFolder(CurrentFolder), Volume(Volume) {}
+  TMFSSession(TMFS* Volume, TMFSFolder* CurrentFolder);
+  ~TMFSSession();
+  TMFSSession(const TMFSSession&) = delete;
+  TMFSSession& operator=(const TMFSSession&) = delete;
 
   void ChangeDir(std::string_view Path);
   [[nodiscard]] bool Exists(std::string_view Path);
@@ -116,8 +123,11 @@ public:
   TMFS* const Volume;        // not owned
 
 private:
+  friend class TMFS;
   [[nodiscard]] TMFSItem* ResolvePath(const std::string& Path) const;
   [[nodiscard]] TMFSFolder* FolderOf(const std::string& Path) const;
+
+  bool FVolumeAlive = true;
 };
 
 class TMFS {
@@ -127,9 +137,11 @@ public:
   TMFS(const TMFS&) = delete;
   TMFS& operator=(const TMFS&) = delete;
 
-  // Replaces the whole tree; magic and checksum are checked before the old tree goes.
+  // Replaces the whole tree; magic and checksum are checked before the old tree
+  // goes. Every session of the volume is moved to the new root.
   void LoadFromString(std::string_view Data);
-  // The whole tree as container bytes.
+  // The whole tree as container bytes; a tree nesting folders deeper than
+  // MaxFolderNesting is refused, since no loader would take it back.
   [[nodiscard]] std::string SaveToString() const;
 
   [[nodiscard]] TMFSSession& DefaultSession();
@@ -145,8 +157,10 @@ public:
   [[nodiscard]] static std::string CanonicalizePath(std::string_view P);
 
 private:
+  friend class TMFSSession;
   std::unique_ptr<TMFSFolder> FRoot;
   std::unique_ptr<TMFSSession> FDefaultSession;
+  std::vector<TMFSSession*> FSessions; // not owned: every live session on this volume
 };
 
 // Reads and writes a file's Content; Position stays within 0 .. size.

@@ -236,8 +236,12 @@ std::intptr_t MFSCabNotify(FDINOTIFICATIONTYPE Type, FDINOTIFICATION* N) {
       CheckMemberSize(N->psz1, static_cast<std::uint32_t>(N->cb), ArchiveSizeOf(*Reader));
       Reader->Session->ForceFolders(TMFS::ExtractPath(Reader->DestinationPath));
       std::string Path = Reader->DestinationPath;
-      const std::intptr_t Handle = MFSCabOpen(
-          Path.data(), _O_BINARY | _O_CREAT | _O_SEQUENTIAL | _O_WRONLY, _S_IREAD | _S_IWRITE);
+      // Truncated, so that a second member of the wanted name replaces the first
+      // instead of being written over its start: the later one wins, as it does
+      // for equal names in a container's folder record and in cabinet tools.
+      const std::intptr_t Handle =
+          MFSCabOpen(Path.data(), _O_BINARY | _O_CREAT | _O_TRUNC | _O_SEQUENTIAL | _O_WRONLY,
+                     _S_IREAD | _S_IWRITE);
       // A failed open has set LastError itself.
       if (Handle != -1)
         ReserveMember(*reinterpret_cast<TMFSFileStream*>(Handle), static_cast<std::uint32_t>(N->cb));

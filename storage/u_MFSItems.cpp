@@ -11,6 +11,7 @@ namespace {
 const char* const SIncorrectFormat = "Incorrect serialized format";
 const char* const SFileNameIncorrect = "File name \"%s\" is incorrect";
 const char* const SCannotWrite = "Cannot write \"%s\"";
+const char* const SNestedTooDeep = "Folder \"%s\" nests deeper than %d levels";
 
 // A stored name must be a single path component before it may reach the disk.
 void CheckDiskName(const std::string& Name) {
@@ -126,14 +127,48 @@ void TMFSFolder::Clear() {
     delete Item;
 }
 
+std::string TMFSFolder::FullPath() const {
+  std::vector<const TMFSFolder*> Chain;
+  for (const TMFSFolder* F = this; F; F = F->Parent)
+    Chain.push_back(F);
+  std::string Path;
+  for (auto F = Chain.rbegin(); F != Chain.rend(); ++F)
+    Path += (*F)->Name + '\\';
+  return Path;
+}
+
 void TMFSFolder::SaveToStream(TStream& Stream) const {
-  TMFSItem::SaveToStream(Stream);
-  Stream.WriteUInt32(static_cast<std::uint32_t>(Children.Count()));
-  Children.ForEach([&](const std::string&, const TMFSItem* Child) {
-    const char Type = dynamic_cast<const TMFSFile*>(Child) ? 'F' : 'D';
-    Stream.WriteBuffer(&Type, 1);
-    Child->SaveToStream(Stream);
-  });
+  // An explicit stack of the folders being written, each with the children it
+  // has still to write: no recursion however deep the tree.
+  struct TOpenFolder {
+    std::vector<TMFSItem*> Children;
+    std::size_t Next = 0;
+  };
+  std::vector<TOpenFolder> Open;
+  const auto Begin = [&](const TMFSFolder& Folder) {
+    // The loader counts levels the same way, this folder being level 0.
+    if (Open.size() > static_cast<std::size_t>(MaxFolderNesting))
+      throw EMFSError(Format(SNestedTooDeep, Folder.FullPath(), MaxFolderNesting));
+    Folder.TMFSItem::SaveToStream(Stream);
+    Stream.WriteUInt32(static_cast<std::uint32_t>(Folder.Children.Count()));
+    Open.push_back({Folder.Children.Values()});
+  };
+  Begin(*this);
+  while (!Open.empty()) {
+    TOpenFolder& Top = Open.back();
+    if (Top.Next == Top.Children.size()) {
+      Open.pop_back();
+      continue;
+    }
+    const TMFSItem* Child = Top.Children[Top.Next++];
+    if (const auto* File = dynamic_cast<const TMFSFile*>(Child)) {
+      Stream.WriteBuffer("F", 1);
+      File->SaveToStream(Stream);
+    } else {
+      Stream.WriteBuffer("D", 1);
+      Begin(*static_cast<const TMFSFolder*>(Child)); // may move Top
+    }
+  }
 }
 
 void TMFSFolder::LoadFromStream(TStream& Stream) { LoadRecord(Stream, 0); }

@@ -31,6 +31,9 @@ TMFS::TMFS() : FRoot(std::make_unique<TMFSFolder>("", this, nullptr)) {}
 
 TMFS::~TMFS() {
   FDefaultSession.reset();
+  // Sessions of callers that outlive the volume must not look for it when they go.
+  for (TMFSSession* Session : FSessions)
+    Session->FVolumeAlive = false;
   FRoot.reset();
 }
 
@@ -41,6 +44,8 @@ void TMFS::LoadFromString(std::string_view Data) {
     throw EMFSError(SIncorrectFormat);
   FRoot.reset();
   FRoot = std::make_unique<TMFSFolder>("", this, nullptr);
+  for (TMFSSession* Session : FSessions)
+    Session->CurrentFolder = FRoot.get();
   TBytesReadStream Stream(Data);
   Stream.Seek(HeaderSize, soBeginning);
   FRoot->LoadFromStream(Stream);
@@ -154,6 +159,15 @@ std::string TMFS::CanonicalizePath(std::string_view P) {
 
 // ---- TMFSSession ----
 
+TMFSSession::TMFSSession(TMFS* Volume, TMFSFolder* CurrentFolder) : CurrentFolder(CurrentFolder), Volume(Volume) {
+  Volume->FSessions.push_back(this);
+}
+
+TMFSSession::~TMFSSession() {
+  if (FVolumeAlive)
+    std::erase(Volume->FSessions, this);
+}
+
 TMFSItem* TMFSSession::ResolvePath(const std::string& Path) const {
   if (Path.empty())
     return CurrentFolder;
@@ -228,27 +242,36 @@ TMFSFile* TMFSSession::CreateFile(std::string_view Path, std::uint32_t Attribute
 }
 
 TMFSFolder* TMFSSession::ForceFolders(std::string_view Path) {
-  // Each level names its own prefix of the path; walked from the top down
-  // without recursion, so a path of any length is safe.
-  std::vector<std::string> Levels;
-  std::string P = TMFS::NormalizeSeparators(Path);
-  while (!P.empty() && P != "\\") {
-    std::string Next = TMFS::ExtractPath(TMFS::ExcludeTrailingBackslash(P));
-    Levels.push_back(std::move(P));
-    P = std::move(Next);
+  const std::string P = TMFS::NormalizeSeparators(Path);
+  if (P.empty())
+    return CurrentFolder;
+  if (P == "\\")
+    return &Volume->Root();
+  // One component at a time from the top, without recursion or copies of the
+  // path's prefixes, so that time and memory stay linear in its length.
+  std::string_view Rest = P;
+  if (Rest.back() == '\\')
+    Rest.remove_suffix(1);
+  TMFSFolder* Folder = CurrentFolder;
+  std::size_t Start = 0;
+  if (Rest.front() == '\\') {
+    Folder = &Volume->Root();
+    Start = 1;
   }
-  TMFSFolder* Folder = P.empty() ? CurrentFolder : &Volume->Root();
-  for (auto Level = Levels.rbegin(); Level != Levels.rend(); ++Level) {
-    const std::string Name = TMFS::ExtractName(TMFS::ExcludeTrailingBackslash(*Level));
+  while (true) {
+    const auto End = Rest.find('\\', Start);
+    const std::string_view Name = Rest.substr(Start, End == std::string_view::npos ? End : End - Start);
     TMFSItem* Item = Folder->GetItem(Name);
     if (!Item)
       Folder = new TMFSFolder(Name, Volume, Folder);
     else if (auto* Sub = dynamic_cast<TMFSFolder*>(Item))
       Folder = Sub;
-    else
-      throw EMFSError(Format(SFileExists, *Level));
+    else // named with the path up to this component and its backslash
+      throw EMFSError(Format(SFileExists, End == std::string_view::npos ? P : P.substr(0, End + 1)));
+    if (End == std::string_view::npos)
+      return Folder;
+    Start = End + 1;
   }
-  return Folder;
 }
 
 std::unique_ptr<TMFSFileStream> TMFSSession::CreateFileStream(std::string_view Path, int Disposition,
@@ -277,13 +300,7 @@ std::string TMFSSession::ExpandFileName(std::string_view Path) const {
   const std::string P = TMFS::NormalizeSeparators(Path);
   if (!P.empty() && P.front() == '\\')
     return TMFS::CanonicalizePath(P);
-  std::vector<const TMFSFolder*> Chain;
-  for (const TMFSFolder* F = CurrentFolder; F; F = F->Parent)
-    Chain.push_back(F);
-  std::string S;
-  for (auto F = Chain.rbegin(); F != Chain.rend(); ++F)
-    S += (*F)->Name + '\\';
-  return TMFS::CanonicalizePath(S + P);
+  return TMFS::CanonicalizePath(CurrentFolder->FullPath() + P);
 }
 
 } // namespace vv

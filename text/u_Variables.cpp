@@ -12,6 +12,8 @@ const char* const SCyclingReference =
     "Cycling reference encountered during loading variable \"%s\"";
 
 const char* const SValueTooLong = "Variable \"%s\" is longer than %d bytes";
+const char* const STableTooLarge = "Variables resolve to more than %d bytes in all";
+const char* const STextGrowsTooMuch = "Variables lengthen the text by more than %d bytes";
 
 enum : TDictValue { stResolving = 0, stResolved = 1 };
 
@@ -68,14 +70,17 @@ TVariables::TVariables(std::string_view Text, bool StripDollar)
     Values->AddString(Name, Value);
   }
   TDictionary State(true, true);
+  std::size_t TableSize = 0;
   for (const std::string& Name : Values->Keys())
-    Resolve(Name, State);
+    Resolve(Name, State, TableSize);
 }
 
 // Depth-first over the chain of references with an explicit stack, so a long
 // chain of variables cannot exhaust the call stack. Each frame scans its value
 // once, copying plain runs and appending the values of resolved references.
-void TVariables::Resolve(const std::string& Name, TDictionary& State) {
+// TableSize counts every byte appended to a value, finished or still being
+// built, so it bounds what the table holds at any moment.
+void TVariables::Resolve(const std::string& Name, TDictionary& State, std::size_t& TableSize) {
   struct TFrame {
     std::string Name;
     std::string Source;
@@ -88,6 +93,12 @@ void TVariables::Resolve(const std::string& Name, TDictionary& State) {
     bool Waiting = false;
   };
   const auto Known = [&](std::string_view N) { return Values->Contains(N); };
+  const auto Append = [&](TFrame& Frame, std::string_view Bytes) {
+    if (Bytes.size() > MaxVariablesSize - TableSize)
+      throw EVariablesError(Format(STableTooLarge, MaxVariablesSize));
+    TableSize += Bytes.size();
+    Frame.Result += Bytes;
+  };
   std::vector<TFrame> Stack;
   const auto Enter = [&](std::string_view N) {
     if (State.Contains(N)) {
@@ -104,23 +115,24 @@ void TVariables::Resolve(const std::string& Name, TDictionary& State) {
   while (!Stack.empty()) {
     TFrame& Frame = Stack.back();
     if (Frame.Waiting) {
-      Frame.Result += Values->GetString(Frame.PendingName);
+      const std::string_view Value = Values->GetString(Frame.PendingName);
       // References can double a value at every level; a small file must not fill memory.
-      if (Frame.Result.size() > MaxVariableLength)
+      if (Frame.Result.size() + Value.size() > MaxVariableLength)
         throw EVariablesError(Format(SValueTooLong, Frame.Name, MaxVariableLength));
+      Append(Frame, Value);
       Frame.Pos = Frame.PendingEnd;
       Frame.Waiting = false;
     }
     TReference Ref;
     if (NextReference(Frame.Source, Frame.Pos, Known, Ref)) {
-      Frame.Result.append(Frame.Source, Frame.Pos, Ref.Start - Frame.Pos);
+      Append(Frame, std::string_view(Frame.Source).substr(Frame.Pos, Ref.Start - Frame.Pos));
       Frame.PendingName = Ref.Name;
       Frame.PendingEnd = Ref.End;
       Frame.Waiting = true;
       Enter(Frame.PendingName); // may move Frame
       continue;
     }
-    Frame.Result.append(Frame.Source, Frame.Pos, std::string::npos);
+    Append(Frame, std::string_view(Frame.Source).substr(Frame.Pos));
     Values->SetString(Frame.Name, Frame.Result);
     State.Put(Frame.Name, stResolved);
     Stack.pop_back();
@@ -128,7 +140,8 @@ void TVariables::Resolve(const std::string& Name, TDictionary& State) {
 }
 
 namespace {
-// The substituted text, from its first reference First on.
+// The substituted text, from its first reference First on. Checked at each
+// reference, so a text without any costs nothing more.
 std::string SubstituteFrom(std::string_view Text, TReference First,
                            const TStringToStringDictionary& Values) {
   const auto Known = [&](std::string_view N) { return Values.Contains(N); };
@@ -138,7 +151,11 @@ std::string SubstituteFrom(std::string_view Text, TReference First,
   TReference Ref = First;
   do {
     Result.append(Text, Pos, Ref.Start - Pos);
-    Result += Values.GetString(Ref.Name);
+    const std::string_view Value = Values.GetString(Ref.Name);
+    // Result holds Text up to Ref.Start plus what earlier values added.
+    if (Result.size() + Value.size() > Ref.End + MaxSubstitutionGrowth)
+      throw EVariablesError(Format(STextGrowsTooMuch, MaxSubstitutionGrowth));
+    Result += Value;
     Pos = Ref.End;
   } while (NextReference(Text, Pos, Known, Ref));
   Result.append(Text, Pos, std::string_view::npos);

@@ -1,5 +1,6 @@
 #include "tools/u_MFSDiskImport.h"
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -10,6 +11,10 @@ namespace vv {
 namespace fs = std::filesystem;
 
 namespace {
+const char* const SFolderNotFound = "Folder \"%s\" not found";
+const char* const SCannotRead = "Cannot read \"%s\"";
+const char* const SCaseClash = "Names \"%s\" and \"%s\" differ only in case";
+
 std::uint32_t DosTimeOf(const fs::path& P) {
   const auto System = std::chrono::file_clock::to_sys(fs::last_write_time(P));
   return UnixTimeToDosDateTime(std::chrono::duration_cast<std::chrono::seconds>(System.time_since_epoch()).count());
@@ -18,36 +23,68 @@ std::uint32_t DosTimeOf(const fs::path& P) {
 std::string ReadWholeFile(const fs::path& P) {
   std::ifstream In(P, std::ios::binary);
   if (!In)
-    throw EMFSError(Format("Cannot read \"%s\"", P.string()));
+    throw EMFSError(Format(SCannotRead, P.string()));
   std::string Bytes((std::istreambuf_iterator<char>(In)), std::istreambuf_iterator<char>());
   if (In.bad())
-    throw EMFSError(Format("Cannot read \"%s\"", P.string()));
+    throw EMFSError(Format(SCannotRead, P.string()));
   return Bytes;
+}
+
+// One entry to import; Parent indexes the folder it goes into (-1: the target).
+struct TPlanned {
+  fs::path Path;
+  std::string Name;
+  std::ptrdiff_t Parent;
+  bool IsFolder;
+};
+
+// Every folder and regular file below Dir, parents before their children. Names
+// of one folder that the volume would take for one (it matches them without
+// regard to case) are refused here: importing both would destroy the first
+// while it is still being filled.
+std::vector<TPlanned> PlanImport(const fs::path& Dir) {
+  std::vector<TPlanned> Plan;
+  std::vector<TPlanned> Listing;
+  for (std::ptrdiff_t Folder = -1; Folder < static_cast<std::ptrdiff_t>(Plan.size()); ++Folder) {
+    if (Folder >= 0 && !Plan[Folder].IsFolder)
+      continue;
+    Listing.clear();
+    for (const fs::directory_entry& Entry : fs::directory_iterator(Folder < 0 ? Dir : Plan[Folder].Path))
+      if (!Entry.is_symlink() && (Entry.is_directory() || Entry.is_regular_file()))
+        Listing.push_back({Entry.path(), Entry.path().filename().string(), Folder, Entry.is_directory()});
+    // Sorted as the volume sorts, then by bytes, so that clashing names are
+    // neighbours and the message is the same on every file system.
+    std::sort(Listing.begin(), Listing.end(), [](const TPlanned& A, const TPlanned& B) {
+      const int Order = CompareText(A.Name, B.Name);
+      return Order != 0 ? Order < 0 : A.Name < B.Name;
+    });
+    for (std::size_t i = 1; i < Listing.size(); ++i)
+      if (SameText(Listing[i - 1].Name, Listing[i].Name))
+        throw EMFSError(Format(SCaseClash, Listing[i - 1].Path.string(), Listing[i].Path.string()));
+    Plan.insert(Plan.end(), Listing.begin(), Listing.end());
+  }
+  return Plan;
 }
 } // namespace
 
 void ImportFolderFromDisk(const std::string& Dir, TMFSFolder& Root) {
   if (!fs::is_directory(Dir))
-    throw EMFSError(Format("Folder \"%s\" not found", Dir));
-  // Breadth-first with an explicit queue: no recursion however deep the folder.
-  std::vector<std::pair<fs::path, TMFSFolder*>> Pending{{fs::path(Dir), &Root}};
-  for (std::size_t i = 0; i < Pending.size(); ++i) {
-    const auto [Path, Folder] = Pending[i];
-    for (const fs::directory_entry& Entry : fs::directory_iterator(Path)) {
-      const std::string Name = Entry.path().filename().string();
-      if (Entry.is_symlink())
-        continue;
-      if (Entry.is_directory()) {
-        auto* Sub = new TMFSFolder(Name, Folder->Volume, Folder);
-        Sub->Attributes = faDirectory;
-        Sub->DateTime = DosTimeOf(Entry.path());
-        Pending.emplace_back(Entry.path(), Sub);
-      } else if (Entry.is_regular_file()) {
-        auto* File = new TMFSFile(Name, Folder->Volume, Folder);
-        File->Attributes = faArchive;
-        File->DateTime = DosTimeOf(Entry.path());
-        File->Content = ReadWholeFile(Entry.path());
-      }
+    throw EMFSError(Format(SFolderNotFound, Dir));
+  const std::vector<TPlanned> Plan = PlanImport(Dir);
+  std::vector<TMFSFolder*> Folders(Plan.size(), nullptr);
+  for (std::size_t i = 0; i < Plan.size(); ++i) {
+    const TPlanned& Entry = Plan[i];
+    TMFSFolder* Parent = Entry.Parent < 0 ? &Root : Folders[Entry.Parent];
+    if (Entry.IsFolder) {
+      auto* Sub = new TMFSFolder(Entry.Name, Parent->Volume, Parent);
+      Sub->Attributes = faDirectory;
+      Sub->DateTime = DosTimeOf(Entry.Path);
+      Folders[i] = Sub;
+    } else {
+      auto* File = new TMFSFile(Entry.Name, Parent->Volume, Parent);
+      File->Attributes = faArchive;
+      File->DateTime = DosTimeOf(Entry.Path);
+      File->Content = ReadWholeFile(Entry.Path);
     }
   }
 }

@@ -63,6 +63,17 @@ TEST_F(MfsCabReader, WritesOnlyTheWantedMemberOfSeveral) {
   ExpectNoOpenStreams(Volume.Root());
 }
 
+TEST_F(MfsCabReader, ALaterMemberOfTheWantedNameReplacesTheEarlierOne) {
+  const std::string Cab = WriteCabinet(
+      {{"info.mfs", "AAAAAAAAAA", 0x58A17000}, {"INFO.MFS", "BB", 0x58A27000}}, TCabCompression::MSZIP);
+  cabtest::PutFile(Volume, "\\archive.cab", Cab);
+  TMFSCabReader Reader(&Session, "\\archive.cab");
+  Reader.Extract("info.mfs", "\\info.mfs");
+  EXPECT_EQ(Session.GetFile("\\info.mfs")->Content, "BB");
+  EXPECT_EQ(Session.GetFile("\\info.mfs")->DateTime, 0x58A27000u);
+  ExpectNoOpenStreams(Volume.Root());
+}
+
 TEST_F(MfsCabReader, GivesTheFileTheMembersDosDateTimeAndLowAttributeBits) {
   PutCorpus("gcab/three_members_stored.cab");
   TMFSCabReader Reader(&Session, "\\archive.cab");

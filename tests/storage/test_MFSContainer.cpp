@@ -175,6 +175,31 @@ TEST(MFSContainer, DeepNestingIsRefusedWithoutExhaustingTheStack) {
   EXPECT_EQ(Volume.Root().Children.Count(), 1);
 }
 
+TEST(MFSContainer, SavingRefusesWhatLoadingWouldRefuse) {
+  const auto Chain = [](int Depth) {
+    std::string Path;
+    for (int i = 0; i < Depth; ++i)
+      Path += "\\d";
+    return Path;
+  };
+  TMFS Fits;
+  Fits.DefaultSession().ForceFolders(Chain(MaxFolderNesting));
+  Fits.DefaultSession().CreateFile(Chain(MaxFolderNesting) + "\\leaf", 0, false)->Content = "x";
+  TMFS Copy;
+  Copy.LoadFromString(Fits.SaveToString());
+  EXPECT_EQ(Copy.DefaultSession().GetFile(Chain(MaxFolderNesting) + "\\LEAF")->Content, "x");
+
+  TMFS TooDeep;
+  TooDeep.DefaultSession().ForceFolders(Chain(MaxFolderNesting + 1));
+  EXPECT_EQ(MessageOf([&] { (void)TooDeep.SaveToString(); }),
+            "Folder \"" + Chain(MaxFolderNesting + 1) + "\\\" nests deeper than 1000 levels");
+
+  // Deep enough to exhaust the stack of a writer that recursed per level.
+  TMFS Deepest;
+  Deepest.DefaultSession().ForceFolders(Chain(100000));
+  EXPECT_THROW((void)Deepest.SaveToString(), EMFSError);
+}
+
 TEST(MFSSaveToDisk, WritesTheTree) {
   TempDir Dir;
   TMFS Volume;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include "tests/TestUtil.h"
 
 #include "storage/u_MFS.h"
@@ -7,6 +9,13 @@
 using namespace vv;
 using vvtest::MessageOf;
 namespace {
+
+// The process's peak resident size so far; each test runs in a process of its own.
+long PeakMemoryKiB() {
+  rusage Usage{};
+  ::getrusage(RUSAGE_SELF, &Usage);
+  return Usage.ru_maxrss;
+}
 
 class MfsSession : public ::testing::Test {
 protected:
@@ -82,12 +91,16 @@ TEST_F(MfsSession, ForceFoldersCreatesTheMissingOnesAndKeepsThemOnFailure) {
   EXPECT_EQ(MessageOf([&] { S.ForceFolders("\\Logo.bmp"); }), "File \"\\Logo.bmp\" already exists");
 }
 
-TEST_F(MfsSession, ForceFoldersHandlesVeryLongPaths) {
+TEST_F(MfsSession, ForceFoldersHandlesVeryLongPathsInLinearMemory) {
   std::string Path;
   for (int i = 0; i < 20000; ++i)
     Path += "\\d";
+  const long Before = PeakMemoryKiB();
   TMFSFolder* Deep = S.ForceFolders(Path);
+  // Keeping every prefix of this path at once would take about 400 MB.
+  EXPECT_LT(PeakMemoryKiB() - Before, 100 * 1024);
   EXPECT_EQ(Deep->Name, "d");
+  EXPECT_EQ(S.ForceFolders(Path + "\\"), Deep);
   // Destroying the volume must not recurse once per level either.
 }
 
@@ -129,6 +142,33 @@ TEST(MfsItems, ReplacingAnItemDestroysTheOldOne) {
   EXPECT_EQ(New->GetItem(".."), &Volume.Root());
   delete New;
   EXPECT_EQ(Volume.Root().Children.Count(), 0);
+}
+
+TEST(MfsVolume, LoadingMovesEverySessionToTheNewRoot) {
+  TMFS Volume;
+  TMFSSession& Default = Volume.DefaultSession();
+  TMFSFolder* Old = Default.ForceFolders("\\old\\deeper");
+  Default.ChangeDir("\\old\\deeper");
+  const auto Other = Volume.CreateSession(Old);
+
+  TMFS Source;
+  Source.DefaultSession().CreateFile("\\page.htm", 0, false)->Content = "new";
+  Volume.LoadFromString(Source.SaveToString());
+
+  for (TMFSSession* Session : {&Default, Other.get()}) {
+    EXPECT_EQ(Session->CurrentFolder, &Volume.Root());
+    EXPECT_EQ(Session->GetFile("page.htm")->Content, "new");
+    EXPECT_EQ(Session->ExpandFileName("x"), "\\x");
+  }
+}
+
+TEST(MfsVolume, ASessionMayOutliveItsVolume) {
+  std::unique_ptr<TMFSSession> Orphan;
+  {
+    TMFS Volume;
+    Orphan = Volume.CreateSession();
+  }
+  Orphan.reset();
 }
 
 TEST(MfsVolume, SessionsStartWhereAsked) {

@@ -126,3 +126,43 @@ TEST(Variables, DoublingReferencesCannotFillMemory) {
   const std::string Message = MessageOf([&] { TVariables Variables(File(Body), true); });
   EXPECT_NE(Message.find("is longer than 16777216 bytes"), std::string::npos) << Message;
 }
+
+namespace {
+// "b21" resolves to 16 MiB, "b0" to "b20" to as much again, from a file of about 1 KB.
+std::string SixteenMiBVariable() {
+  std::string Body = Var("b0", "xxxxxxxx");
+  for (int i = 1; i <= 21; ++i) {
+    const std::string Ref = "%{b" + std::to_string(i - 1) + "}";
+    Body += Var("b" + std::to_string(i), Ref + Ref);
+  }
+  return Body;
+}
+
+std::string Repeated(const std::string& Text, int Count) {
+  std::string Result;
+  for (int i = 0; i < Count; ++i)
+    Result += Text;
+  return Result;
+}
+} // namespace
+
+TEST(Variables, TheWholeTableIsBounded) {
+  std::string Body = SixteenMiBVariable();
+  for (const char* Copy : {"c1", "c2", "c3"})
+    Body += Var(Copy, "%{b21}");
+  ASSERT_LT(File(Body).size(), 1200u);
+  EXPECT_EQ(MessageOf([&] { TVariables Variables(File(Body), true); }),
+            "Variables resolve to more than 67108864 bytes in all");
+}
+
+TEST(Variables, SubstitutionAddsAtMostItsBoundToAFile) {
+  const TVariables V(File(SixteenMiBVariable()), true);
+  EXPECT_EQ(V.Substitute(Repeated("%{b21}", 4)).size(), 4u << 24);
+
+  std::string Page = "<p>" + Repeated("%{b21}", 5) + "</p>";
+  const std::string Unchanged = Page;
+  const std::string Expected = "Variables lengthen the text by more than 67108864 bytes";
+  EXPECT_EQ(MessageOf([&] { (void)V.Substitute(Page); }), Expected);
+  EXPECT_THROW(V.SubstituteInPlace(Page), EVariablesError);
+  EXPECT_TRUE(Page == Unchanged) << "a refused text was changed";
+}
