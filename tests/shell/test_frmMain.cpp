@@ -1,124 +1,26 @@
 // The viewer's main window against the real engine: start-up from a book's two
 // archives, the first page, variables in served files, the reading order
 // driven from page script, user forms, and start-up failures.
-#include <QApplication>
-#include <QBuffer>
 #include <QClipboard>
 #include <QDialog>
-#include <QImage>
-#include <QMenu>
-#include <QToolBar>
-#include <QToolButton>
 #include <QEventLoop>
-#include <QMessageBox>
+#include <QMenu>
 #include <QSignalSpy>
-#include <QTimer>
-#include <QtTest>
-#include <functional>
-#include <map>
 #include <memory>
 
-#include "tests/EngineTestUtil.h"
 #include "platform/u_WebEngineProtocol.h"
-#include "shell/frm_Main.h"
-#include "tools/u_BookPack.h"
+#include "tests/EngineTestUtil.h"
+#include "tests/shell/MainWindowTestUtil.h"
 
 using namespace vv;
-using vvtest::Eval;
-
-namespace {
-using TFiles = std::map<std::string, std::string>;
-
-std::string Cabinet(const TFiles& Files) {
-  TMFS Volume;
-  for (const auto& [Path, Content] : Files) {
-    Volume.DefaultSession().ForceFolders(TMFS::ExtractPath(Path));
-    Volume.DefaultSession().CreateFile(Path, 0, false)->Content = Content;
-  }
-  return PackVolume(Volume);
-}
-
-const TFiles BookSystem = {
-    {"\\System.xml", "<System Story=\"Story.xml\" Variables=\"Vars.xml\" Forms=\"Forms\\Forms.xml\" "
-                     "MainFormCaption=\"%{Title} reader\" Width=700 Height=500/>"},
-    {"\\Story.xml", "<Story><item page=\"\\one.htm\"/><item pagename=\"Part\">"
-                    "<item page=\"\\two.htm\"/><item page=\"\\three.htm\"/></item></Story>"},
-    {"\\Vars.xml", "<Variables><Variable Name=\"Title\">Test Book</Variable>"
-                   "<Variable Name=\"Owner\">Ada</Variable></Variables>"},
-    {"\\Forms\\Forms.xml", "<Forms><Form Name=\"About\" Path=\"About.htm\" Caption=\"About it\" "
-                           "Width=320 Height=240/></Forms>"},
-};
-
-const TFiles BookFiles = {
-    {"\\one.htm", "<html><body><p id=\"o\">Owned by %{OWNER}</p></body></html>"},
-    {"\\two.htm", "<html><body>two</body></html>"},
-    {"\\three.htm", "<html><body>three</body></html>"},
-    {"\\outside.htm", "<html><body>outside</body></html>"},
-    {"\\Forms\\About.htm", "<html><body>about %{Title}</body></html>"},
-};
-
-std::string Bitmap(int W, int H) {
-  QImage Image(W, H, QImage::Format_RGB32);
-  Image.fill(Qt::magenta);
-  Image.setPixel(W / 2, H / 2, qRgb(0, 0, 128));
-  QByteArray Bytes;
-  QBuffer Buffer(&Bytes);
-  Buffer.open(QIODevice::WriteOnly);
-  Image.save(&Buffer, "BMP");
-  return Bytes.toStdString();
-}
-
-// The test book with a toolbar file; Buttons replaces the button list.
-TFiles ToolbarBook(const std::string& Buttons, const std::string& Images = "<Img Name=\"a\" Path=\"a.bmp\"/>") {
-  TFiles System = BookSystem;
-  System["\\System.xml"] = "<System Story=\"Story.xml\" Variables=\"Vars.xml\" Forms=\"Forms\\Forms.xml\" "
-                           "ToolButtons=\"Bar\\Tools.xml\"><toolbar ToolbarImgW=16 ToolbarImgH=16/></System>";
-  System["\\Bar\\Tools.xml"] = "<ToolBar><Images>" + Images + "</Images><Buttons>" + Buttons + "</Buttons></ToolBar>";
-  System["\\Bar\\a.bmp"] = Bitmap(16, 16);
-  System["\\Bar\\small.bmp"] = Bitmap(8, 16);
-  return System;
-}
-
-std::vector<QToolButton*> Buttons(TfrmMain& W) {
-  std::vector<QToolButton*> Result;
-  for (QAction* Action : W.tbrMain->actions())
-    if (auto* Button = qobject_cast<QToolButton*>(W.tbrMain->widgetForAction(Action)))
-      Result.push_back(Button);
-  return Result;
-}
-
-bool WaitForPage(TMXWebBrowser& B, const std::string& URL) {
-  return QTest::qWaitFor([&] { return B.LocationURL() == URL && B.ReadyState() == READYSTATE_COMPLETE; }, 20000);
-}
-
-// Closes the next error box once it shows, keeping its text.
-QString CatchErrorBox(const std::function<void()>& Action) {
-  QString Text;
-  QTimer Poll;
-  QObject::connect(&Poll, &QTimer::timeout, [&] {
-    if (auto* Box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-      Text = Box->text();
-      Box->accept();
-    }
-  });
-  Poll.start(20);
-  Action();
-  return Text;
-}
-} // namespace
+using namespace vvtest;
 
 class TestFrmMain : public QObject {
   Q_OBJECT
 
-  std::unique_ptr<TfrmMain> Open(const TFiles& System = BookSystem, const TFiles& Files = BookFiles) {
-    auto Window = std::make_unique<TfrmMain>(TfrmMain::TBookSource{Cabinet(System), Cabinet(Files)});
-    Window->show();
-    return Window;
-  }
-
 private slots:
   void startsOnTheFirstPageWithVariablesExpanded() {
-    auto W = Open();
+    auto W = OpenBook();
     QVERIFY(!W->LoadFailed);
     QCOMPARE(W->windowTitle(), QStringLiteral("Test Book reader"));
     QCOMPARE(W->size(), QSize(700, 500));
@@ -129,7 +31,7 @@ private slots:
   }
 
   void pageScriptWalksTheReadingOrder() {
-    auto W = Open();
+    auto W = OpenBook();
     TMXWebBrowser& B = *W->webMain;
     QVERIFY(WaitForPage(B, "mfs:\\one.htm"));
     QCOMPARE(Eval(B, "window.external.Story.Current").toString(), QStringLiteral("\\one.htm"));
@@ -153,7 +55,7 @@ private slots:
   }
 
   void pageScriptDrivesTheBrowser() {
-    auto W = Open();
+    auto W = OpenBook();
     TMXWebBrowser& B = *W->webMain;
     QVERIFY(WaitForPage(B, "mfs:\\one.htm"));
     QCOMPARE(Eval(B, "window.external.WebBrowser.LocationURL").toString(), QStringLiteral("mfs:\\one.htm"));
@@ -167,7 +69,7 @@ private slots:
   }
 
   void pagesOutsideTheReadingOrderLeaveTheCursor() {
-    auto W = Open();
+    auto W = OpenBook();
     QVERIFY(WaitForPage(*W->webMain, "mfs:\\one.htm"));
     W->GetStory().Last();
     W->webMain->Navigate("MFS:\\outside.htm");
@@ -177,7 +79,7 @@ private slots:
   }
 
   void textSizeSurvivesNavigation() {
-    auto W = Open();
+    auto W = OpenBook();
     QVERIFY(WaitForPage(*W->webMain, "mfs:\\one.htm"));
     const qreal Medium = W->webMain->zoomFactor();
     W->SetFontSize(5);
@@ -191,7 +93,7 @@ private slots:
   }
 
   void userFormsOpenFromScriptAndAnswerWhenClosed() {
-    auto W = Open();
+    auto W = OpenBook();
     TMXWebBrowser& B = *W->webMain;
     QVERIFY(WaitForPage(B, "mfs:\\one.htm"));
     B.page()->runJavaScript("window.shown = 'waiting'; window.external.ShowUserForm('about'); window.shown = 'back';");
@@ -212,7 +114,7 @@ private slots:
   }
 
   void toolbarButtonsFollowTheFileInOrder() {
-    auto W = Open(ToolbarBook("<Btn Caption=\"sep\" Image=\"a\"/>"
+    auto W = OpenBook(ToolbarBook("<Btn Caption=\"sep\" Image=\"a\"/>"
                               "<Btn Kind=5 Caption=\"Next\" Image=\"a\"/>"
                               "<Btn Kind=6 Caption=\"Ghost\" ImageIndex=0 Image=\"none\"/>"
                               "<Btn Kind=129 Caption=\"Back too\"/>"
@@ -250,7 +152,7 @@ private slots:
   }
 
   void textSizeMenuSetsTheReadersLevel() {
-    auto W = Open(ToolbarBook("<Btn Kind=11 Caption=\"Size\"/>"));
+    auto W = OpenBook(ToolbarBook("<Btn Kind=11 Caption=\"Size\"/>"));
     QVERIFY(WaitForPage(*W->webMain, "mfs:\\one.htm"));
     W->mnuFS_ExtraLarge->trigger();
     QCOMPARE(W->FontSize, 4);
@@ -275,7 +177,7 @@ private slots:
   void copyAndContextMenuFollowThePagesSetting() {
     TFiles System = BookSystem;
     System["\\Story.xml"] = "<Story><item page=\"\\one.htm\" rightclick=False/><item page=\"\\two.htm\"/></Story>";
-    auto W = Open(System);
+    auto W = OpenBook(System);
     QVERIFY(WaitForPage(*W->webMain, "mfs:\\one.htm"));
     QCOMPARE(W->webMain2ShowContextMenu(0, QPoint()), S_OK);
     QApplication::clipboard()->setText("kept?");
@@ -300,7 +202,7 @@ private slots:
   }
 
   void standardKeysRunTheToolbarsCommands() {
-    auto W = Open();
+    auto W = OpenBook();
     TMXWebBrowser& B = *W->webMain;
     QVERIFY(WaitForPage(B, "mfs:\\one.htm"));
     W->activateWindow();
@@ -319,7 +221,7 @@ private slots:
   }
 
   void escapeClosesTheMainWindow() {
-    auto W = Open();
+    auto W = OpenBook();
     QVERIFY(WaitForPage(*W->webMain, "mfs:\\one.htm"));
     W->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(W.get()));
