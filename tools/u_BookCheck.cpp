@@ -111,13 +111,11 @@ private:
     Guard(SystemXml + " toolbar",
           [&] { TToolbarOptions().LoadFromNode(Root.Nodes->FindNode("toolbar")); });
 
-    // The viewer always reads \Story.xml; another name in the setting is only parsed.
+    // The viewer always reads \Story.xml, so another name in the setting is harmless.
     const std::string& StorySetting = Named[0];
-    if (!StorySetting.empty() && !SameText(TMFS::ExtractName(StorySetting), "Story.xml")) {
+    if (!StorySetting.empty() && !SameText(TMFS::ExtractName(StorySetting), "Story.xml"))
       Out << "note: " << SystemXml << ": Story names \"" << StorySetting
           << "\", but the viewer always reads the reading order from Story.xml\n";
-      CheckParses("Story", StorySetting);
-    }
     CheckStory(HaveFiles);
     if (!Named[1].empty()) CheckParses("ToolButtons", Named[1]);
     if (!Named[2].empty()) CheckVariables(Named[2]);

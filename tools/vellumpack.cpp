@@ -26,7 +26,7 @@ namespace {
 constexpr int ExitFailure = 1;
 constexpr int ExitUsage = 2;
 
-// Looked for beside vellumpack when --viewer is not given.
+// Looked for when --viewer is not given.
 constexpr const char* DefaultViewerName = "vellumview";
 
 using TArgs = std::vector<std::string>;
@@ -93,10 +93,17 @@ private:
 
 // ---- Commands ----
 
+// Beside vellumpack is where an install puts the viewer; the build tree keeps
+// it in its own target folder, known when vellumpack was compiled.
 std::string DefaultViewer() {
   std::error_code Ec;
   const fs::path Self = fs::read_symlink("/proc/self/exe", Ec);
-  return ((Ec ? fs::path(".") : Self.parent_path()) / DefaultViewerName).string();
+  const fs::path Beside = (Ec ? fs::path(".") : Self.parent_path()) / DefaultViewerName;
+  for (const fs::path& Candidate : {Beside, fs::path(VV_BUILT_VIEWER)})
+    if (fs::is_regular_file(Candidate)) return Candidate.string();
+  throw Exception(Format("Viewer not found beside vellumpack (\"%s\") nor in the build tree "
+                         "(\"%s\"); name it with --viewer",
+                         Beside.string(), VV_BUILT_VIEWER));
 }
 
 int RunBuild(const TArgs& Args) {
@@ -224,7 +231,8 @@ const std::vector<TCommand> Commands = {
      "\"info.mfs\"), and write it to OUT, made executable.\n"
      "\n"
      "  -o, --output OUT  the book executable to write\n"
-     "  --viewer PATH     the viewer executable (default: vellumview beside vellumpack)\n",
+     "  --viewer PATH     the viewer executable (default: vellumview beside vellumpack,\n"
+     "                    else the one of the build tree vellumpack came from)\n",
      RunBuild},
     {"extract", "extract BOOK DIR",
      "Write the volumes of the book executable BOOK to DIR/system and DIR/files.\n", RunExtract},

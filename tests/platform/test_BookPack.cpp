@@ -209,6 +209,15 @@ TEST_F(Vellumpack, BuildsListsAndExtractsABook) {
   EXPECT_TRUE(fs::is_directory(Dir / "back" / "files" / "a" / "b" / "c"));
 }
 
+TEST_F(Vellumpack, BuildFindsTheViewerWithoutBeingToldWhere) {
+  const std::string Out = (Dir / "book.bin").string();
+  const TRun Build = Pack("build " + Book.string() + " -o " + Out);
+  ASSERT_EQ(Build.Status, 0) << Build.Out;
+  TMFS System, Files;
+  LoadBook(Out, System, Files);
+  EXPECT_TRUE(Files.DefaultSession().Exists("\\index.htm"));
+}
+
 TEST_F(Vellumpack, BrokenArchivesEndWithTheMessageAndStatusOne) {
   const std::string Corrupt = VV_TESTDATA_DIR "/cab/corrupt/flip_data_stale_csum.cab";
   const TRun R = Pack("cab extract " + Corrupt + " " + (Dir / "x").string());

@@ -95,6 +95,17 @@ TEST(BookCheck, NotesAPageListedTwiceWithoutFailing) {
       << R.Out;
 }
 
+TEST(BookCheck, AStorySettingNamingAnotherFileIsOnlyANote) {
+  TBookDir Book;
+  WriteGoodBook(Book);
+  Book.Write("system/System.xml", "<System Story=\"Reading.xml\"/>");
+  const TResult R = Check(Book.Dir);
+  EXPECT_EQ(R.Err, "");
+  EXPECT_EQ(R.Code, 0);
+  EXPECT_NE(R.Out.find("note: system/System.xml: Story names \"Reading.xml\""), std::string::npos)
+      << R.Out;
+}
+
 TEST(BookCheck, ReportsParserErrorsWithTheirFileAndLine) {
   TBookDir Book;
   WriteGoodBook(Book);
