@@ -20,7 +20,7 @@ std::string DefaultSystemXml() {
          "    PopUpTextS=\"Welcome to %{BookTitle}.\" PopUpTextE=\"Thank you for reading.\"/>\n"
          "  <toolbar ToolbarPlacement=\"tpTop\" LogoDisplay=False ToolbarTextColor=3355443 "
          "ToolbarBackColor=16184560\n"
-         "    ToolbarBtnW=64 ToolbarBtnH=44 ToolbarImgW=24 ToolbarImgH=24 ToolbarShowCaption=True "
+         "    ToolbarBtnW=48 ToolbarBtnH=44 ToolbarImgW=24 ToolbarImgH=24 ToolbarShowCaption=True "
          "ToolbarFlat=True\n"
          "    LogoLink=\"\" LogoText=\"%{BookTitle}\"/>\n"
          "</System>\n";
