@@ -1,6 +1,7 @@
 #include "tools/u_StoryMaker.h"
 
 #include <algorithm>
+#include <cctype>
 #include <unordered_set>
 #include <vector>
 
@@ -28,6 +29,13 @@ void AppendCollapsed(std::string& Name, std::string_view Text) {
       Name += C;
     else if (!Name.empty() && Name.back() != ' ')
       Name += ' ';
+}
+
+// Separators such as "|" or "-" between items name nothing.
+bool HasWords(std::string_view Text) {
+  return std::any_of(Text.begin(), Text.end(), [](char C) {
+    return static_cast<unsigned char>(C) >= 0x80 || std::isalnum(static_cast<unsigned char>(C));
+  });
 }
 
 std::string Trimmed(std::string Name) {
@@ -126,7 +134,9 @@ private:
         const std::string* Page = Target.Kind == TLinkTarget::TKind::Content
                                       ? Files.Find(Target.Path) : nullptr;
         InLink = true;
-        LinkPage = Page && IsPagePath(*Page) && Listed.insert(*Page).second ? *Page : "";
+        const bool IsPage = Page && IsPagePath(*Page);
+        LinkPage = IsPage && Listed.insert(*Page).second ? *Page : "";
+        LinkListedBefore = IsPage && LinkPage.empty();
       }
   }
 
@@ -138,6 +148,10 @@ private:
       // The item's first page link names it; its own words would only name a part.
       if (Item) ItemHasPage = true;
       Entries.push_back({std::max(Depth, 1), LinkPage, Name.empty() ? FileTitle(LinkPage) : Name});
+    } else if (LinkListedBefore && Item && !ItemHasPage && ItemText.empty()) {
+      // A page listed before (by a navigation bar, say) still names its item,
+      // which becomes a part holding the item's nested list.
+      ItemText = LinkText;
     }
     LinkText.clear();
     LinkPage.clear();
@@ -148,7 +162,7 @@ private:
   void FlushItem() {
     EndLink();
     if (Item && !ItemHasPage)
-      if (std::string Part = Trimmed(ItemText); !Part.empty())
+      if (std::string Part = Trimmed(ItemText); HasWords(Part))
         Entries.push_back({std::max(Depth, 1), "", Part});
     Item = false;
     ItemHasPage = false;
@@ -162,7 +176,7 @@ private:
   int Depth = 0;
   bool Item = false, ItemHasPage = false;
   std::string ItemText;
-  bool InLink = false;
+  bool InLink = false, LinkListedBefore = false;
   std::string LinkText, LinkPage;
 };
 
