@@ -1,6 +1,5 @@
 #include "tools/u_BookCheck.h"
 
-#include <filesystem>
 #include <functional>
 #include <vector>
 
@@ -14,7 +13,6 @@
 namespace vv {
 
 namespace {
-namespace fs = std::filesystem;
 
 class TBookCheck {
 public:

@@ -37,9 +37,9 @@ TBookSource::TBookSource(const std::string& BookDir, const TBookOptions& Options
   if (HasSystem) ImportFolderFromDisk((Dir / "system").string(), System.Root());
   if (Plain || fs::is_directory(Dir / "files"))
     ImportFolderFromDisk((Plain ? Dir : Dir / "files").string(), Files.Root());
-  MakeSettings(Dir.filename().empty() ? Dir.parent_path().filename().string()
-                                      : Dir.filename().string(),
-               Options);
+  // "books/sea/" and "." name their folder too.
+  const fs::path Whole = fs::absolute(Dir).lexically_normal();
+  MakeSettings((Whole.has_filename() ? Whole : Whole.parent_path()).filename().string(), Options);
 }
 
 bool TBookSource::Add(TMFS& Volume, const std::string& Path, const std::string& Content,
@@ -70,8 +70,7 @@ void TBookSource::MakeSettings(const std::string& FolderName, const TBookOptions
     Title = PageTitle(Files.DefaultSession().GetFile(Contents)->Content);
   Add(System, "\\Variables.xml", DefaultVariablesXml(Title.empty() ? FolderName : Title, ""),
       "the book's title");
-  if (Add(System, "\\ToolButtons.xml", DefaultToolbarXml(),
-          "every command of the toolbar"))
+  if (Add(System, "\\ToolButtons.xml", DefaultToolbarXml(), "every command of the toolbar"))
     for (const TToolbarPicture& Picture : DrawToolbarPictures())
       Add(System, Format("\\%s\\%s.bmp", ToolbarPictureFolder, Picture.Name), Picture.Bmp,
           "toolbar picture", false);
