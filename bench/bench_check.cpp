@@ -57,7 +57,8 @@ struct TBenchFolder {
       Book = Named;
       return;
     }
-    const int Count = std::getenv("VV_CHECK_PAGES") ? std::atoi(std::getenv("VV_CHECK_PAGES")) : 2000;
+    const int Count =
+        std::getenv("VV_CHECK_PAGES") ? std::atoi(std::getenv("VV_CHECK_PAGES")) : 2000;
     Book = fs::temp_directory_path() / ("vv-bench-check-" + std::to_string(::getpid()));
     Temporary = true;
     std::string Story = "<Story Path=\"\\\">\n";
@@ -66,7 +67,8 @@ struct TBenchFolder {
       Story += "<item page=\"" + PageName(m) + "\"/>\n";
     }
     for (int i = 0; i < 5; ++i)
-      Write(Book / "files" / "images" / ("pic" + std::to_string(i) + ".png"), std::string(2000, 'p'));
+      Write(Book / "files" / "images" / ("pic" + std::to_string(i) + ".png"),
+            std::string(2000, 'p'));
     Write(Book / "files" / "style.css", "body { background: url(images/pic0.png) }\n");
     Write(Book / "system" / "Story.xml", Story + "</Story>\n");
     Write(Book / "system" / "System.xml", "<System Story=\"Story.xml\"/>\n");

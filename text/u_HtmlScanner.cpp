@@ -162,7 +162,8 @@ std::string DecodeEntities(std::string_view Text) {
       const std::string Digits(Name.substr(Hex ? 2 : 1));
       char* End = nullptr;
       const long Code = std::strtol(Digits.c_str(), &End, Hex ? 16 : 10);
-      if (!Digits.empty() && *End == '\0') Decoded = Code == 160 ? ' ' : Code > 255 ? '?' : int(Code);
+      if (!Digits.empty() && *End == '\0')
+        Decoded = Code == 160 ? ' ' : Code > 255 ? '?' : int(Code);
     } else {
       for (const auto& [Entity, C] : Named)
         if (Name == Entity) Decoded = static_cast<unsigned char>(C);

@@ -19,8 +19,8 @@ struct THtmlAttribute {
 struct THtmlToken {
   enum class TKind { StartTag, EndTag, Text };
   TKind Kind = TKind::Text;
-  std::string_view Name; // tag name as written; empty for text
-  std::string_view Text; // text tokens only, entities not decoded
+  std::string_view Name;                  // tag name as written; empty for text
+  std::string_view Text;                  // text tokens only, entities not decoded
   std::vector<THtmlAttribute> Attributes; // start tags only
   int Line = 1;
 };
@@ -32,7 +32,7 @@ public:
   [[nodiscard]] bool Next(THtmlToken& Token);
 
 private:
-  void Advance(std::size_t To); // moves Pos, counting the lines passed
+  void Advance(std::size_t To);     // moves Pos, counting the lines passed
   void ReadText(THtmlToken& Token); // up to the next "<" after Pos
   void ReadStartTag(THtmlToken& Token);
   std::string_view Html;

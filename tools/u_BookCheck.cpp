@@ -146,13 +146,15 @@ private:
   // readers there as the reading order does.
   void CheckToolbar(const std::string& Name) {
     const auto Toolbar = Parsed("ToolButtons", Name);
-    const std::string Folder = TMFS::ExtractPath(TMFS::CanonicalizePath("\\" + TMFS::NormalizeSeparators(Name)));
+    const std::string Folder =
+        TMFS::ExtractPath(TMFS::CanonicalizePath("\\" + TMFS::NormalizeSeparators(Name)));
     const TXMLNode* Images = Toolbar ? Toolbar->Root()->Nodes->FindNode("Images") : nullptr;
     for (int i = 0; Images && i < Images->Nodes->Count(); ++i)
       Guard(Shown("system", Name), [&] {
         const std::string Path = Images->Nodes->Items(i)->Attributes->GetValue("Path", "").ToText();
         const std::string Full = TMFS::NormalizeSeparators(Path);
-        if (!Book->System.DefaultSession().Exists(Full.empty() || Full.front() != '\\' ? Folder + Full : Full))
+        if (!Book->System.DefaultSession().Exists(
+                Full.empty() || Full.front() != '\\' ? Folder + Full : Full))
           throw Exception(Format("picture \"%s\" is not in system/", Path));
       });
     const TXMLNode* Buttons = Toolbar ? Toolbar->Root()->Nodes->FindNode("Buttons") : nullptr;

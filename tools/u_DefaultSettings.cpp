@@ -33,14 +33,26 @@ std::string DefaultToolbarXml() {
     const char* Caption;
     const char* Image;
   };
-  static constexpr TButton Buttons[] = {
-      {1, "Back", "back"},       {2, "Forward", "forward"},       {0, "", ""},
-      {3, "First", "first"},     {7, "Chapter", "priorchapter"},  {4, "Previous", "prior"},
-      {5, "Next", "next"},       {8, "Chapter", "nextchapter"},   {6, "Last", "last"},
-      {0, "", ""},               {17, "Home", "home"},            {16, "Refresh", "refresh"},
-      {15, "Copy", "copy"},      {11, "Text size", "fontsize"},   {12, "Search", "search"},
-      {13, "Favourites", "favourites"},                           {14, "Print", "print"},
-      {0, "", ""},               {9, "About", "about"},           {10, "Exit", "exit"}};
+  static constexpr TButton Buttons[] = {{1, "Back", "back"},
+                                        {2, "Forward", "forward"},
+                                        {0, "", ""},
+                                        {3, "First", "first"},
+                                        {7, "Chapter", "priorchapter"},
+                                        {4, "Previous", "prior"},
+                                        {5, "Next", "next"},
+                                        {8, "Chapter", "nextchapter"},
+                                        {6, "Last", "last"},
+                                        {0, "", ""},
+                                        {17, "Home", "home"},
+                                        {16, "Refresh", "refresh"},
+                                        {15, "Copy", "copy"},
+                                        {11, "Text size", "fontsize"},
+                                        {12, "Search", "search"},
+                                        {13, "Favourites", "favourites"},
+                                        {14, "Print", "print"},
+                                        {0, "", ""},
+                                        {9, "About", "about"},
+                                        {10, "Exit", "exit"}};
   std::string Xml = "<ToolBar>\n  <Images>\n";
   for (const TButton& B : Buttons)
     if (B.Kind != 0)
@@ -72,7 +84,8 @@ std::string DefaultVariablesXml(std::string_view Title, std::string_view Author)
     return Out;
   };
   return "<Variables>\n  <Variable Name=\"BookTitle\">" + Content(Title) +
-         "</Variable>\n  <Variable Name=\"Author\">" + Content(Author) + "</Variable>\n</Variables>\n";
+         "</Variable>\n  <Variable Name=\"Author\">" + Content(Author) +
+         "</Variable>\n</Variables>\n";
 }
 
 std::string DefaultFormsXml() {

@@ -14,7 +14,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char* const SystemReadme = R"(The settings of this book. The settings notation has no comments, so
+const char* const SystemReadme =
+    R"(The settings of this book. The settings notation has no comments, so
 each file is explained here. Every file is read without regard to the case
 of names; values may be quoted ("text") or not (800, True).
 

@@ -13,7 +13,7 @@ namespace vv {
 namespace {
 
 struct TEntry {
-  int Level; // 1 for the top of the reading order
+  int Level;        // 1 for the top of the reading order
   std::string Page; // empty for a part that only groups others
   std::string Name;
 };
@@ -117,8 +117,10 @@ public:
         FlushItem();
         Item = Start;
       } else if (SameText(T.Name, "a")) {
-        if (Start) StartLink(T);
-        else EndLink();
+        if (Start)
+          StartLink(T);
+        else
+          EndLink();
       }
     }
     FlushItem();
@@ -131,8 +133,8 @@ private:
     for (const THtmlAttribute& A : T.Attributes)
       if (SameText(A.Name, "href")) {
         const TLinkTarget Target = ResolveLink(ContentsPage, DecodeEntities(A.Value));
-        const std::string* Page = Target.Kind == TLinkTarget::TKind::Content
-                                      ? Files.Find(Target.Path) : nullptr;
+        const std::string* Page =
+            Target.Kind == TLinkTarget::TKind::Content ? Files.Find(Target.Path) : nullptr;
         InLink = true;
         const bool IsPage = Page && IsPagePath(*Page);
         LinkPage = IsPage && Listed.insert(*Page).second ? *Page : "";
@@ -187,11 +189,15 @@ bool NaturalLess(std::string_view A, std::string_view B) {
   while (i < A.size() && j < B.size()) {
     if (Digit(A[i]) && Digit(B[j])) {
       std::size_t Ei = i, Ej = j;
-      while (Ei < A.size() && A[Ei] == '0') ++Ei;
-      while (Ej < B.size() && B[Ej] == '0') ++Ej;
+      while (Ei < A.size() && A[Ei] == '0')
+        ++Ei;
+      while (Ej < B.size() && B[Ej] == '0')
+        ++Ej;
       std::size_t Ni = Ei, Nj = Ej;
-      while (Ni < A.size() && Digit(A[Ni])) ++Ni;
-      while (Nj < B.size() && Digit(B[Nj])) ++Nj;
+      while (Ni < A.size() && Digit(A[Ni]))
+        ++Ni;
+      while (Nj < B.size() && Digit(B[Nj]))
+        ++Nj;
       if (Ni - Ei != Nj - Ej) return Ni - Ei < Nj - Ej;
       if (const int C = A.substr(Ei, Ni - Ei).compare(B.substr(Ej, Nj - Ej)); C != 0) return C < 0;
       i = Ni, j = Nj;

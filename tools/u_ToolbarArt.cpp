@@ -17,7 +17,7 @@ struct TColor {
   std::uint8_t R, G, B;
 };
 constexpr TColor Transparent{255, 0, 255};
-constexpr TColor Ink{38, 70, 120};    // outlines and arrows
+constexpr TColor Ink{38, 70, 120};     // outlines and arrows
 constexpr TColor Accent{214, 120, 36}; // one warm detail per picture
 constexpr TColor Paper{255, 255, 255};
 
@@ -104,11 +104,12 @@ private:
   std::array<std::array<TColor, Size>, Size> Pixels;
 };
 
-// Arrow pointing left (Dir -1) or right (Dir 1) along the middle line.
+// Arrow pointing left (Dir -1) or right (Dir 1): a head from the middle
+// column to the tip, and a shaft on the other side.
 TGlyph Arrow(int Dir) {
-  const double Tip = Dir < 0 ? 3 : 21, Back = Dir < 0 ? 12 : 12;
+  const double Tip = Dir < 0 ? 3 : 21;
   return TGlyph()
-      .Polygon({{Tip, 12}, {Back, 4}, {Back, 20}})
+      .Polygon({{Tip, 12}, {12, 4}, {12, 20}})
       .Rect(Dir < 0 ? 11 : 5, 9, Dir < 0 ? 19 : 13, 15);
 }
 
@@ -148,26 +149,41 @@ std::vector<TToolbarPicture> DrawToolbarPictures() {
                   .Polygon({{12, 3}, {22, 12}, {2, 12}})
                   .Rect(5, 11, 19, 21)
                   .Rect(10, 14, 14, 21, Accent));
-  Add("refresh", TGlyph()
-                     .Ring({12, 12}, 8.5, 5.5, 300, 360)
-                     .Polygon({{14, 1}, {22, 6}, {14, 11}}, Accent));
-  Add("copy", TGlyph().Frame(3, 3, 14, 17).Frame(9, 8, 20, 22).Rect(12, 12, 18, 13.5, Accent)
+  Add("refresh",
+      TGlyph().Ring({12, 12}, 8.5, 5.5, 300, 360).Polygon({{14, 1}, {22, 6}, {14, 11}}, Accent));
+  Add("copy", TGlyph()
+                  .Frame(3, 3, 14, 17)
+                  .Frame(9, 8, 20, 22)
+                  .Rect(12, 12, 18, 13.5, Accent)
                   .Rect(12, 16, 18, 17.5, Accent));
   Add("fontsize", TGlyph()
-                      .Line({3, 20}, {9, 4}).Line({9, 4}, {15, 20}).Line({5.5, 14}, {12.5, 14}, 2)
-                      .Line({15, 20}, {18.5, 10}, 2, Accent).Line({18.5, 10}, {22, 20}, 2, Accent));
-  Add("search", TGlyph().Ring({10, 10}, 7, 4.5).Disc({10, 10}, 4.5, Paper).Line({15, 15}, {21, 21},
-                                                                                 3.5, Accent));
-  Add("favourites", TGlyph().Polygon({{12, 2},   {14.6, 8.5}, {21.5, 9}, {16.2, 13.5}, {18, 20.5},
-                                      {12, 16.5}, {6, 20.5},   {7.8, 13.5}, {2.5, 9},  {9.4, 8.5}},
+                      .Line({3, 20}, {9, 4})
+                      .Line({9, 4}, {15, 20})
+                      .Line({5.5, 14}, {12.5, 14}, 2)
+                      .Line({15, 20}, {18.5, 10}, 2, Accent)
+                      .Line({18.5, 10}, {22, 20}, 2, Accent));
+  Add("search", TGlyph()
+                    .Ring({10, 10}, 7, 4.5)
+                    .Disc({10, 10}, 4.5, Paper)
+                    .Line({15, 15}, {21, 21}, 3.5, Accent));
+  Add("favourites", TGlyph().Polygon({{12, 2},
+                                      {14.6, 8.5},
+                                      {21.5, 9},
+                                      {16.2, 13.5},
+                                      {18, 20.5},
+                                      {12, 16.5},
+                                      {6, 20.5},
+                                      {7.8, 13.5},
+                                      {2.5, 9},
+                                      {9.4, 8.5}},
                                      Accent));
   Add("print", TGlyph()
                    .Frame(7, 2, 17, 9)
                    .Rect(2, 8, 22, 17)
                    .Frame(6, 13, 18, 22)
                    .Rect(18, 10, 20, 11.5, Accent));
-  Add("about", TGlyph().Disc({12, 12}, 10).Disc({12, 7}, 1.8, Paper).Rect(10.5, 10, 13.5, 18,
-                                                                           Paper));
+  Add("about",
+      TGlyph().Disc({12, 12}, 10).Disc({12, 7}, 1.8, Paper).Rect(10.5, 10, 13.5, 18, Paper));
   Add("exit", TGlyph()
                   .Frame(4, 2, 15, 22)
                   .Disc({12, 12}, 1.2, Accent)

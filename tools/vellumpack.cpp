@@ -128,11 +128,11 @@ TBookArgs ParseBookArgs(const TArgs& Args, TBookCommand Command) {
   const bool Builds = Command == TBookCommand::Build;
   for (std::size_t i = 0; i < Args.size(); ++i) {
     const std::string& A = Args[i];
-    std::string* Value = A == "--contents"                      ? &Book.Options.Contents
-                         : A == "--title"                       ? &Book.Options.Title
-                         : Packs && A == "--viewer"             ? &Book.Viewer
+    std::string* Value = A == "--contents"                          ? &Book.Options.Contents
+                         : A == "--title"                           ? &Book.Options.Title
+                         : Packs && A == "--viewer"                 ? &Book.Viewer
                          : Builds && (A == "-o" || A == "--output") ? &Book.Out
-                                                                : nullptr;
+                                                                    : nullptr;
     if (Value && i + 1 < Args.size())
       *Value = Args[++i];
     else if (Builds && A == "--print-settings")
@@ -152,7 +152,7 @@ int RunBuild(const TArgs& Args) {
   const TBookArgs Request = ParseBookArgs(Args, TBookCommand::Build);
   if (Request.Out.empty() && !Request.PrintSettings) throw EUsage("-o OUT is required");
   // Looked for first: a missing viewer should not wait for a big book to be read.
-  const std::string Viewer = Request.Out.empty()             ? std::string()
+  const std::string Viewer = Request.Out.empty()      ? std::string()
                              : Request.Viewer.empty() ? DefaultViewer()
                                                       : Request.Viewer;
   TProgressReport Report;
@@ -170,7 +170,8 @@ int RunBuild(const TArgs& Args) {
     if (Entry.is_regular_file() && !Entry.is_symlink()) BookBytes += Entry.file_size();
   const double MB = static_cast<double>(BookBytes) / 1e6;
   std::printf("Packed %.1f MB from \"%s\" into \"%s\" in %.2f s (%.1f MB/s)\n", MB,
-              Request.BookDir.c_str(), Request.Out.c_str(), Seconds, Seconds > 0 ? MB / Seconds : 0.0);
+              Request.BookDir.c_str(), Request.Out.c_str(), Seconds,
+              Seconds > 0 ? MB / Seconds : 0.0);
   return 0;
 }
 
@@ -181,8 +182,9 @@ int RunRun(const TArgs& Args) {
   const TBookSource Book(Request.BookDir, Request.Options);
   std::string Path = (fs::temp_directory_path() / "vellumbook-XXXXXX").string();
   const int Fd = ::mkstemp(Path.data());
-  if (Fd < 0) throw Exception(Format("Cannot create a temporary file in \"%s\"",
-                                     fs::temp_directory_path().string()));
+  if (Fd < 0)
+    throw Exception(
+        Format("Cannot create a temporary file in \"%s\"", fs::temp_directory_path().string()));
   ::close(Fd);
   struct TRemove {
     const std::string& Path;
@@ -323,7 +325,8 @@ const std::vector<TCommand> Commands = {
      "and files/ with a cover page, two chapters of two pages, a style sheet and\n"
      "the About page, each file commented. Title defaults to DIR's name.\n",
      RunNew},
-    {"build", "build BOOKDIR -o OUT [--viewer PATH] [--contents PAGE] [--title T] [--print-settings]",
+    {"build",
+     "build BOOKDIR -o OUT [--viewer PATH] [--contents PAGE] [--title T] [--print-settings]",
      "Pack the book in BOOKDIR into a copy of the viewer executable, as the\n"
      "resources SYSTEM_MFS and FILES_MFS (each an MSZIP cabinet holding\n"
      "\"info.mfs\"), and write it to OUT, made executable.\n"

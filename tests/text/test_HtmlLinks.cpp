@@ -24,7 +24,8 @@ struct TCase {
 
 TEST(HtmlLinks, FindsWhatABrowserWouldFetch) {
   const TCase Cases[] = {
-      {"<a href=\"a.htm\">x</a><IMG SRC='b.png'><script src=c.js></script>", "1:a.htm 1:b.png 1:c.js "},
+      {"<a href=\"a.htm\">x</a><IMG SRC='b.png'><script src=c.js></script>",
+       "1:a.htm 1:b.png 1:c.js "},
       {"<a href=\"x.htm?a=1&amp;b=2\">", "1:x.htm?a=1&b=2 "},
       {"<img\n srcset=\"s.png 1x,\n  t.png 2x\" src=u.png>", "1:s.png 1:t.png 1:u.png "},
       {"<p style=\"background:url( 'bg.png' )\">", "1:bg.png "},
