@@ -22,7 +22,7 @@ namespace vv {
 class TBookFiles {
 public:
   explicit TBookFiles(const TMFS& Volume);
-  // Every file as "\folder\name", folders before their files' siblings in name order.
+  // Every file as "\folder\name": a folder's files, then its folders', in name order.
   [[nodiscard]] const std::vector<std::string>& Paths() const { return FPaths; }
   // The file's path as the volume spells it, or nullptr when there is none.
   [[nodiscard]] const std::string* Find(std::string_view Path) const;
