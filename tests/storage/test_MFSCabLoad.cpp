@@ -54,7 +54,10 @@ TEST_P(LoadVolume, ReproducesTheContainerExactly) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Compressions, LoadVolume,
-                         testing::Values(TCabCompression::MSZIP, TCabCompression::None));
+                         testing::Values(TCabCompression::MSZIP, TCabCompression::None),
+                         [](const testing::TestParamInfo<TCabCompression>& Info) {
+                           return std::string(Info.param == TCabCompression::MSZIP ? "MSZIP" : "Stored");
+                         });
 
 TEST(LoadVolumeFromCabinet, ReplacesWhatTheVolumeHeld) {
   TMFS Book;
