@@ -2,6 +2,7 @@
 // and takes such books and cabinet files apart again.
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -193,14 +194,27 @@ int RunRun(const TArgs& Args) {
   BuildBook(Book, Path, Viewer);
   if (::chmod(Path.c_str(), 0700) != 0) throw Exception(Format("Cannot run \"%s\"", Path));
 
+  // The pipe closes on exec: once it reads empty, the viewer runs from its own
+  // copy of the file and the name can go, whatever becomes of this process.
+  int Started[2];
+  if (::pipe2(Started, O_CLOEXEC) != 0) throw Exception("Cannot start the viewer");
   const pid_t Child = ::fork();
   if (Child < 0) throw Exception("Cannot start the viewer");
   if (Child == 0) {
+    ::close(Started[0]);
     ::execl(Path.c_str(), Path.c_str(), static_cast<char*>(nullptr));
     std::perror(Path.c_str());
+    const char Failed = 1;
+    (void)!::write(Started[1], &Failed, 1);
     ::_exit(127);
   }
-  // Ctrl+C reaches the viewer too; this process stays to remove the file.
+  ::close(Started[1]);
+  char Failed = 0;
+  while (::read(Started[0], &Failed, 1) < 0 && errno == EINTR) {
+  }
+  ::close(Started[0]);
+  ::unlink(Path.c_str());
+  // Ctrl+C reaches the viewer too; this process stays for its exit status.
   std::signal(SIGINT, SIG_IGN);
   int Status = 0;
   while (::waitpid(Child, &Status, 0) < 0 && errno == EINTR) {
