@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/u_WebEngineProtocol.h"
 #include "shell/frm_Main.h"
 #include "tools/u_BookPack.h"
 
@@ -104,6 +105,17 @@ inline std::unique_ptr<TfrmMain> OpenBook(const TFiles& System = BookSystem, con
   auto Window = std::make_unique<TfrmMain>(TfrmMain::TBookSource{Cabinet(System), Cabinet(Files)});
   Window->show();
   return Window;
+}
+
+// The main() of a window test: the engine set up as the viewer sets it up.
+template <typename TTest> int RunWindowTests(int argc, char** argv) {
+  PrepareWebEngineEnvironment();
+  RegisterBookSchemes();
+  QApplication App(argc, argv);
+  App.setApplicationName("Vellumark Viewer");
+  const TWebEngineProtocolPlatform Platform;
+  TTest Test;
+  return QTest::qExec(&Test, argc, argv);
 }
 
 } // namespace vvtest

@@ -5,7 +5,6 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-#include "platform/u_WebEngineProtocol.h"
 #include "tests/EngineTestUtil.h"
 #include "tests/LoopbackHttpServer.h"
 #include "tests/shell/MainWindowTestUtil.h"
@@ -106,14 +105,6 @@ private slots:
   }
 };
 
-int main(int argc, char** argv) {
-  PrepareWebEngineEnvironment();
-  RegisterBookSchemes();
-  QApplication App(argc, argv);
-  App.setApplicationName("Vellumark Viewer");
-  const TWebEngineProtocolPlatform Platform;
-  TestTrustModel Test;
-  return QTest::qExec(&Test, argc, argv);
-}
+int main(int argc, char** argv) { return RunWindowTests<TestTrustModel>(argc, argv); }
 
 #include "test_TrustModel.moc"

@@ -7,7 +7,6 @@
 #include <csignal>
 
 #include "forms/frm_UserForm.h"
-#include "platform/u_WebEngineProtocol.h"
 #include "tests/EngineTestUtil.h"
 #include "tests/shell/MainWindowTestUtil.h"
 
@@ -108,14 +107,6 @@ private slots:
   }
 };
 
-int main(int argc, char** argv) {
-  PrepareWebEngineEnvironment();
-  RegisterBookSchemes();
-  QApplication App(argc, argv);
-  App.setApplicationName("Vellumark Viewer");
-  const TWebEngineProtocolPlatform Platform;
-  TestWindowLifetimes Test;
-  return QTest::qExec(&Test, argc, argv);
-}
+int main(int argc, char** argv) { return RunWindowTests<TestWindowLifetimes>(argc, argv); }
 
 #include "test_WindowLifetimes.moc"

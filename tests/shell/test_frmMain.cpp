@@ -8,7 +8,6 @@
 #include <QSignalSpy>
 #include <memory>
 
-#include "platform/u_WebEngineProtocol.h"
 #include "tests/EngineTestUtil.h"
 #include "tests/shell/MainWindowTestUtil.h"
 
@@ -249,15 +248,6 @@ private slots:
   }
 };
 
-int main(int argc, char** argv) {
-  PrepareWebEngineEnvironment();
-  RegisterBookSchemes();
-  QApplication App(argc, argv);
-  App.setApplicationName("Vellumark Viewer");
-  const TWebEngineProtocolPlatform Platform;
-  TestFrmMain Test;
-  const int Result = QTest::qExec(&Test, argc, argv);
-  return Result;
-}
+int main(int argc, char** argv) { return RunWindowTests<TestFrmMain>(argc, argv); }
 
 #include "test_frmMain.moc"
