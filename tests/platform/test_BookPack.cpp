@@ -222,6 +222,17 @@ TEST_F(Vellumpack, BuildFindsTheViewerWithoutBeingToldWhere) {
   EXPECT_TRUE(Files.DefaultSession().Exists("\\index.htm"));
 }
 
+TEST_F(Vellumpack, ABookCarriesTheViewerWithoutDebugInformation) {
+  const std::string Out = (Dir / "book.bin").string();
+  ASSERT_EQ(Pack("build " + Book.string() + " -o " + Out).Status, 0);
+  const TRun Sections = RunCommand("readelf -S -W " + Out);
+  if (Sections.Status == 127) GTEST_SKIP() << "readelf is not installed";
+  ASSERT_EQ(Sections.Status, 0) << Sections.Out;
+  EXPECT_NE(Sections.Out.find(" .text "), std::string::npos) << Sections.Out;
+  EXPECT_EQ(Sections.Out.find(".debug_"), std::string::npos) << Sections.Out;
+  EXPECT_EQ(Sections.Out.find(".symtab"), std::string::npos) << Sections.Out;
+}
+
 TEST_F(Vellumpack, BrokenArchivesEndWithTheMessageAndStatusOne) {
   const std::string Corrupt = VV_TESTDATA_DIR "/cab/corrupt/flip_data_stale_csum.cab";
   const TRun R = Pack("cab extract " + Corrupt + " " + (Dir / "x").string());
