@@ -70,10 +70,11 @@ std::string DosDateTimeText(std::uint32_t D) {
 
 // ---- Progress ----
 
-// A bar redrawn in place on a terminal; one line per step otherwise.
+// On a terminal, a bar redrawn in place once packing has gone on for a second
+// (a quicker pack shows none); elsewhere one line per step.
 class TProgressReport {
 public:
-  TProgressReport() : Terminal(::isatty(STDERR_FILENO) == 1) {}
+  TProgressReport() : Terminal(::isatty(STDERR_FILENO) == 1), Start(Clock::now()) {}
 
   void operator()(const std::string& Step, std::uint64_t Done, std::uint64_t Total) {
     if (!Terminal) {
@@ -81,6 +82,11 @@ public:
       LastStep = Step;
       return;
     }
+    const bool Finished = Done >= Total;
+    const auto Now = Clock::now();
+    if (Ended || Now - Start < std::chrono::seconds(1) || (Finished && !Drawn) ||
+        (!Finished && Now - LastDraw < std::chrono::milliseconds(100)))
+      return;
     const int Width = 30;
     const double Fraction = Total ? static_cast<double>(Done) / static_cast<double>(Total) : 1.0;
     const int Filled = static_cast<int>(Fraction * Width);
@@ -88,12 +94,19 @@ public:
                  std::string(static_cast<std::size_t>(Filled), '#').c_str(),
                  std::string(static_cast<std::size_t>(Width - Filled), ' ').c_str(),
                  static_cast<int>(Fraction * 100), Step.c_str());
-    if (Done >= Total) std::fputc('\n', stderr);
+    if (Finished) std::fputc('\n', stderr);
     std::fflush(stderr);
+    Drawn = true;
+    Ended = Finished;
+    LastDraw = Now;
   }
 
 private:
+  using Clock = std::chrono::steady_clock;
   const bool Terminal;
+  const Clock::time_point Start;
+  Clock::time_point LastDraw;
+  bool Drawn = false, Ended = false;
   std::string LastStep;
 };
 
