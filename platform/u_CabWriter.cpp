@@ -211,7 +211,7 @@ void WriteCabinet(TStream& Out, const std::vector<TCabMemberSource>& Members,
                   TCabCompression Compression, const TCabProgress& Progress) {
   if (Members.size() > 0xFFFF) Fail("more than 65535 members");
   for (const TCabMemberSource& M : Members)
-    if (M.Name.find('\0') != std::string::npos) Fail(Format("member name \"%s\"", M.Name));
+    if (M.Name.find('\0') != std::string::npos) Fail("a member name holds a 0 byte");
   const std::int64_t Start = Out.Position();
   std::vector<std::uint64_t> Sizes(Members.size(), 0);
   Out.WriteBytes(CabinetHead(Members, Sizes, 0, 0, Compression));
