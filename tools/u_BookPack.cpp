@@ -12,35 +12,57 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string PackContainer(const std::string& Container) {
-  return WriteCabinet({{ContainerMemberName, Container, NowAsDosDateTime(), faArchive}},
-                      TCabCompression::MSZIP);
+// The cabinet of Volume, its container streamed in as the single member.
+void WriteVolumeCabinet(const TMFS& Volume, TStream& Out, const TCabProgress& Progress = {}) {
+  WriteCabinet(Out,
+               {{ContainerMemberName, [&Volume](TStream& Data) { Volume.SaveToStream(Data); },
+                 NowAsDosDateTime(), faArchive}},
+               TCabCompression::MSZIP, Progress);
+}
+
+// The bytes of every file in the folder's tree: about what its container holds.
+std::uint64_t ContentBytes(const TMFSFolder& Root) {
+  std::uint64_t Bytes = 0;
+  std::vector<const TMFSFolder*> Folders{&Root};
+  while (!Folders.empty()) {
+    const TMFSFolder* Folder = Folders.back();
+    Folders.pop_back();
+    for (const TMFSItem* Item : Folder->Children.Values())
+      if (const auto* File = dynamic_cast<const TMFSFile*>(Item))
+        Bytes += File->Content.size();
+      else
+        Folders.push_back(static_cast<const TMFSFolder*>(Item));
+  }
+  return Bytes;
 }
 
 } // namespace
 
 std::string PackVolume(const TMFS& Volume) {
-  return PackContainer(Volume.SaveToString());
+  TBytesStream Out;
+  WriteVolumeCabinet(Volume, Out);
+  return Out.TakeBytes();
 }
 
 void BuildBook(const TBookSource& Book, const std::string& Out, const std::string& Viewer,
                const TPackProgress& Progress) {
   if (!fs::is_regular_file(Viewer)) throw EBookPackError(Format("Viewer \"%s\" not found", Viewer));
-  const std::string Containers[2] = {Book.System.SaveToString(), Book.Files.SaveToString()};
-  const std::uint64_t Total = Containers[0].size() + Containers[1].size() + fs::file_size(Viewer);
-  std::uint64_t Done = 0;
-  auto Step = [&](const std::string& Name, std::uint64_t Bytes) {
-    if (Progress) Progress(Name, Done, Total);
-    Done += Bytes;
-  };
-
-  std::vector<TResource> Resources;
-  for (int i = 0; i < 2; ++i) {
-    const char* Name = i == 0 ? SystemResourceName : FilesResourceName;
-    Step(Format("Compressing %s", Name), Containers[i].size());
-    Resources.push_back({std::string(RT_RCDATA_NAME), Name, PackContainer(Containers[i])});
-  }
-  Step(Format("Writing %s", Out), fs::file_size(Viewer));
+  const std::pair<const char*, const TMFS*> Volumes[2] = {{SystemResourceName, &Book.System},
+                                                          {FilesResourceName, &Book.Files}};
+  const std::uint64_t Total = ContentBytes(Book.System.Root()) + ContentBytes(Book.Files.Root());
+  std::uint64_t Before = 0; // container bytes of the volumes already packed
+  std::vector<TResourceSource> Resources;
+  for (const auto& [Name, Volume] : Volumes)
+    Resources.push_back({std::string(RT_RCDATA_NAME), Name, [&, Name, Volume](TStream& Cab) {
+                           const std::string Step = Format("Compressing %s", Name);
+                           std::uint64_t Done = 0;
+                           WriteVolumeCabinet(*Volume, Cab, [&](std::uint64_t Bytes) {
+                             Done = Bytes;
+                             if (Progress) Progress(Step, std::min(Total, Before + Done), Total);
+                           });
+                           Before += Done;
+                         }});
+  if (Progress) Progress(Format("Writing %s", Out), 0, Total);
   WriteExecutableWithResources(Viewer, Out, Resources);
   if (Progress) Progress("Done", Total, Total);
 }

@@ -20,7 +20,8 @@ inline constexpr const char* SystemResourceName = "SYSTEM_MFS";
 inline constexpr const char* FilesResourceName = "FILES_MFS";
 inline constexpr const char* ContainerMemberName = "info.mfs";
 
-// Reports a step ("Compressing FILES_MFS") and the bytes done of all the steps' bytes.
+// Reports the step under way ("Compressing FILES_MFS") and the bytes packed of
+// about Total, the book's file bytes; called again as each round of blocks is done.
 using TPackProgress =
     std::function<void(const std::string& Step, std::uint64_t Done, std::uint64_t Total)>;
 
@@ -30,6 +31,7 @@ using TPackProgress =
 
 // Writes Out: Viewer followed by the cabinets of the book's system and
 // content volumes as resources "SYSTEM_MFS" and "FILES_MFS" of type "RCDATA".
+// Containers and cabinets are streamed into Out, never held in memory.
 void BuildBook(const TBookSource& Book, const std::string& Out, const std::string& Viewer,
                const TPackProgress& Progress = {});
 

@@ -23,6 +23,7 @@
 #include "tools/u_BookPack.h"
 #include "tools/u_CabTool.h"
 #include "tools/u_NewBook.h"
+#include "tools/u_RuntimeCheck.h"
 
 using namespace vv;
 namespace fs = std::filesystem;
@@ -71,10 +72,11 @@ std::string DosDateTimeText(std::uint32_t D) {
 
 // ---- Progress ----
 
-// A bar redrawn in place on a terminal; one line per step otherwise.
+// On a terminal, a bar redrawn in place once packing has gone on for a second
+// (a quicker pack shows none); elsewhere one line per step.
 class TProgressReport {
 public:
-  TProgressReport() : Terminal(::isatty(STDERR_FILENO) == 1) {}
+  TProgressReport() : Terminal(::isatty(STDERR_FILENO) == 1), Start(Clock::now()) {}
 
   void operator()(const std::string& Step, std::uint64_t Done, std::uint64_t Total) {
     if (!Terminal) {
@@ -82,6 +84,11 @@ public:
       LastStep = Step;
       return;
     }
+    const bool Finished = Done >= Total;
+    const auto Now = Clock::now();
+    if (Ended || Now - Start < std::chrono::seconds(1) || (Finished && !Drawn) ||
+        (!Finished && Now - LastDraw < std::chrono::milliseconds(100)))
+      return;
     const int Width = 30;
     const double Fraction = Total ? static_cast<double>(Done) / static_cast<double>(Total) : 1.0;
     const int Filled = static_cast<int>(Fraction * Width);
@@ -89,12 +96,19 @@ public:
                  std::string(static_cast<std::size_t>(Filled), '#').c_str(),
                  std::string(static_cast<std::size_t>(Width - Filled), ' ').c_str(),
                  static_cast<int>(Fraction * 100), Step.c_str());
-    if (Done >= Total) std::fputc('\n', stderr);
+    if (Finished) std::fputc('\n', stderr);
     std::fflush(stderr);
+    Drawn = true;
+    Ended = Finished;
+    LastDraw = Now;
   }
 
 private:
+  using Clock = std::chrono::steady_clock;
   const bool Terminal;
+  const Clock::time_point Start;
+  Clock::time_point LastDraw;
+  bool Drawn = false, Ended = false;
   std::string LastStep;
 };
 
@@ -121,6 +135,7 @@ struct TBookArgs {
   TBookOptions Options;
   std::string Out, Viewer;
   bool PrintSettings = false;
+  bool CheckRuntime = false;
 };
 
 TBookArgs ParseBookArgs(const TArgs& Args, TBookCommand Command) {
@@ -138,6 +153,8 @@ TBookArgs ParseBookArgs(const TArgs& Args, TBookCommand Command) {
       *Value = Args[++i];
     else if (Builds && A == "--print-settings")
       Book.PrintSettings = true;
+    else if (Builds && A == "--check-runtime")
+      Book.CheckRuntime = true;
     else if (!A.empty() && A[0] == '-')
       throw EUsage(Format("unknown option or missing value: %s", A));
     else if (Book.BookDir.empty())
@@ -173,7 +190,12 @@ int RunBuild(const TArgs& Args) {
   std::printf("Packed %.1f MB from \"%s\" into \"%s\" in %.2f s (%.1f MB/s)\n", MB,
               Request.BookDir.c_str(), Request.Out.c_str(), Seconds,
               Seconds > 0 ? MB / Seconds : 0.0);
-  return 0;
+  if (!Request.CheckRuntime) return 0;
+  std::fflush(stdout);
+  const int Problems = CheckRuntime(Request.Out, VV_WEBENGINE_PROCESS, std::cout);
+  std::cout << (Problems ? Format("%d runtime problems: the book will not run here\n", Problems)
+                         : std::string("The book runs here\n"));
+  return Problems ? ExitFailure : 0;
 }
 
 // Packs into a private temporary file, runs it, and removes it when the viewer ends.
@@ -340,7 +362,8 @@ const std::vector<TCommand> Commands = {
      "the About page, each file commented. Title defaults to DIR's name.\n",
      RunNew},
     {"build",
-     "build BOOKDIR -o OUT [--viewer PATH] [--contents PAGE] [--title T] [--print-settings]",
+     "build BOOKDIR -o OUT [--viewer PATH] [--contents PAGE] [--title T] [--print-settings] "
+     "[--check-runtime]",
      "Pack the book in BOOKDIR into a copy of the viewer executable, as the\n"
      "resources SYSTEM_MFS and FILES_MFS (each an MSZIP cabinet holding\n"
      "\"info.mfs\"), and write it to OUT, made executable.\n"
@@ -358,7 +381,11 @@ const std::vector<TCommand> Commands = {
      "                    first of index.html, index.htm, contents.html, toc.html)\n"
      "  --title T         the book's title (default: the contents page's title)\n"
      "  --print-settings  write the settings made for the book to standard output;\n"
-     "                    without -o nothing is packed\n",
+     "                    without -o nothing is packed\n"
+     "  --check-runtime   then check that the book runs on this machine: every\n"
+     "                    library it needs is found, Qt WebEngine's helper process\n"
+     "                    is installed, and the book unpacks its archives when\n"
+     "                    started with --self-test; exit status 1 if not\n",
      RunBuild},
     {"run", "run BOOKDIR [--viewer PATH] [--contents PAGE] [--title T]",
      "Pack the book as build does into a private temporary file and open it;\n"

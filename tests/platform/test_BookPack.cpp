@@ -222,6 +222,39 @@ TEST_F(Vellumpack, BuildFindsTheViewerWithoutBeingToldWhere) {
   EXPECT_TRUE(Files.DefaultSession().Exists("\\index.htm"));
 }
 
+TEST_F(Vellumpack, ABookCarriesTheViewerWithoutDebugInformation) {
+  const std::string Out = (Dir / "book.bin").string();
+  ASSERT_EQ(Pack("build " + Book.string() + " -o " + Out).Status, 0);
+  const TRun Sections = RunCommand("readelf -S -W " + Out);
+  if (Sections.Status == 127) GTEST_SKIP() << "readelf is not installed";
+  ASSERT_EQ(Sections.Status, 0) << Sections.Out;
+  EXPECT_NE(Sections.Out.find(" .text "), std::string::npos) << Sections.Out;
+  EXPECT_EQ(Sections.Out.find(".debug_"), std::string::npos) << Sections.Out;
+  EXPECT_EQ(Sections.Out.find(".symtab"), std::string::npos) << Sections.Out;
+}
+
+TEST_F(Vellumpack, ABookMadeHereRunsHereAndADamagedOneSaysWhy) {
+  const std::string Out = (Dir / "book.bin").string();
+  const TRun Build = Pack("build " + Book.string() + " -o " + Out + " --check-runtime");
+  ASSERT_EQ(Build.Status, 0) << Build.Out;
+  EXPECT_NE(Build.Out.find("shared libraries found\n"), std::string::npos) << Build.Out;
+  EXPECT_NE(Build.Out.find("runtime: Book unpacks"), std::string::npos) << Build.Out;
+  EXPECT_NE(Build.Out.find("The book runs here\n"), std::string::npos) << Build.Out;
+  // One byte of the content archive changed, as in a damaged download.
+  for (const TResourceInfo& R : ListResources(Out))
+    if (R.Name == "FILES_MFS") {
+      std::fstream File(Out, std::ios::in | std::ios::out | std::ios::binary);
+      File.seekg(static_cast<std::streamoff>(R.Offset + R.Size / 2));
+      const char Byte = static_cast<char>(File.get() ^ 0x55);
+      File.seekp(static_cast<std::streamoff>(R.Offset + R.Size / 2));
+      File.put(Byte);
+    }
+  const TRun SelfTest = RunCommand(Out + " --self-test");
+  EXPECT_EQ(SelfTest.Status, 1);
+  EXPECT_NE(SelfTest.Out.find("Book does not unpack: Cabinet file is corrupt"), std::string::npos)
+      << SelfTest.Out;
+}
+
 TEST_F(Vellumpack, BrokenArchivesEndWithTheMessageAndStatusOne) {
   const std::string Corrupt = VV_TESTDATA_DIR "/cab/corrupt/flip_data_stale_csum.cab";
   const TRun R = Pack("cab extract " + Corrupt + " " + (Dir / "x").string());
