@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "platform/u_Resources.h"
 #include "platform/u_WebEngineProtocol.h"
 #include "shell/frm_Main.h"
 #include "text/u_Utils.h"
@@ -24,11 +25,15 @@ int main(int argc, char** argv) {
       return 0;
   vv::PrepareWebEngineEnvironment();
   vv::RegisterBookSchemes();
+  // The content archive, the bulk of a large book, unpacks while the
+  // application object and the engine start; the main window takes it at its
+  // own step of start-up.
+  auto ContentLoad = std::make_unique<vv::TBackgroundCabinetLoad>([] { return vv::LoadResourceData("FILES_MFS"); });
   QApplication Application(argc, argv);
   QApplication::setApplicationName("Vellumark Viewer");
   // Registered as the protocol layer's platform while it lives.
   const vv::TWebEngineProtocolPlatform Platform;
-  vv::TfrmMain frmMain;
+  vv::TfrmMain frmMain(std::move(ContentLoad));
   frmMain.show();
   return QApplication::exec();
 }
