@@ -1,6 +1,8 @@
-// MSZIP folders decoded with zlib, two cores at a time where the blocks allow it.
+// MSZIP folders decoded with libdeflate, two cores at a time, where the blocks
+// allow it, and with zlib where a block needs the one before it.
 #include "platform/CabMszip.h"
 
+#include <libdeflate.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -42,7 +44,7 @@ bool Intact(const TBlock& B) {
   return Stored == 0 || CabChecksum(B.Header + 4, 4, CabChecksum(Data, B.Packed, 0)) == Stored;
 }
 
-// One raw-deflate stream per thread, reset for every block.
+// zlib for the blocks that need the block before them as history.
 class TInflater {
 public:
   TInflater() { Ready = inflateInit2(&Stream, -MAX_WBITS) == Z_OK; }
@@ -71,14 +73,36 @@ private:
   bool Ready = false;
 };
 
+// libdeflate inflates about twice as fast as zlib but knows no history: it
+// takes the blocks that stand alone.
+class TFastInflater {
+public:
+  TFastInflater() : Decompressor(libdeflate_alloc_decompressor()) {}
+  ~TFastInflater() { libdeflate_free_decompressor(Decompressor); }
+  TFastInflater(const TFastInflater&) = delete;
+  TFastInflater& operator=(const TFastInflater&) = delete;
+
+  // False also for a block that refers back past its own start.
+  bool Decode(const TBlock& B, unsigned char* Out) {
+    std::size_t In = 0, Produced = 0;
+    return Decompressor &&
+           libdeflate_deflate_decompress_ex(Decompressor, B.Header + HeaderBytes + 2, B.Packed - 2, Out, B.Unpacked,
+                                            &In, &Produced) == LIBDEFLATE_SUCCESS &&
+           In == B.Packed - 2 && Produced == B.Unpacked;
+  }
+
+private:
+  libdeflate_decompressor* const Decompressor;
+};
+
 // Checks and decodes each block as if it needed no history; a block that
 // refers back past its own start fails here and is decoded again later.
 void DecodeAlone(TBlock* Blocks, std::uint32_t Count, unsigned char* Slots) {
-  TInflater Inflater;
+  TFastInflater Inflater;
   for (std::uint32_t I = 0; I < Count; ++I) {
     Blocks[I].Damaged = !Intact(Blocks[I]);
     if (!Blocks[I].Damaged)
-      Blocks[I].Decoded = Inflater.Decode(Blocks[I], Slots + std::size_t{I} * BlockMax, nullptr, 0);
+      Blocks[I].Decoded = Inflater.Decode(Blocks[I], Slots + std::size_t{I} * BlockMax);
   }
 }
 

@@ -1,9 +1,10 @@
 #pragma once
 // The cabinet layer's own MSZIP decoder for the common case: a folder of 32 KiB
 // blocks as cabinet writers produce them. Blocks that need no history of the
-// block before them (every block deflate writers emit in MSZIP) are decoded on
-// two cores at once; a block that does need it is decoded after its
-// predecessor. Anything unusual is left to the general decoder.
+// block before them (all of them, as the cabinet writer we pack with emits
+// them) are decoded on two cores at once with libdeflate; a block that does
+// need it is decoded after its predecessor, with zlib. Anything unusual is
+// left to the general decoder.
 
 #include <cstdint>
 #include <functional>
