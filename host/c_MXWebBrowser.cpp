@@ -338,6 +338,12 @@ void TMXWebBrowser::PageCloseRequested() {
 
 // ---- engine operations ----
 
+void TMXWebBrowser::StartRenderer() {
+  // Running a script is the one request that makes the engine set the page up
+  // without navigating; the application's own world keeps it away from pages.
+  page()->runJavaScript(QString(), QWebEngineScript::ApplicationWorld);
+}
+
 void TMXWebBrowser::Navigate(const std::string& URL) {
   FReadyState = READYSTATE_LOADING;
   LeaveRendererFailure();

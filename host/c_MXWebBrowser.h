@@ -168,6 +168,10 @@ public:
   [[nodiscard]] std::int32_t HostUIFlags() const { return FHostUIFlags; }
 
   // ---- engine operations ----
+  // Has the engine start the page's renderer process now, for its initial
+  // empty document, so that it is ready by the first Navigate. Nothing is
+  // loaded and no page event follows.
+  void StartRenderer();
   // Book URLs in the viewer's form ("mfs:\a.htm") or any other URL.
   void Navigate(const std::string& URL);
   // Raise EWebBrowserError when there is no history in that direction.

@@ -22,7 +22,7 @@
 
 namespace vv {
 
-TfrmMain::TfrmMain() {
+TfrmMain::TfrmMain(std::unique_ptr<TBackgroundCabinetLoad> ContentLoad) : ContentLoad(std::move(ContentLoad)) {
   BuildComponents();
   FormCreate(nullptr);
 }
@@ -85,6 +85,8 @@ void TfrmMain::BuildComponents() {
   webMain->OnShowContextMenu = [this](std::uint32_t dwID, const QPoint& ppt) {
     return webMain2ShowContextMenu(dwID, ppt);
   };
+  // The renderer starts while the book is unpacked, not after.
+  webMain->StartRenderer();
   imgLogo->installEventFilter(this);
   InstallShortcuts();
   qApp->installEventFilter(this);
@@ -122,6 +124,12 @@ void TfrmMain::FormCreate(TBookSource* Source) {
     ImageIndexByName = std::make_unique<TDictionary>(true, true);
     ButtonOnClick = std::make_unique<std::vector<std::string>>();
     LoadVolumeFromCabinet(*SystemVolume, Source ? std::move(Source->SystemCab) : LoadResourceData("SYSTEM_MFS"));
+    // The content archive is unpacking from here on, or since program entry,
+    // and is taken at its own step, where its failure, if any, is raised: the
+    // order any observer sees stays the same.
+    if (!ContentLoad)
+      ContentLoad = std::make_unique<TBackgroundCabinetLoad>(
+          [Bytes = std::move(Source->FilesCab)]() mutable { return std::move(Bytes); });
     SystemVolume->DefaultSession().ChangeDir("\\");
     SystemXML = std::make_unique<TXMLParser>();
     SystemXML->LoadFromBytes(SystemVolume->DefaultSession().GetFile("System.xml")->Content);
@@ -130,7 +138,8 @@ void TfrmMain::FormCreate(TBookSource* Source) {
     CreateUserForms();
     SystemVolume->DefaultSession().ChangeDir("\\");
     CreateBookServices();
-    LoadVolumeFromCabinet(*FilesVolume, Source ? std::move(Source->FilesCab) : LoadResourceData("FILES_MFS"));
+    FilesVolume = ContentLoad->Join();
+    ContentLoad.reset();
     RegisterSchemes();
     ToolbarOptions = std::make_unique<TToolbarOptions>();
     ToolbarOptions->LoadFromNode(SystemXML->Root()->Nodes->FindNode("toolbar"));
@@ -292,6 +301,8 @@ void TfrmMain::CloseUserForms() {
 }
 
 void TfrmMain::FormDestroy() {
+  // A failure before the content archive was taken: its load is waited for here.
+  ContentLoad.reset();
   if (HostExternal)
     HostExternal->Detach(); // it refers to the user forms and the window
   Bookmarks.reset();

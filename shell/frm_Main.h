@@ -14,6 +14,7 @@
 #include "host/c_MXWebBrowser.h"
 #include "host/obj_HostExternal.h"
 #include "protocol/u_MFSInternetProtocol.h"
+#include "storage/u_BackgroundLoad.h"
 #include "storage/u_MFS.h"
 #include "story/u_Story.h"
 #include "text/u_Dictionary.h"
@@ -45,8 +46,10 @@ public:
     std::string SystemCab;
     std::string FilesCab;
   };
-  // The book carried by the running executable, read inside start-up's guard.
-  TfrmMain();
+  // The book carried by the running executable, whose content archive is
+  // already being unpacked (program entry starts that before the engine);
+  // ContentLoad is never null.
+  explicit TfrmMain(std::unique_ptr<TBackgroundCabinetLoad> ContentLoad);
   explicit TfrmMain(TBookSource Source);
   ~TfrmMain() override;
 
@@ -127,6 +130,10 @@ protected:
   void resizeEvent(QResizeEvent* Event) override;
 
 private:
+  // The content archive unpacking while start-up goes on, until the step
+  // that loads it takes the volume (or its failure).
+  std::unique_ptr<TBackgroundCabinetLoad> ContentLoad;
+
   void BuildComponents();
   // Source: nullptr reads the running executable's resources.
   void FormCreate(TBookSource* Source);

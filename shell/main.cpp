@@ -4,6 +4,7 @@
 #include <iostream>
 #include <string_view>
 
+#include "platform/u_Resources.h"
 #include "platform/u_WebEngineProtocol.h"
 #include "shell/frm_Main.h"
 #include "storage/u_BookSelfTest.h"
@@ -29,11 +30,15 @@ int main(int argc, char** argv) {
     return vv::RunBookSelfTest(std::cout);
   vv::PrepareWebEngineEnvironment();
   vv::RegisterBookSchemes();
+  // The content archive, the bulk of a large book, unpacks while the
+  // application object and the engine start; the main window takes it at its
+  // own step of start-up.
+  auto ContentLoad = std::make_unique<vv::TBackgroundCabinetLoad>([] { return vv::LoadResourceData("FILES_MFS"); });
   QApplication Application(argc, argv);
   QApplication::setApplicationName("Vellumark Viewer");
   // Registered as the protocol layer's platform while it lives.
   const vv::TWebEngineProtocolPlatform Platform;
-  vv::TfrmMain frmMain;
+  vv::TfrmMain frmMain(std::move(ContentLoad));
   frmMain.show();
   return QApplication::exec();
 }

@@ -28,9 +28,12 @@ std::int64_t TMFSFileStream::Write(const void* Buffer, std::int64_t Count) {
   if (!File || Count <= 0 || Position + Count > MaxContentSize)
     return 0;
   std::string& Content = File->Content;
-  if (static_cast<std::size_t>(Position + Count) > Content.size())
-    Content.resize(static_cast<std::size_t>(Position + Count));
-  std::memcpy(Content.data() + Position, Buffer, static_cast<std::size_t>(Count));
+  // Bytes past the end are appended, not zero-filled first and then overwritten:
+  // unpacking writes a whole book this way.
+  const auto* Bytes = static_cast<const char*>(Buffer);
+  const std::size_t Overwrite = std::min(static_cast<std::size_t>(Count), Content.size() - Position);
+  std::memcpy(Content.data() + Position, Bytes, Overwrite);
+  Content.append(Bytes + Overwrite, static_cast<std::size_t>(Count) - Overwrite);
   Position += static_cast<std::int32_t>(Count);
   return Count;
 }

@@ -19,7 +19,7 @@ TfrmUserForm* OpenAboutForm(TfrmMain& W) {
   W.webMain->page()->runJavaScript("window.formAnswered = false; window.external.ShowUserForm('about');"
                                    "window.formAnswered = true;");
   TfrmUserForm* Form = nullptr;
-  QTest::qWaitFor([&] { return (Form = qobject_cast<TfrmUserForm*>(QApplication::activeModalWidget())); }, 20000);
+  (void)QTest::qWaitFor([&] { return (Form = qobject_cast<TfrmUserForm*>(QApplication::activeModalWidget())); }, 20000);
   return Form;
 }
 

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "tests/EngineTestUtil.h"
+#include "storage/u_MFSCabLoad.h"
 #include "tests/shell/MainWindowTestUtil.h"
 
 using namespace vv;
@@ -238,6 +239,45 @@ private slots:
     QVERIFY(!W->SystemVolume);
     W->show();
     QTRY_VERIFY(!W->isVisible());
+  }
+
+  // The content archive unpacks on a thread of its own; its failure must
+  // still be the one shown, at its own step, exactly as the step words it.
+  void aDamagedContentArchiveEndsStartUpWithItsOwnMessage() {
+    std::string Damaged = Cabinet(BookFiles);
+    Damaged[Damaged.size() - 3] ^= 0x20;
+    QString InPlace;
+    try {
+      TMFS Volume;
+      LoadVolumeFromCabinet(Volume, Damaged);
+    } catch (const std::exception& E) {
+      InPlace = QString::fromLatin1(E.what());
+    }
+    QVERIFY(!InPlace.isEmpty());
+    std::unique_ptr<TfrmMain> W;
+    const QString Message =
+        CatchErrorBox([&] { W = std::make_unique<TfrmMain>(TfrmMain::TBookSource{Cabinet(BookSystem), Damaged}); });
+    QCOMPARE(Message, InPlace);
+    QVERIFY(W->LoadFailed);
+    QVERIFY(!W->FilesVolume);
+    W->show();
+    QTRY_VERIFY(!W->isVisible());
+  }
+
+  void anEarlierStepsFailureIsShownInsteadOfTheContentArchives() {
+    TFiles System = BookSystem;
+    System.erase("\\System.xml");
+    std::unique_ptr<TfrmMain> W;
+    const QString Message =
+        CatchErrorBox([&] { W = std::make_unique<TfrmMain>(TfrmMain::TBookSource{Cabinet(System), "not a cabinet"}); });
+    QCOMPARE(Message, QStringLiteral("File \"System.xml\" not found"));
+    // The same when the content archive began unpacking before the window existed:
+    // this program carries no resources, so the system archive fails first.
+    const QString FromEntry = CatchErrorBox([&] {
+      W = std::make_unique<TfrmMain>(std::make_unique<TBackgroundCabinetLoad>([] { return std::string("not a cabinet"); }));
+    });
+    QCOMPARE(FromEntry, QStringLiteral("File \"\\info.cab\" is not a cabinet"));
+    QVERIFY(W->LoadFailed);
   }
 
   void aMissingContentArchiveEndsStartUp() {

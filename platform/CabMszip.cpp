@@ -1,0 +1,213 @@
+// MSZIP folders decoded with libdeflate, two cores at a time, where the blocks
+// allow it, and with zlib where a block needs the one before it.
+#include "platform/CabMszip.h"
+
+#include <libdeflate.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <thread>
+
+namespace vv {
+
+namespace {
+
+constexpr std::uint32_t BlockMax = 32768;          // unpacked bytes of one MSZIP block
+constexpr std::uint32_t InputMax = BlockMax + 6144; // packed bytes one block may take
+constexpr std::uint32_t HeaderBytes = 8;            // checksum, packed size, unpacked size
+// Blocks read and decoded together: about 2 MiB out, small enough to stay in cache.
+constexpr std::uint32_t BatchBlocks = 64;
+
+struct TBlock {
+  const unsigned char* Header;
+  std::uint32_t Packed;
+  std::uint32_t Unpacked;
+  bool Damaged = false; // checksum mismatch or no "CK"
+  bool Decoded = false;
+};
+
+std::uint32_t LE32(const unsigned char* P) {
+  return static_cast<std::uint32_t>(P[0]) | static_cast<std::uint32_t>(P[1]) << 8 |
+         static_cast<std::uint32_t>(P[2]) << 16 | static_cast<std::uint32_t>(P[3]) << 24;
+}
+
+std::uint16_t LE16(const unsigned char* P) { return static_cast<std::uint16_t>(P[0] | P[1] << 8); }
+
+bool Intact(const TBlock& B) {
+  const unsigned char* Data = B.Header + HeaderBytes;
+  if (Data[0] != 'C' || Data[1] != 'K')
+    return false;
+  const std::uint32_t Stored = LE32(B.Header);
+  // A zero checksum means none was written; the sizes are covered after the data.
+  return Stored == 0 || CabChecksum(B.Header + 4, 4, CabChecksum(Data, B.Packed, 0)) == Stored;
+}
+
+// zlib for the blocks that need the block before them as history.
+class TInflater {
+public:
+  TInflater() { Ready = inflateInit2(&Stream, -MAX_WBITS) == Z_OK; }
+  ~TInflater() {
+    if (Ready)
+      inflateEnd(&Stream);
+  }
+  TInflater(const TInflater&) = delete;
+  TInflater& operator=(const TInflater&) = delete;
+
+  // The block must fill exactly its unpacked size and end exactly with its data.
+  bool Decode(const TBlock& B, unsigned char* Out, const unsigned char* History, std::uint32_t HistorySize) {
+    if (!Ready || inflateReset(&Stream) != Z_OK)
+      return false;
+    if (History && inflateSetDictionary(&Stream, History, HistorySize) != Z_OK)
+      return false;
+    Stream.next_in = const_cast<unsigned char*>(B.Header + HeaderBytes + 2);
+    Stream.avail_in = B.Packed - 2;
+    Stream.next_out = Out;
+    Stream.avail_out = B.Unpacked;
+    return inflate(&Stream, Z_FINISH) == Z_STREAM_END && Stream.avail_out == 0 && Stream.avail_in == 0;
+  }
+
+private:
+  z_stream Stream{};
+  bool Ready = false;
+};
+
+// libdeflate inflates about twice as fast as zlib but knows no history: it
+// takes the blocks that stand alone.
+class TFastInflater {
+public:
+  TFastInflater() : Decompressor(libdeflate_alloc_decompressor()) {}
+  ~TFastInflater() { libdeflate_free_decompressor(Decompressor); }
+  TFastInflater(const TFastInflater&) = delete;
+  TFastInflater& operator=(const TFastInflater&) = delete;
+
+  // False also for a block that refers back past its own start.
+  bool Decode(const TBlock& B, unsigned char* Out) {
+    std::size_t In = 0, Produced = 0;
+    return Decompressor &&
+           libdeflate_deflate_decompress_ex(Decompressor, B.Header + HeaderBytes + 2, B.Packed - 2, Out, B.Unpacked,
+                                            &In, &Produced) == LIBDEFLATE_SUCCESS &&
+           In == B.Packed - 2 && Produced == B.Unpacked;
+  }
+
+private:
+  libdeflate_decompressor* const Decompressor;
+};
+
+// Checks and decodes each block as if it needed no history; a block that
+// refers back past its own start fails here and is decoded again later.
+void DecodeAlone(TBlock* Blocks, std::uint32_t Count, unsigned char* Slots) {
+  TFastInflater Inflater;
+  for (std::uint32_t I = 0; I < Count; ++I) {
+    Blocks[I].Damaged = !Intact(Blocks[I]);
+    if (!Blocks[I].Damaged)
+      Blocks[I].Decoded = Inflater.Decode(Blocks[I], Slots + std::size_t{I} * BlockMax);
+  }
+}
+
+void DecodeBatch(TBlock* Blocks, std::uint32_t Count, unsigned char* Slots) {
+  static const bool TwoCores = std::thread::hardware_concurrency() > 1;
+  if (TwoCores && Count > 1) {
+    const std::uint32_t Half = Count / 2;
+    try {
+      std::thread Helper(DecodeAlone, Blocks + Half, Count - Half, Slots + std::size_t{Half} * BlockMax);
+      DecodeAlone(Blocks, Half, Slots);
+      Helper.join();
+      return;
+    } catch (const std::system_error&) {
+      // No second thread to be had: this one decodes the whole batch.
+    }
+  }
+  DecodeAlone(Blocks, Count, Slots);
+}
+
+// Reads the headers and data of Count blocks into In; false when a block is
+// malformed for this decoder or the data cannot be read.
+bool ReadBatch(const TMszipRead& Read, TBlock* Blocks, std::uint32_t Count, bool EndsFolder, unsigned char* In) {
+  for (std::uint32_t I = 0; I < Count; ++I) {
+    if (!Read(In, HeaderBytes))
+      return false;
+    const std::uint32_t Packed = LE16(In + 4);
+    const std::uint32_t Unpacked = LE16(In + 6);
+    // Every block but the folder's last unpacks to a whole 32 KiB frame.
+    const bool Last = EndsFolder && I + 1 == Count;
+    if (Packed < 2 || Packed > InputMax || Unpacked == 0 || Unpacked > BlockMax || (!Last && Unpacked != BlockMax))
+      return false;
+    if (!Read(In + HeaderBytes, Packed))
+      return false;
+    Blocks[I] = TBlock{In, Packed, Unpacked};
+    In += HeaderBytes + Packed;
+  }
+  return true;
+}
+
+TMszipResult Decode(const TMszipRead& Read, const TMszipWrite& Write, std::uint32_t BlockCount,
+                    std::uint32_t Offset, std::uint32_t Length) {
+  const std::uint64_t End = std::uint64_t{Offset} + Length;
+  // Not value-initialised: every byte is written before it is read.
+  const std::unique_ptr<unsigned char[]> In(new unsigned char[BatchBlocks * (HeaderBytes + InputMax)]);
+  // Slot 0 keeps the last block of the batch before, as history; slots 1.. the batch.
+  const std::unique_ptr<unsigned char[]> Out(new unsigned char[(BatchBlocks + 1) * BlockMax]);
+  unsigned char* const History = Out.get();
+  unsigned char* const Slots = Out.get() + BlockMax;
+  std::uint32_t HistorySize = 0;
+  TBlock Blocks[BatchBlocks];
+  TInflater Inflater;
+  std::uint64_t Position = 0; // unpacked bytes of the folder before the batch
+  for (std::uint32_t First = 0; Position < End; First += BatchBlocks) {
+    if (First >= BlockCount)
+      return TMszipResult::Declined; // the folder ends before the member does
+    const std::uint32_t Count = std::min(BatchBlocks, BlockCount - First);
+    if (!ReadBatch(Read, Blocks, Count, First + Count == BlockCount, In.get()))
+      return TMszipResult::Declined;
+    DecodeBatch(Blocks, Count, Slots);
+    std::uint64_t BatchBytes = 0;
+    for (std::uint32_t I = 0; I < Count; ++I) {
+      if (Blocks[I].Damaged)
+        return TMszipResult::Declined;
+      if (!Blocks[I].Decoded) {
+        const unsigned char* Previous = I ? Slots + std::size_t{I - 1} * BlockMax : History;
+        const std::uint32_t PreviousSize = I ? Blocks[I - 1].Unpacked : HistorySize;
+        if (!PreviousSize || !Inflater.Decode(Blocks[I], Slots + std::size_t{I} * BlockMax, Previous, PreviousSize))
+          return TMszipResult::Declined;
+      }
+      BatchBytes += Blocks[I].Unpacked;
+    }
+    const std::uint64_t From = std::max(Position, std::uint64_t{Offset});
+    const std::uint64_t To = std::min(Position + BatchBytes, End);
+    if (From < To && !Write(Slots + (From - Position), static_cast<std::uint32_t>(To - From)))
+      return TMszipResult::WriteFailed;
+    HistorySize = Blocks[Count - 1].Unpacked;
+    std::memcpy(History, Slots + std::size_t{Count - 1} * BlockMax, HistorySize);
+    Position += BatchBytes;
+  }
+  return TMszipResult::Done;
+}
+
+} // namespace
+
+std::uint32_t CabChecksum(const unsigned char* Data, std::uint32_t Bytes, std::uint32_t Seed) {
+  std::uint32_t Sum = Seed;
+  for (std::uint32_t Words = Bytes / 4; Words--; Data += 4)
+    Sum ^= LE32(Data);
+  std::uint32_t Tail = 0;
+  switch (Bytes & 3) {
+  case 3: Tail |= static_cast<std::uint32_t>(*Data++) << 16; [[fallthrough]];
+  case 2: Tail |= static_cast<std::uint32_t>(*Data++) << 8; [[fallthrough]];
+  case 1: Tail |= *Data; break;
+  default: break;
+  }
+  return Sum ^ Tail;
+}
+
+TMszipResult DecodeMszipMember(const TMszipRead& Read, const TMszipWrite& Write, std::uint32_t Blocks,
+                               std::uint32_t Offset, std::uint32_t Length) {
+  try {
+    return Decode(Read, Write, Blocks, Offset, Length);
+  } catch (const std::bad_alloc&) {
+    return TMszipResult::Declined; // the general decoder reports the shortage its own way
+  }
+}
+
+} // namespace vv

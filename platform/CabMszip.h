@@ -1,0 +1,37 @@
+#pragma once
+// The cabinet layer's own MSZIP decoder for the common case: a folder of 32 KiB
+// blocks as cabinet writers produce them. Blocks that need no history of the
+// block before them (all of them, as the cabinet writer we pack with emits
+// them) are decoded on two cores at once with libdeflate; a block that does
+// need it is decoded after its predecessor, with zlib. Anything unusual is
+// left to the general decoder.
+
+#include <cstdint>
+#include <functional>
+
+namespace vv {
+
+enum class TMszipResult {
+  Done,        // the member's bytes were written
+  WriteFailed, // the sink refused bytes
+  Declined,    // unusual or damaged data: nothing decided, the general decoder must run
+};
+
+// Reads exactly Count bytes of the folder's data blocks in order; false on failure.
+using TMszipRead = std::function<bool(void* Buffer, std::uint32_t Count)>;
+// Writes Count bytes of the member; false on failure.
+using TMszipWrite = std::function<bool(const void* Buffer, std::uint32_t Count)>;
+
+// Decodes the Blocks data blocks of one MSZIP folder (no reserved bytes per
+// block) and writes the member found at Offset, Length bytes long, within the
+// folder's unpacked bytes. Declined may come after some of the member's bytes
+// were written, always a prefix of what a complete decode writes.
+[[nodiscard]] TMszipResult DecodeMszipMember(const TMszipRead& Read, const TMszipWrite& Write,
+                                             std::uint32_t Blocks, std::uint32_t Offset,
+                                             std::uint32_t Length);
+
+// The data block checksum of the cabinet format, continuing from Seed.
+[[nodiscard]] std::uint32_t CabChecksum(const unsigned char* Data, std::uint32_t Bytes,
+                                        std::uint32_t Seed);
+
+} // namespace vv
