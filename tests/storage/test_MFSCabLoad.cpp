@@ -157,7 +157,8 @@ TEST_F(StreamedBook, ReproducesTheContainerExactly) {
   TMFS Loaded;
   LoadVolumeFromCabinet(Loaded, Cab);
   EXPECT_TRUE(Loaded.SaveToString() == Container);
-  EXPECT_LT(Cab.size(), Container.size() / 2);
+  // Compressed, though each block stands alone and cannot share the book's repeats.
+  EXPECT_LT(Cab.size(), Container.size() * 3 / 4);
   ASSERT_GE(Reports.size(), 3u);
   EXPECT_EQ(Reports.back(), 70001 + Container.size());
   EXPECT_TRUE(std::is_sorted(Reports.begin(), Reports.end()));
