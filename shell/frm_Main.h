@@ -80,6 +80,15 @@ public:
   [[nodiscard]] QWidget* FormsOwner() override { return this; }
   void PostClose() override;
 
+  // ---- reading comforts (each stays out of the way until asked for) ----
+  // Runs the command of the toolbar's button of that kind, as a click on it
+  // would; nothing when the book's toolbar has no such button.
+  void RunBookCommand(int Kind);
+  void ToggleFullScreen();
+  // Escape meant for one of the reader's tools or full screen; false when
+  // none takes it and the window may close.
+  bool TakeEscape();
+
   // ---- components ----
   QFrame* pnlToolbarCommon;
   QFrame* pnlToolbar;
@@ -148,6 +157,7 @@ private:
   void ReadBookmarks(const TXMLNode& Button);
   void tbrMainCustomDrawButton(QWidget* Button);
   void InstallShortcuts();
+  void InstallToolbarKeys(QToolButton* Button, int Kind);
   void ChangeFontSize(int Level);
   // Calls a member of a script object as a page would; a failure raises its message.
   TOleVariant CallExternal(const TDispatchRef& Object, std::string_view Member, std::uint16_t Kind,
@@ -159,6 +169,8 @@ private:
 
   bool Shown = false;
   QPixmap LogoPicture;
+  QSize FixedSizeBeforeFullScreen; // invalid for a resizable window
+  bool MaximizedBeforeFullScreen = false;
 };
 
 } // namespace vv

@@ -6,7 +6,6 @@
 #include <QEventLoop>
 #include <QFrame>
 #include <QLabel>
-#include <QShortcut>
 #include <QMenu>
 #include <QToolBar>
 #include <QTimer>
@@ -128,6 +127,7 @@ void TfrmMain::BuildToolbar() {
       Image = static_cast<int>(ImageIndexByName->GetValueDef(Named->Value.ToText(), -1));
     Button->setIcon(imglToolbar.Icon(Image));
     tbrMainCustomDrawButton(Button);
+    InstallToolbarKeys(Button, Kind & 0x7F);
     switch (Kind) {
     case tbkFontSize:
       Button->setMenu(popFontSize);
@@ -306,30 +306,6 @@ void TfrmMain::RunCommand(int Kind) {
     if (Self)
       ShowErrorBox(this, E.what());
   }
-}
-
-void TfrmMain::InstallShortcuts() {
-  // Keys readers expect, carried out by the toolbar's own commands.
-  const std::pair<QKeySequence, std::function<void()>> Keys[] = {
-      {QKeySequence(Qt::ALT | Qt::Key_Left), [this] { RunCommand(tbkBack); }},
-      {QKeySequence(Qt::ALT | Qt::Key_Right), [this] { RunCommand(tbkForward); }},
-      {QKeySequence(Qt::CTRL | Qt::Key_P), [this] { RunCommand(tbkPrint); }},
-      {QKeySequence(Qt::Key_F5), [this] { RunCommand(tbkRefresh); }},
-      {QKeySequence(Qt::CTRL | Qt::Key_F), [this] { mnuSearchClick(this); }},
-      {QKeySequence(Qt::CTRL | Qt::Key_Plus), [this] { ChangeFontSize(FontSize + 1); }},
-      {QKeySequence(Qt::CTRL | Qt::Key_Equal), [this] { ChangeFontSize(FontSize + 1); }},
-      {QKeySequence(Qt::CTRL | Qt::Key_Minus), [this] { ChangeFontSize(FontSize - 1); }},
-      {QKeySequence(Qt::CTRL | Qt::Key_0), [this] { ChangeFontSize(2); }},
-  };
-  for (const auto& [Sequence, Run] : Keys)
-    connect(new QShortcut(Sequence, this), &QShortcut::activated, this, Run);
-}
-
-void TfrmMain::ChangeFontSize(int Level) {
-  if (Level < 0 || Level > 4)
-    return;
-  FontSize = Level;
-  SetFontSize(FontSize);
 }
 
 void TfrmMain::mnuSearchClick(QObject*) {

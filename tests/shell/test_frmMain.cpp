@@ -19,101 +19,19 @@
 #include <memory>
 
 #include "tests/EngineTestUtil.h"
+#include "tests/shell/MainWindowTestUtil.h"
 #include "platform/u_WebEngineProtocol.h"
 #include "shell/frm_Main.h"
 #include "tools/u_BookPack.h"
 
 using namespace vv;
-using vvtest::Eval;
-
-namespace {
-using TFiles = std::map<std::string, std::string>;
-
-std::string Cabinet(const TFiles& Files) {
-  TMFS Volume;
-  for (const auto& [Path, Content] : Files) {
-    Volume.DefaultSession().ForceFolders(TMFS::ExtractPath(Path));
-    Volume.DefaultSession().CreateFile(Path, 0, false)->Content = Content;
-  }
-  return PackVolume(Volume);
-}
-
-const TFiles BookSystem = {
-    {"\\System.xml", "<System Story=\"Story.xml\" Variables=\"Vars.xml\" Forms=\"Forms\\Forms.xml\" "
-                     "MainFormCaption=\"%{Title} reader\" Width=700 Height=500/>"},
-    {"\\Story.xml", "<Story><item page=\"\\one.htm\"/><item pagename=\"Part\">"
-                    "<item page=\"\\two.htm\"/><item page=\"\\three.htm\"/></item></Story>"},
-    {"\\Vars.xml", "<Variables><Variable Name=\"Title\">Test Book</Variable>"
-                   "<Variable Name=\"Owner\">Ada</Variable></Variables>"},
-    {"\\Forms\\Forms.xml", "<Forms><Form Name=\"About\" Path=\"About.htm\" Caption=\"About it\" "
-                           "Width=320 Height=240/></Forms>"},
-};
-
-const TFiles BookFiles = {
-    {"\\one.htm", "<html><body><p id=\"o\">Owned by %{OWNER}</p></body></html>"},
-    {"\\two.htm", "<html><body>two</body></html>"},
-    {"\\three.htm", "<html><body>three</body></html>"},
-    {"\\outside.htm", "<html><body>outside</body></html>"},
-    {"\\Forms\\About.htm", "<html><body>about %{Title}</body></html>"},
-};
-
-std::string Bitmap(int W, int H) {
-  QImage Image(W, H, QImage::Format_RGB32);
-  Image.fill(Qt::magenta);
-  Image.setPixel(W / 2, H / 2, qRgb(0, 0, 128));
-  QByteArray Bytes;
-  QBuffer Buffer(&Bytes);
-  Buffer.open(QIODevice::WriteOnly);
-  Image.save(&Buffer, "BMP");
-  return Bytes.toStdString();
-}
-
-// The test book with a toolbar file; Buttons replaces the button list.
-TFiles ToolbarBook(const std::string& Buttons, const std::string& Images = "<Img Name=\"a\" Path=\"a.bmp\"/>") {
-  TFiles System = BookSystem;
-  System["\\System.xml"] = "<System Story=\"Story.xml\" Variables=\"Vars.xml\" Forms=\"Forms\\Forms.xml\" "
-                           "ToolButtons=\"Bar\\Tools.xml\"><toolbar ToolbarImgW=16 ToolbarImgH=16/></System>";
-  System["\\Bar\\Tools.xml"] = "<ToolBar><Images>" + Images + "</Images><Buttons>" + Buttons + "</Buttons></ToolBar>";
-  System["\\Bar\\a.bmp"] = Bitmap(16, 16);
-  System["\\Bar\\small.bmp"] = Bitmap(8, 16);
-  return System;
-}
-
-std::vector<QToolButton*> Buttons(TfrmMain& W) {
-  std::vector<QToolButton*> Result;
-  for (QAction* Action : W.tbrMain->actions())
-    if (auto* Button = qobject_cast<QToolButton*>(W.tbrMain->widgetForAction(Action)))
-      Result.push_back(Button);
-  return Result;
-}
-
-bool WaitForPage(TMXWebBrowser& B, const std::string& URL) {
-  return QTest::qWaitFor([&] { return B.LocationURL() == URL && B.ReadyState() == READYSTATE_COMPLETE; }, 20000);
-}
-
-// Closes the next error box once it shows, keeping its text.
-QString CatchErrorBox(const std::function<void()>& Action) {
-  QString Text;
-  QTimer Poll;
-  QObject::connect(&Poll, &QTimer::timeout, [&] {
-    if (auto* Box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-      Text = Box->text();
-      Box->accept();
-    }
-  });
-  Poll.start(20);
-  Action();
-  return Text;
-}
-} // namespace
+using namespace vvtest;
 
 class TestFrmMain : public QObject {
   Q_OBJECT
 
   std::unique_ptr<TfrmMain> Open(const TFiles& System = BookSystem, const TFiles& Files = BookFiles) {
-    auto Window = std::make_unique<TfrmMain>(TfrmMain::TBookSource{Cabinet(System), Cabinet(Files)});
-    Window->show();
-    return Window;
+    return OpenBook(System, Files);
   }
 
 private slots:
@@ -348,14 +266,7 @@ private slots:
 };
 
 int main(int argc, char** argv) {
-  PrepareWebEngineEnvironment();
-  RegisterBookSchemes();
-  QApplication App(argc, argv);
-  App.setApplicationName("Vellumark Viewer");
-  const TWebEngineProtocolPlatform Platform;
-  TestFrmMain Test;
-  const int Result = QTest::qExec(&Test, argc, argv);
-  return Result;
+  return ExecMainWindowTests<TestFrmMain>(argc, argv);
 }
 
 #include "test_frmMain.moc"
