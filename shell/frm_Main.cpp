@@ -89,7 +89,7 @@ void TfrmMain::BuildComponents() {
   InstallShortcuts();
   qApp->installEventFilter(this);
   Column->addWidget(pnlToolbarCommon);
-  Column->addWidget(webMain, 1);
+  Column->addWidget(BuildReadingArea(Client), 1);
   setCentralWidget(Client);
 
   popBookMarks = new QMenu(this);

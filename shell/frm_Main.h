@@ -25,10 +25,13 @@ class QAction;
 class QFrame;
 class QLabel;
 class QMenu;
+class QSplitter;
 class QToolBar;
 class QToolButton;
 
 namespace vv {
+
+class TfrmContents;
 
 // One favourite of the toolbar's favourites menu.
 struct TBookMarkItem {
@@ -84,10 +87,12 @@ public:
   // Runs the command of the toolbar's button of that kind, as a click on it
   // would; nothing when the book's toolbar has no such button.
   void RunBookCommand(int Kind);
+  void ToggleContents();
   void ToggleFullScreen();
   // Escape meant for one of the reader's tools or full screen; false when
   // none takes it and the window may close.
   bool TakeEscape();
+  void frmContentsOpenPage(const TXMLNode* Item);
 
   // ---- components ----
   QFrame* pnlToolbarCommon;
@@ -105,6 +110,8 @@ public:
   QAction* mnuFS_ExtraLarge;
   QMenu* popPrint;
   TImageList imglToolbar;
+  QSplitter* splReading;
+  TfrmContents* frmContents = nullptr; // built when first shown
 
   // ---- fields ----
   std::unique_ptr<TUserForms> UserForms;
@@ -159,6 +166,12 @@ private:
   void InstallShortcuts();
   void InstallToolbarKeys(QToolButton* Button, int Kind);
   void ChangeFontSize(int Level);
+  [[nodiscard]] QWidget* BuildReadingArea(QWidget* Parent);
+  void ShowContents(bool Visible);
+  // Shows a page of the reading order as the toolbar does: located, then navigated to.
+  void ShowStoryPage(const std::string& Page);
+  // After every navigation: the contents pane follows the page.
+  void ReadingPageChanged();
   // Calls a member of a script object as a page would; a failure raises its message.
   TOleVariant CallExternal(const TDispatchRef& Object, std::string_view Member, std::uint16_t Kind,
                            const TOleVariantList& Args = {});
@@ -169,6 +182,7 @@ private:
 
   bool Shown = false;
   QPixmap LogoPicture;
+  int ContentsWidth = 240;
   QSize FixedSizeBeforeFullScreen; // invalid for a resizable window
   bool MaximizedBeforeFullScreen = false;
 };

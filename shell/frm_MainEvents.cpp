@@ -25,6 +25,7 @@ bool CopyKeyArmed = false;
 void TfrmMain::webMain2NavigateComplete2(TMXWebBrowser*, const std::string&) {
   if (Story)
     SyncStoryWithPage();
+  ReadingPageChanged();
 }
 
 void TfrmMain::webMain2DocumentComplete(TMXWebBrowser*, const std::string&) {

@@ -4,11 +4,13 @@
 // button can be reached with Tab and pressed from the keyboard.
 #include <QApplication>
 #include <QFrame>
+#include <QLineEdit>
 #include <QShortcut>
 #include <QToolBar>
 #include <QToolButton>
 #include <functional>
 
+#include "shell/frm_Contents.h"
 #include "shell/frm_Main.h"
 
 namespace vv {
@@ -60,6 +62,7 @@ void TfrmMain::InstallShortcuts() {
       {QKeySequence(Qt::CTRL | Qt::Key_Equal), [this] { ChangeFontSize(FontSize + 1); }},
       {QKeySequence(Qt::CTRL | Qt::Key_Minus), [this] { ChangeFontSize(FontSize - 1); }},
       {QKeySequence(Qt::CTRL | Qt::Key_0), [this] { ChangeFontSize(2); }},
+      {QKeySequence(Qt::Key_F9), [this] { ToggleContents(); }},
       {QKeySequence(Qt::Key_F11), [this] { ToggleFullScreen(); }},
   };
   for (const auto& [Sequence, Run] : ViewKeys)
@@ -134,6 +137,13 @@ void TfrmMain::ToggleFullScreen() {
 }
 
 bool TfrmMain::TakeEscape() {
+  QWidget* Focus = QApplication::focusWidget();
+  if (frmContents && Focus == frmContents->edtFilter) {
+    // An empty filter hands the page back its focus, so a further Escape closes as ever.
+    if (!frmContents->ClearFilter())
+      webMain->setFocus();
+    return true;
+  }
   if (isFullScreen()) {
     ToggleFullScreen();
     return true;

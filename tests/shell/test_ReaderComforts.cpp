@@ -1,10 +1,17 @@
 // The reader's comforts on the real main window and engine: keys with and
-// without the book's toolbar buttons.
+// without the book's toolbar buttons, and the contents pane following the
+// page on every road.
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeWidget>
 #include <QtTest>
 
 #include "forms/frm_Search.h"
+#include "shell/frm_Contents.h"
 #include "tests/EngineTestUtil.h"
 #include "tests/shell/MainWindowTestUtil.h"
 
@@ -41,6 +48,26 @@ bool Activate(TfrmMain& W) {
   return QTest::qWaitForWindowActive(&W);
 }
 
+QString SelectedRow(TfrmMain& W) {
+  const QTreeWidgetItem* Row = W.frmContents->tvContents->currentItem();
+  return Row ? Row->text(0) : QString();
+}
+
+// Searches Phrase in the search window opened by Open and shows its first result.
+void SearchAndShow(const std::function<void()>& Open, const QString& Phrase) {
+  bool Done = false;
+  HandleModals(Open, [&](QWidget* Modal) {
+    auto* Form = qobject_cast<TfrmSearch*>(Modal);
+    if (!Form || Done)
+      return;
+    Done = true;
+    Form->cbSearchText->setEditText(Phrase);
+    Form->btnSearch->click();
+    Form->lvFoundPages->setCurrentItem(Form->lvFoundPages->topLevelItem(0));
+    Form->btnShowPage->click();
+    Form->btnClose->click();
+  });
+}
 } // namespace
 
 class TestReaderComforts : public QObject {
@@ -109,18 +136,68 @@ private slots:
     QVERIFY(WaitForPage(B, "mfs:\\three.htm"));
   }
 
-  void escapeLeavesFullScreenBeforeClosing() {
+  void escapeLeavesFullScreenAndTheFilterBeforeClosing() {
     auto W = OpenActive(ComfortsSystem());
     QVERIFY(W);
     const QSize Fixed = W->size();
     QTest::keyClick(W.get(), Qt::Key_F11);
     QTRY_VERIFY(W->isFullScreen());
+    QTest::keyClick(W.get(), Qt::Key_F9);
+    QVERIFY(W->frmContents && W->frmContents->isVisible());
+    QTRY_COMPARE(QApplication::focusWidget(), W->frmContents->edtFilter);
+    QTest::keyClicks(W->frmContents->edtFilter, "fin");
+    QTest::keyClick(W->frmContents->edtFilter, Qt::Key_Escape);
+    QVERIFY(W->frmContents->edtFilter->text().isEmpty());
+    QTest::keyClick(W->frmContents->edtFilter, Qt::Key_Escape); // the page gets the focus back
     QTest::keyClick(W.get(), Qt::Key_Escape);
     QTRY_VERIFY(!W->isFullScreen());
     QCOMPARE(W->maximumSize(), Fixed);
     QVERIFY(W->isVisible());
+    QTest::keyClick(W.get(), Qt::Key_F9);
+    QVERIFY(W->frmContents->isHidden());
     QTest::keyClick(W.get(), Qt::Key_Escape);
     QTRY_VERIFY(!W->isVisible());
+  }
+
+  void contentsPaneFollowsThePageOnEveryRoad() {
+    auto W = OpenActive(ComfortsSystem("<Btn Kind=5 Caption=\"Next\"/><Btn Kind=12 Caption=\"Search\"/>"));
+    QVERIFY(W);
+    TMXWebBrowser& B = *W->webMain;
+    QTest::keyClick(W.get(), Qt::Key_F9);
+    TfrmContents& Pane = *W->frmContents;
+    QCOMPARE(Pane.tvContents->topLevelItem(1)->text(0), QStringLiteral("Part"));
+    QCOMPARE(Pane.tvContents->topLevelItem(1)->child(0)->text(0), QStringLiteral("\\two.htm"));
+    QCOMPARE(SelectedRow(*W), QStringLiteral("Opening"));
+    QCOMPARE(Pane.lblPosition->text(), QStringLiteral("Page 1 of 3"));
+
+    Buttons(*W)[0]->click(); // toolbar
+    QVERIFY(WaitForPage(B, "mfs:\\two.htm"));
+    QCOMPARE(SelectedRow(*W), QStringLiteral("\\two.htm"));
+    QCOMPARE(Pane.lblPosition->text(), QStringLiteral("Page 2 of 3"));
+    PageOf(*W)->setFocus();
+    QTest::keyClick(PageOf(*W), Qt::Key_Left, Qt::AltModifier); // history
+    QVERIFY(WaitForPage(B, "mfs:\\one.htm"));
+    QCOMPARE(SelectedRow(*W), QStringLiteral("Opening"));
+    Eval(B, "document.getElementById('l').click()"); // link
+    QVERIFY(WaitForPage(B, "mfs:\\three.htm"));
+    QCOMPARE(SelectedRow(*W), QStringLiteral("Finale"));
+    Eval(B, "window.external.Story.Prior()"); // script
+    QVERIFY(WaitForPage(B, "mfs:\\two.htm"));
+    QCOMPARE(SelectedRow(*W), QStringLiteral("\\two.htm"));
+    SearchAndShow([&] { Buttons(*W)[1]->click(); }, "quiet"); // search
+    QVERIFY(WaitForPage(B, "mfs:\\one.htm"));
+    QCOMPARE(SelectedRow(*W), QStringLiteral("Opening"));
+    QVERIFY(Activate(*W));
+
+    // The filter narrows the tree without regard to case; Enter opens the first match.
+    Pane.edtFilter->setFocus();
+    QTest::keyClicks(Pane.edtFilter, "FIN");
+    QVERIFY(Pane.tvContents->topLevelItem(0)->isHidden());
+    QVERIFY(!Pane.tvContents->topLevelItem(1)->isHidden());
+    QVERIFY(Pane.tvContents->topLevelItem(1)->child(0)->isHidden());
+    QTest::keyClick(Pane.edtFilter, Qt::Key_Return);
+    QVERIFY(WaitForPage(B, "mfs:\\three.htm"));
+    QVERIFY(W->isVisible());
   }
 
 };
