@@ -31,6 +31,7 @@ class QToolButton;
 
 namespace vv {
 
+class TFindBar;
 class TfrmContents;
 
 // One favourite of the toolbar's favourites menu.
@@ -92,6 +93,8 @@ public:
   // Escape meant for one of the reader's tools or full screen; false when
   // none takes it and the window may close.
   bool TakeEscape();
+  // The page a search result opens shows every occurrence of Phrase.
+  void HighlightPhraseOnNextPage(const std::string& Phrase);
   void frmContentsOpenPage(const TXMLNode* Item);
 
   // ---- components ----
@@ -112,6 +115,7 @@ public:
   TImageList imglToolbar;
   QSplitter* splReading;
   TfrmContents* frmContents = nullptr; // built when first shown
+  TFindBar* pnlFind;
 
   // ---- fields ----
   std::unique_ptr<TUserForms> UserForms;

@@ -10,6 +10,7 @@
 #include <QToolButton>
 #include <functional>
 
+#include "host/c_FindBar.h"
 #include "shell/frm_Contents.h"
 #include "shell/frm_Main.h"
 
@@ -64,6 +65,10 @@ void TfrmMain::InstallShortcuts() {
       {QKeySequence(Qt::CTRL | Qt::Key_0), [this] { ChangeFontSize(2); }},
       {QKeySequence(Qt::Key_F9), [this] { ToggleContents(); }},
       {QKeySequence(Qt::Key_F11), [this] { ToggleFullScreen(); }},
+      // Ctrl+F is the book's own search, so finding on the page takes Ctrl+Shift+F.
+      {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F), [this] { pnlFind->Open(); }},
+      {QKeySequence(Qt::Key_F3), [this] { pnlFind->FindNext(); }},
+      {QKeySequence(Qt::SHIFT | Qt::Key_F3), [this] { pnlFind->FindPrevious(); }},
   };
   for (const auto& [Sequence, Run] : ViewKeys)
     connect(new QShortcut(Sequence, this), &QShortcut::activated, this, Run);
@@ -142,6 +147,10 @@ bool TfrmMain::TakeEscape() {
     // An empty filter hands the page back its focus, so a further Escape closes as ever.
     if (!frmContents->ClearFilter())
       webMain->setFocus();
+    return true;
+  }
+  if (pnlFind->isVisible() && pnlFind->isAncestorOf(Focus)) {
+    pnlFind->Close();
     return true;
   }
   if (isFullScreen()) {

@@ -1,9 +1,11 @@
 // The reading area of the main window: the page with the contents pane
-// beside it.
+// beside it and the find bar below it.
 #include <QLineEdit>
 #include <QSplitter>
 #include <QVBoxLayout>
 
+#include "host/c_FindBar.h"
+#include "platform/u_Ansi.h"
 #include "shell/frm_Contents.h"
 #include "shell/frm_Main.h"
 #include "shell/u_MessageBox.h"
@@ -20,8 +22,10 @@ QWidget* TfrmMain::BuildReadingArea(QWidget* Parent) {
   splReading->setObjectName("splReading");
   splReading->setChildrenCollapsible(false);
   splReading->addWidget(webMain);
+  pnlFind = new TFindBar(webMain, Area);
 
   Column->addWidget(splReading, 1);
+  Column->addWidget(pnlFind);
   return Area;
 }
 
@@ -73,6 +77,10 @@ void TfrmMain::ReadingPageChanged() {
   const std::string Shown = GetCurrentPagePath();
   if (frmContents && Story)
     frmContents->ShowCurrent(Story->StoryLine->FindByPage(Shown));
+}
+
+void TfrmMain::HighlightPhraseOnNextPage(const std::string& Phrase) {
+  pnlFind->HighlightAfterLoad(AnsiToQString(Phrase));
 }
 
 } // namespace vv

@@ -310,7 +310,8 @@ void TfrmMain::RunCommand(int Kind) {
 
 void TfrmMain::mnuSearchClick(QObject*) {
   if (Story && FilesVolume)
-    ShowSearchForm(*Story, *FilesVolume, [this] { NavigateToStoryPage(); }, this);
+    ShowSearchForm(*Story, *FilesVolume, [this] { NavigateToStoryPage(); }, this,
+                   [this](const std::string& Phrase) { HighlightPhraseOnNextPage(Phrase); });
 }
 
 void TfrmMain::mnuFS_Click(QObject* Sender) {

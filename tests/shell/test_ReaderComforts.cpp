@@ -1,6 +1,6 @@
 // The reader's comforts on the real main window and engine: keys with and
-// without the book's toolbar buttons, and the contents pane following the
-// page on every road.
+// without the book's toolbar buttons, the contents pane following the page on
+// every road, and the searched phrase highlighted on the page it opens.
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -11,6 +11,7 @@
 #include <QtTest>
 
 #include "forms/frm_Search.h"
+#include "host/c_FindBar.h"
 #include "shell/frm_Contents.h"
 #include "tests/EngineTestUtil.h"
 #include "tests/shell/MainWindowTestUtil.h"
@@ -197,6 +198,34 @@ private slots:
     QVERIFY(Pane.tvContents->topLevelItem(1)->child(0)->isHidden());
     QTest::keyClick(Pane.edtFilter, Qt::Key_Return);
     QVERIFY(WaitForPage(B, "mfs:\\three.htm"));
+    QVERIFY(W->isVisible());
+  }
+
+  void aSearchedPhraseIsHighlightedOnThePageItOpens() {
+    auto W = OpenActive(ComfortsSystem("<Btn Kind=12 Caption=\"Search\"/>"));
+    QVERIFY(W);
+    TMXWebBrowser& B = *W->webMain;
+    TFindBar& Find = *W->pnlFind;
+    SearchAndShow([&] { QTest::keyClick(W.get(), Qt::Key_F, Qt::ControlModifier); }, "harbour");
+    QVERIFY(WaitForPage(B, "mfs:\\one.htm"));
+    QTRY_COMPARE(Find.MatchText(), QStringLiteral("1 of 1"));
+    QVERIFY(Find.isHidden());
+    Eval(B, "window.external.Story.Next()");
+    QVERIFY(WaitForPage(B, "mfs:\\two.htm"));
+    QVERIFY(Find.Phrase().isEmpty()); // the highlight ended with the navigation
+    QVERIFY(Activate(*W));
+
+    // The find bar counts the matches of the page shown and steps through them.
+    QTest::keyClick(W.get(), Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
+    QVERIFY(Find.isVisible());
+    QTest::keyClicks(Find.edtFind, "harbour");
+    QTRY_COMPARE(Find.MatchText(), QStringLiteral("1 of 3"));
+    QTest::keyClick(W.get(), Qt::Key_F3);
+    QTRY_COMPARE(Find.MatchText(), QStringLiteral("2 of 3"));
+    QTest::keyClick(W.get(), Qt::Key_F3, Qt::ShiftModifier);
+    QTRY_COMPARE(Find.MatchText(), QStringLiteral("1 of 3"));
+    QTest::keyClick(Find.edtFind, Qt::Key_Escape);
+    QVERIFY(Find.isHidden());
     QVERIFY(W->isVisible());
   }
 
