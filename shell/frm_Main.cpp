@@ -240,6 +240,7 @@ void TfrmMain::FormShow() {
   try {
     // The browser's home page is the book's first page.
     webMain->HomePage = "mfs:" + GetStory().CurrentPage();
+    RecallReadingState();
     NavigateToStoryPage();
   } catch (const std::exception& E) {
     ShowErrorBox(this, E.what());
@@ -270,6 +271,7 @@ bool TfrmMain::FormCloseQuery() {
 }
 
 void TfrmMain::FormClose() {
+  RememberReadingState();
   CloseUserForms();
   FilesProtocol.reset();
   SystemProtocol.reset();

@@ -25,6 +25,7 @@ class QAction;
 class QFrame;
 class QLabel;
 class QMenu;
+class QPushButton;
 class QSplitter;
 class QToolBar;
 class QToolButton;
@@ -96,6 +97,7 @@ public:
   // The page a search result opens shows every occurrence of Phrase.
   void HighlightPhraseOnNextPage(const std::string& Phrase);
   void frmContentsOpenPage(const TXMLNode* Item);
+  void btnContinueClick();
 
   // ---- components ----
   QFrame* pnlToolbarCommon;
@@ -116,6 +118,10 @@ public:
   QSplitter* splReading;
   TfrmContents* frmContents = nullptr; // built when first shown
   TFindBar* pnlFind;
+  QFrame* pnlContinue;
+  QLabel* lblContinue;
+  QPushButton* btnContinue;
+  QToolButton* btnContinueClose;
 
   // ---- fields ----
   std::unique_ptr<TUserForms> UserForms;
@@ -174,8 +180,10 @@ private:
   void ShowContents(bool Visible);
   // Shows a page of the reading order as the toolbar does: located, then navigated to.
   void ShowStoryPage(const std::string& Page);
-  // After every navigation: the contents pane follows the page.
+  // After every navigation: the contents pane and the continue bar follow the page.
   void ReadingPageChanged();
+  void RecallReadingState();
+  void RememberReadingState();
   // Calls a member of a script object as a page would; a failure raises its message.
   TOleVariant CallExternal(const TDispatchRef& Object, std::string_view Member, std::uint16_t Kind,
                            const TOleVariantList& Args = {});
@@ -186,6 +194,8 @@ private:
 
   bool Shown = false;
   QPixmap LogoPicture;
+  std::string BookId;        // empty until the book is shown
+  std::string ContinuePage;  // where the reader left the book
   int ContentsWidth = 240;
   QSize FixedSizeBeforeFullScreen; // invalid for a resizable window
   bool MaximizedBeforeFullScreen = false;

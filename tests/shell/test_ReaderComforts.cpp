@@ -1,12 +1,14 @@
 // The reader's comforts on the real main window and engine: keys with and
 // without the book's toolbar buttons, the contents pane following the page on
-// every road, and the searched phrase highlighted on the page it opens.
+// every road, the searched phrase highlighted on the page it opens, and
+// continuing where the reader left off across starts.
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -229,9 +231,56 @@ private slots:
     QVERIFY(W->isVisible());
   }
 
+  void readingContinuesWhereTheReaderLeftOff() {
+    const TFiles System = ComfortsSystem("", "ResizableWindow=True");
+    {
+      auto W = OpenActive(System);
+      QVERIFY(W);
+      QVERIFY(W->pnlContinue->isHidden()); // a first start offers nothing
+      QTest::keyClick(W.get(), Qt::Key_End, Qt::ControlModifier);
+      QVERIFY(WaitForPage(*W->webMain, "mfs:\\three.htm"));
+      QTest::keyClick(W.get(), Qt::Key_Equal, Qt::ControlModifier);
+      QTest::keyClick(W.get(), Qt::Key_F9);
+      W->resize(720, 540);
+      QTRY_COMPARE(W->size(), QSize(720, 540));
+      W->close();
+    }
+    auto W = OpenActive(System); // the same archives again
+    QVERIFY(W);
+    QCOMPARE(W->GetCurrentPagePath(), std::string("\\one.htm")); // start-up still shows the first page
+    QVERIFY(W->pnlContinue->isVisible());
+    QCOMPARE(W->lblContinue->text(), QStringLiteral("Continue reading: Finale"));
+    QCOMPARE(W->FontSize, 3);
+    QVERIFY(W->frmContents && W->frmContents->isVisible());
+    QCOMPARE(W->size(), QSize(720, 540));
+    W->close(); // without moving: the offer stands at the next start
+    W = OpenActive(System);
+    QVERIFY(W);
+    QVERIFY(W->pnlContinue->isVisible());
+    QTest::keyClick(W.get(), Qt::Key_C, Qt::AltModifier);
+    QVERIFY(WaitForPage(*W->webMain, "mfs:\\three.htm"));
+    QVERIFY(W->pnlContinue->isHidden());
+    W->close();
+
+    // Another edition of the book remembers nothing of this one.
+    TFiles Edition = ComfortsFiles;
+    Edition["\\two.htm"] += " ";
+    auto Other = OpenBook(System, Edition);
+    QVERIFY(WaitForPage(*Other->webMain, "mfs:\\one.htm"));
+    QVERIFY(Other->pnlContinue->isHidden());
+    QCOMPARE(Other->FontSize, 2);
+    // A state folder that cannot be written changes nothing else.
+    qputenv("XDG_STATE_HOME", "/proc/vellumview-cannot-write");
+    const QString Message = CatchErrorBox([&] { Other->close(); });
+    QVERIFY(Message.isEmpty());
+    QVERIFY(!Other->isVisible());
+  }
 };
 
 int main(int argc, char** argv) {
+  // A private state folder, new for every run.
+  const QTemporaryDir State;
+  qputenv("XDG_STATE_HOME", QFile::encodeName(State.path()));
   return ExecMainWindowTests<TestReaderComforts>(argc, argv);
 }
 
