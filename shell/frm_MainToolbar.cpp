@@ -72,13 +72,11 @@ void TfrmMain::LoadLogo() {
     return;
   }
   LogoPicture = QPixmap::fromImage(LoadPicture(TPictureKind::Bitmap, ReadWholeFile(Session, "\\Logo.bmp"), "\\Logo.bmp"));
-  if (LogoPicture.width() > MaxLogoWidth) {
-    imgLogo->setPixmap(LogoPicture.scaledToWidth(MaxLogoWidth, Qt::SmoothTransformation));
-    pnlLogo->setFixedWidth(MaxLogoWidth);
-  } else {
-    imgLogo->setPixmap(LogoPicture);
-    pnlLogo->setFixedWidth(LogoPicture.width());
-  }
+  const QSize Shown = LogoPicture.width() > MaxLogoWidth
+                         ? QSize(MaxLogoWidth, qRound(LogoPicture.height() * qreal(MaxLogoWidth) / LogoPicture.width()))
+                         : LogoPicture.size();
+  imgLogo->setPixmap(SmoothPixmap(LogoPicture.toImage(), Shown));
+  pnlLogo->setFixedWidth(Shown.width());
   imgLogo->setCursor(Qt::PointingHandCursor);
 }
 
@@ -341,8 +339,8 @@ void TfrmMain::imgLogoClick(QObject*) {
 void TfrmMain::FormResize() {
   const int Bar = tbrMain->sizeHint().height();
   const bool UseLogo = ToolbarOptions && ToolbarOptions->LogoDisplay && !LogoPicture.isNull() &&
-                       imgLogo->pixmap().height() >= Bar;
-  pnlToolbarCommon->setFixedHeight(UseLogo ? imgLogo->pixmap().height() : Bar);
+                       imgLogo->pixmap().deviceIndependentSize().height() >= Bar;
+  pnlToolbarCommon->setFixedHeight(UseLogo ? qRound(imgLogo->pixmap().deviceIndependentSize().height()) : Bar);
 }
 
 } // namespace vv
