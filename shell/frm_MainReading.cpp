@@ -67,6 +67,8 @@ QWidget* TfrmMain::BuildReadingArea(QWidget* Parent) {
   Column->addWidget(pnlContinue);
   Column->addWidget(splReading, 1);
   Column->addWidget(pnlFind);
+  // The window opens with the page focused, so reading keys scroll it at once.
+  webMain->setFocus();
   return Area;
 }
 
