@@ -1,82 +1,242 @@
-// Cabinet writing with libgcab: GLib objects wrapped so that every path,
-// including failures, releases them.
+// Cabinet writing with zlib: member bytes gathered into 32 KiB data blocks,
+// rounds of blocks deflated on several threads and written in order.
 #include "platform/u_CabWriter.h"
 
-#include <gio/gio.h>
-#include <libgcab.h>
+#include <zlib.h>
 
+#include <algorithm>
+#include <future>
 #include <memory>
+#include <thread>
 
 namespace vv {
 
 namespace {
 
-template <typename T> struct TGObjectUnref {
-  void operator()(T* P) const { g_object_unref(P); }
-};
-template <typename T> using TGObject = std::unique_ptr<T, TGObjectUnref<T>>;
+constexpr std::size_t BlockSize = 32768; // a data block's input; MSZIP's window too
+constexpr std::size_t BlocksPerTask = 32; // one thread's share of a round
+constexpr std::uint32_t MaxBlocks = 0xFFFF; // the folder's block count has 16 bits
+constexpr std::size_t HeaderSize = 36, FolderSize = 8, MemberHeadSize = 16, BlockHeadSize = 8;
+// With each block primed by the one before, level 4 packs a generated book 9%
+// smaller than level 6 without priming, at twice the speed (docs/cabinets.md).
+constexpr int DeflateLevel = 4;
 
-struct TBytesUnref {
-  void operator()(GBytes* P) const { g_bytes_unref(P); }
-};
-struct TDateTimeUnref {
-  void operator()(GDateTime* P) const { g_date_time_unref(P); }
-};
-
-[[noreturn]] void Fail(const char* What, GError* Error) {
-  const std::string Message =
-      Format("Cannot write cabinet: %s: %s", What, Error ? Error->message : "unknown error");
-  if (Error) g_error_free(Error);
-  throw ECabWriterError(Message);
+[[noreturn]] void Fail(const std::string& What) {
+  throw ECabWriterError("Cannot write cabinet: " + What);
 }
 
-struct TProgressState {
-  const TCabProgress* Progress;
-  std::uint64_t Total;
+// The data block checksum: XOR of little-endian words; a last partial word
+// takes its first byte as the highest.
+std::uint32_t BlockChecksum(std::string_view Bytes, std::uint32_t Seed) {
+  const auto* P = reinterpret_cast<const unsigned char*>(Bytes.data());
+  const std::size_t Whole = Bytes.size() / 4 * 4;
+  for (std::size_t i = 0; i < Whole; i += 4)
+    Seed ^= static_cast<std::uint32_t>(P[i]) | static_cast<std::uint32_t>(P[i + 1]) << 8 |
+            static_cast<std::uint32_t>(P[i + 2]) << 16 | static_cast<std::uint32_t>(P[i + 3]) << 24;
+  std::uint32_t Last = 0;
+  for (std::size_t i = Whole; i < Bytes.size(); ++i)
+    Last = Last << 8 | P[i];
+  return Seed ^ Last;
+}
+
+// One thread's MSZIP coder, reused from block to block.
+class TDeflater {
+public:
+  TDeflater() {
+    if (deflateInit2(&Z, DeflateLevel, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+      Fail("out of memory");
+  }
+  ~TDeflater() { deflateEnd(&Z); }
+  TDeflater(const TDeflater&) = delete;
+  TDeflater& operator=(const TDeflater&) = delete;
+
+  // Appends "CK" and Input as one whole deflate stream. Readers keep their
+  // window from block to block, so the stream may refer back into History,
+  // the input just before Input.
+  void Encode(std::string_view History, std::string_view Input, std::string& Out) {
+    deflateReset(&Z);
+    if (!History.empty())
+      deflateSetDictionary(&Z, reinterpret_cast<const Bytef*>(History.data()),
+                           static_cast<uInt>(History.size()));
+    Out += "CK";
+    const std::size_t Start = Out.size();
+    const uLong Bound = deflateBound(&Z, static_cast<uLong>(Input.size()));
+    Out.resize(Start + Bound);
+    Z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(Input.data()));
+    Z.avail_in = static_cast<uInt>(Input.size());
+    Z.next_out = reinterpret_cast<Bytef*>(Out.data() + Start);
+    Z.avail_out = static_cast<uInt>(Bound);
+    if (deflate(&Z, Z_FINISH) != Z_STREAM_END) Fail("deflate failed");
+    Out.resize(Start + Bound - Z.avail_out);
+  }
+
+private:
+  z_stream Z{};
 };
 
-void OnProgress(goffset Current, goffset /*Total*/, gpointer User) {
-  auto* State = static_cast<TProgressState*>(User);
-  if (*State->Progress) (*State->Progress)(static_cast<std::uint64_t>(Current), State->Total);
+// Appends the data block of Input: checksum, sizes, then the bytes as stored.
+void AppendBlock(TCabCompression Compression, TDeflater& Deflater, std::string_view History,
+                 std::string_view Input, std::string& Out) {
+  const std::size_t Head = Out.size();
+  Out.append(BlockHeadSize, '\0');
+  if (Compression == TCabCompression::MSZIP)
+    Deflater.Encode(History, Input, Out);
+  else
+    Out += Input;
+  const std::string_view Data = std::string_view(Out).substr(Head + BlockHeadSize);
+  std::string Sizes;
+  AppendLE(Sizes, Data.size(), 2);
+  AppendLE(Sizes, Input.size(), 2);
+  std::string Checksum;
+  AppendLE(Checksum, BlockChecksum(Sizes, BlockChecksum(Data, 0)), 4);
+  Out.replace(Head, BlockHeadSize, Checksum + Sizes);
+}
+
+// The folder's data blocks, made from the member bytes written into it.
+class TFolderWriter : public TSinkStream {
+public:
+  TFolderWriter(TStream& Out, TCabCompression Compression, const TCabProgress& Progress)
+      : Out(Out), Compression(Compression), Progress(Progress),
+        Threads(std::clamp(std::thread::hardware_concurrency(), 1u, 4u)) {
+    Buffer.reserve(BlockSize + RoundSize());
+    for (unsigned i = 0; i < Threads; ++i)
+      Deflaters.push_back(std::make_unique<TDeflater>());
+  }
+
+  // Writes what is left as the last, shorter block.
+  void Finish() {
+    if (Buffer.size() > HistorySize) WriteRound();
+  }
+  [[nodiscard]] std::uint32_t Blocks() const { return BlockCount; }
+
+protected:
+  void Take(std::string_view Bytes) override {
+    while (!Bytes.empty()) {
+      const std::size_t Room = HistorySize + RoundSize() - Buffer.size();
+      Buffer.append(Bytes.substr(0, Room));
+      Bytes.remove_prefix(std::min(Room, Bytes.size()));
+      if (Buffer.size() == HistorySize + RoundSize()) WriteRound();
+    }
+  }
+
+private:
+  [[nodiscard]] std::size_t RoundSize() const { return Threads * BlocksPerTask * BlockSize; }
+
+  // Encodes the blocks of one thread's share.
+  void EncodeTask(std::size_t Task, std::size_t FirstBlock, std::size_t EndBlock,
+                  std::string& Encoded) {
+    Encoded.reserve((EndBlock - FirstBlock) * (BlockSize + 64));
+    for (std::size_t B = FirstBlock; B < EndBlock; ++B) {
+      const std::size_t Begin = HistorySize + B * BlockSize;
+      const std::size_t End = std::min(Begin + BlockSize, Buffer.size());
+      const std::size_t Back = std::min(Begin, BlockSize);
+      AppendBlock(Compression, *Deflaters[Task],
+                  std::string_view(Buffer).substr(Begin - Back, Back),
+                  std::string_view(Buffer).substr(Begin, End - Begin), Encoded);
+    }
+  }
+
+  void WriteRound() {
+    const std::size_t Input = Buffer.size() - HistorySize;
+    const std::size_t Count = (Input + BlockSize - 1) / BlockSize;
+    if (BlockCount + Count > MaxBlocks) Fail("more than 2 GiB of member data");
+    const std::size_t PerTask = (Count + Threads - 1) / Threads;
+    std::vector<std::string> Encoded(Threads);
+    std::vector<std::future<void>> Others;
+    for (std::size_t T = 1; T < Threads && T * PerTask < Count; ++T)
+      Others.push_back(std::async(std::launch::async, [&, T] {
+        EncodeTask(T, T * PerTask, std::min(Count, (T + 1) * PerTask), Encoded[T]);
+      }));
+    EncodeTask(0, 0, std::min(Count, PerTask), Encoded[0]);
+    for (std::future<void>& Other : Others)
+      Other.get();
+    for (const std::string& Part : Encoded)
+      Out.WriteBytes(Part);
+    BlockCount += static_cast<std::uint32_t>(Count);
+    Done += Input;
+    if (Progress) Progress(Done);
+    // The last 32 KiB stay as the history of the next round's first block.
+    HistorySize = std::min(Buffer.size(), BlockSize);
+    Buffer.erase(0, Buffer.size() - HistorySize);
+  }
+
+  TStream& Out;
+  const TCabCompression Compression;
+  const TCabProgress& Progress;
+  const unsigned Threads;
+  std::vector<std::unique_ptr<TDeflater>> Deflaters; // one per thread
+  std::string Buffer; // history, then the round's input
+  std::size_t HistorySize = 0;
+  std::uint32_t BlockCount = 0;
+  std::uint64_t Done = 0;
+};
+
+// Header, folder and member records; their length does not depend on the values.
+std::string CabinetHead(const std::vector<TCabMemberSource>& Members,
+                        const std::vector<std::uint64_t>& Sizes, std::uint32_t Blocks,
+                        std::uint64_t CabinetSize, TCabCompression Compression) {
+  std::string Records;
+  std::uint64_t Offset = 0;
+  for (std::size_t i = 0; i < Members.size(); ++i) {
+    const TCabMemberSource& M = Members[i];
+    AppendLE(Records, Sizes[i], 4);
+    AppendLE(Records, Offset, 4);
+    AppendLE(Records, 0, 2); // folder index
+    AppendLE(Records, M.DosDateTime >> 16, 2);
+    AppendLE(Records, M.DosDateTime & 0xFFFF, 2);
+    AppendLE(Records, M.Attributes, 2);
+    Records += M.Name;
+    Records += '\0';
+    Offset += Sizes[i];
+  }
+  std::string Head = "MSCF";
+  AppendLE(Head, 0, 4);
+  AppendLE(Head, CabinetSize, 4);
+  AppendLE(Head, 0, 4);
+  AppendLE(Head, HeaderSize + FolderSize, 4); // first member record
+  AppendLE(Head, 0, 4);
+  AppendLE(Head, 0x0103, 2); // version 1.3
+  AppendLE(Head, 1, 2);      // folders
+  AppendLE(Head, Members.size(), 2);
+  AppendLE(Head, 0, 6); // flags, set id, index in the set
+  AppendLE(Head, HeaderSize + FolderSize + Records.size(), 4); // first data block
+  AppendLE(Head, Blocks, 2);
+  AppendLE(Head, Compression == TCabCompression::MSZIP ? 1 : 0, 2);
+  return Head + Records;
 }
 
 } // namespace
 
-std::string WriteCabinet(const std::vector<TCabMember>& Members, TCabCompression Compression,
-                         const TCabProgress& Progress) {
-  GError* Error = nullptr;
-  TGObject<GCabCabinet> Cabinet(gcab_cabinet_new());
-  TGObject<GCabFolder> Folder(gcab_folder_new(
-      Compression == TCabCompression::MSZIP ? GCAB_COMPRESSION_MSZIP : GCAB_COMPRESSION_NONE));
-  std::uint64_t Total = 0;
-  for (const TCabMember& M : Members) {
-    // The bytes are only borrowed: Members outlives the writing.
-    std::unique_ptr<GBytes, TBytesUnref> Bytes(g_bytes_new_static(M.Data.data(), M.Data.size()));
-    TGObject<GCabFile> File(gcab_file_new_with_bytes(M.Name.c_str(), Bytes.get()));
-    const std::uint32_t D = M.DosDateTime;
-    std::unique_ptr<GDateTime, TDateTimeUnref> When(g_date_time_new_utc(
-        static_cast<int>((D >> 25) + 1980), static_cast<int>((D >> 21) & 0x0F),
-        static_cast<int>((D >> 16) & 0x1F), static_cast<int>((D >> 11) & 0x1F),
-        static_cast<int>((D >> 5) & 0x3F), static_cast<double>((D & 0x1F) * 2)));
-    if (!When)
-      throw ECabWriterError(
-          Format("Cannot write cabinet: member \"%s\" has an invalid date", M.Name));
-    gcab_file_set_date_time(File.get(), When.get());
-    gcab_file_set_attributes(File.get(), M.Attributes);
-    if (!gcab_folder_add_file(Folder.get(), File.get(), FALSE, nullptr, &Error))
-      Fail(M.Name.c_str(), Error);
-    Total += M.Data.size();
+void WriteCabinet(TStream& Out, const std::vector<TCabMemberSource>& Members,
+                  TCabCompression Compression, const TCabProgress& Progress) {
+  if (Members.size() > 0xFFFF) Fail("more than 65535 members");
+  for (const TCabMemberSource& M : Members)
+    if (M.Name.find('\0') != std::string::npos) Fail("a member name holds a 0 byte");
+  const std::int64_t Start = Out.Position();
+  std::vector<std::uint64_t> Sizes(Members.size(), 0);
+  Out.WriteBytes(CabinetHead(Members, Sizes, 0, 0, Compression));
+  TFolderWriter Folder(Out, Compression, Progress);
+  for (std::size_t i = 0; i < Members.size(); ++i) {
+    const std::int64_t Before = Folder.Position();
+    Members[i].Write(Folder);
+    Sizes[i] = static_cast<std::uint64_t>(Folder.Position() - Before);
   }
-  if (!gcab_cabinet_add_folder(Cabinet.get(), Folder.get(), &Error)) Fail("folder", Error);
+  Folder.Finish();
+  const std::int64_t End = Out.Position();
+  Out.Seek(Start, soBeginning);
+  Out.WriteBytes(CabinetHead(Members, Sizes, Folder.Blocks(),
+                             static_cast<std::uint64_t>(End - Start), Compression));
+  Out.Seek(End, soBeginning);
+}
 
-  TGObject<GOutputStream> Out(g_memory_output_stream_new_resizable());
-  TProgressState State{&Progress, Total};
-  if (!gcab_cabinet_write(Cabinet.get(), Out.get(), nullptr, OnProgress, &State, nullptr, &Error))
-    Fail("archive", Error);
-  if (!g_output_stream_close(Out.get(), nullptr, &Error)) Fail("archive", Error);
-  auto* Memory = G_MEMORY_OUTPUT_STREAM(Out.get());
-  const auto* Data = static_cast<const char*>(g_memory_output_stream_get_data(Memory));
-  return std::string(Data, g_memory_output_stream_get_data_size(Memory));
+std::string WriteCabinet(const std::vector<TCabMember>& Members, TCabCompression Compression) {
+  std::vector<TCabMemberSource> Sources;
+  for (const TCabMember& M : Members)
+    Sources.push_back({M.Name, [&M](TStream& Data) { Data.WriteBytes(M.Data); }, M.DosDateTime,
+                       M.Attributes});
+  TBytesStream Out;
+  WriteCabinet(Out, Sources, Compression);
+  return Out.TakeBytes();
 }
 
 } // namespace vv

@@ -39,11 +39,6 @@ std::uint64_t GetLE(const unsigned char* P, int Bytes) {
   return V;
 }
 
-void PutLE(std::string& Out, std::uint64_t V, int Bytes) {
-  for (int i = 0; i < Bytes; ++i)
-    Out += static_cast<char>(V >> (8 * i));
-}
-
 // Reads exactly Count bytes at Offset; false on a short read or an error.
 bool ReadAt(int Fd, void* Buffer, std::size_t Count, std::uint64_t Offset) {
   auto* P = static_cast<char*>(Buffer);
@@ -143,18 +138,49 @@ std::vector<TResourceInfo> ListResources(const std::string& Path) {
 }
 
 namespace {
-void WriteAll(int Fd, const char* P, std::size_t Count, const std::string& OutPath) {
+void WriteAt(int Fd, const char* P, std::size_t Count, std::uint64_t Offset,
+             const std::string& OutPath) {
   while (Count > 0) {
-    const ssize_t N = ::write(Fd, P, Count);
+    const ssize_t N = ::pwrite(Fd, P, Count, static_cast<off_t>(Offset));
     if (N < 0 && errno == EINTR) continue;
     if (N <= 0) RaiseLastOSError(Format("Writing \"%s\"", OutPath));
     P += N;
     Count -= static_cast<std::size_t>(N);
+    Offset += static_cast<std::uint64_t>(N);
   }
 }
 
+// The output file from Base on, where one resource is written; its writer may
+// seek back over what it wrote (a cabinet completes its header last).
+class TResourceRegion : public TStream {
+public:
+  TResourceRegion(int Fd, std::uint64_t Base, const std::string& OutPath)
+      : Fd(Fd), Base(Base), OutPath(OutPath) {}
+  std::int64_t Read(void*, std::int64_t) override { return 0; }
+  std::int64_t Write(const void* Buffer, std::int64_t Count) override {
+    if (Count <= 0) return 0;
+    WriteAt(Fd, static_cast<const char*>(Buffer), static_cast<std::size_t>(Count),
+            Base + static_cast<std::uint64_t>(Pos), OutPath);
+    Pos += Count;
+    End = std::max(End, Pos);
+    return Count;
+  }
+  std::int64_t Seek(std::int64_t Offset, int Origin) override {
+    const std::int64_t From = Origin == soBeginning ? 0 : Origin == soCurrent ? Pos : End;
+    return Pos = std::clamp<std::int64_t>(From + Offset, 0, End);
+  }
+  void SetSize(std::int64_t) override { throw EOSError(EINVAL, "A resource cannot be resized"); }
+  [[nodiscard]] std::int64_t Size() override { return End; }
+
+private:
+  const int Fd;
+  const std::uint64_t Base;
+  const std::string& OutPath;
+  std::int64_t Pos = 0, End = 0;
+};
+
 void WriteTable(int InFd, int OutFd, const std::string& ExePath, const std::string& OutPath,
-                const std::vector<TResource>& Resources) {
+                const std::vector<TResourceSource>& Resources) {
   // A viewer that already carries a table contributes only the program bytes,
   // so packing a packed book replaces its resources instead of stacking them.
   TTable Existing;
@@ -172,38 +198,48 @@ void WriteTable(int InFd, int OutFd, const std::string& ExePath, const std::stri
         static_cast<std::size_t>(std::min<std::uint64_t>(Buffer.size(), Base - Done));
     if (!ReadAt(InFd, Buffer.data(), Chunk, Done))
       RaiseLastOSError(Format("Reading \"%s\"", ExePath));
-    WriteAll(OutFd, Buffer.data(), Chunk, OutPath);
+    WriteAt(OutFd, Buffer.data(), Chunk, Done, OutPath);
     Done += Chunk;
   }
 
   std::string Dir;
   std::uint64_t Offset = Base;
-  for (const TResource& R : Resources) {
+  for (const TResourceSource& R : Resources) {
     if (R.Type.size() > 0xFFFF || R.Name.size() > 0xFFFF)
       throw EOSError(EINVAL, Format("Resource name \"%s\" is too long", R.Name));
-    WriteAll(OutFd, R.Data.data(), R.Data.size(), OutPath);
-    PutLE(Dir, R.Type.size(), 2);
+    TResourceRegion Region(OutFd, Offset, OutPath);
+    R.Write(Region);
+    const auto Size = static_cast<std::uint64_t>(Region.Size());
+    AppendLE(Dir, R.Type.size(), 2);
     Dir += R.Type;
-    PutLE(Dir, R.Name.size(), 2);
+    AppendLE(Dir, R.Name.size(), 2);
     Dir += R.Name;
-    PutLE(Dir, Offset, 8);
-    PutLE(Dir, R.Data.size(), 8);
-    Offset += R.Data.size();
+    AppendLE(Dir, Offset, 8);
+    AppendLE(Dir, Size, 8);
+    Offset += Size;
   }
   if (Dir.size() > MaxDirectorySize) throw EOSError(EINVAL, "Too many resources");
   std::string Footer;
-  PutLE(Footer, Base, 8);
-  PutLE(Footer, Offset, 8);
-  PutLE(Footer, Resources.size(), 4);
-  PutLE(Footer, Dir.size(), 4);
+  AppendLE(Footer, Base, 8);
+  AppendLE(Footer, Offset, 8);
+  AppendLE(Footer, Resources.size(), 4);
+  AppendLE(Footer, Dir.size(), 4);
   Footer.append(Magic, sizeof Magic);
-  WriteAll(OutFd, Dir.data(), Dir.size(), OutPath);
-  WriteAll(OutFd, Footer.data(), Footer.size(), OutPath);
+  WriteAt(OutFd, Dir.data(), Dir.size(), Offset, OutPath);
+  WriteAt(OutFd, Footer.data(), Footer.size(), Offset + Dir.size(), OutPath);
 }
 } // namespace
 
 void WriteExecutableWithResources(const std::string& ExePath, const std::string& OutPath,
                                   const std::vector<TResource>& Resources) {
+  std::vector<TResourceSource> Sources;
+  for (const TResource& R : Resources)
+    Sources.push_back({R.Type, R.Name, [&R](TStream& Out) { Out.WriteBytes(R.Data); }});
+  WriteExecutableWithResources(ExePath, OutPath, Sources);
+}
+
+void WriteExecutableWithResources(const std::string& ExePath, const std::string& OutPath,
+                                  const std::vector<TResourceSource>& Resources) {
   std::error_code Ec;
   if (std::filesystem::equivalent(ExePath, OutPath, Ec))
     throw EOSError(EINVAL, Format("Output \"%s\" is the input executable", OutPath));

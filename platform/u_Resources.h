@@ -3,11 +3,13 @@
 // its file (layout in docs/resources.md), read by type and name.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/u_OSError.h"
+#include "text/u_Streams.h"
 
 namespace vv {
 
@@ -39,9 +41,20 @@ struct TResourceInfo {
 // The entries of the file's table; empty when it has no valid table.
 [[nodiscard]] std::vector<TResourceInfo> ListResources(const std::string& Path);
 
+// A resource whose bytes Write produces straight into the output file, through
+// a stream that may seek back within what it has written.
+struct TResourceSource {
+  std::string Type;
+  std::string Name;
+  std::function<void(TStream& Out)> Write;
+};
+
 // Writes OutPath: the executable ExePath (without any table it already
 // carries) followed by a table of Resources; OutPath is made executable.
-// Failures raise EOSError; a partly written OutPath is removed.
+// Failures raise EOSError, or what a resource's Write raised; a partly
+// written OutPath is removed.
+void WriteExecutableWithResources(const std::string& ExePath, const std::string& OutPath,
+                                  const std::vector<TResourceSource>& Resources);
 void WriteExecutableWithResources(const std::string& ExePath, const std::string& OutPath,
                                   const std::vector<TResource>& Resources);
 

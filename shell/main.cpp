@@ -1,10 +1,12 @@
 // Program entry of the viewer.
 #include <QApplication>
 #include <cstring>
+#include <iostream>
 #include <string_view>
 
 #include "platform/u_WebEngineProtocol.h"
 #include "shell/frm_Main.h"
+#include "storage/u_BookSelfTest.h"
 #include "text/u_Utils.h"
 
 namespace {
@@ -22,6 +24,9 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i)
     if (IsServerRegistrationSwitch(argv[i]))
       return 0;
+  // For vellumpack's runtime check: the book unpacks, and no window opens.
+  if (argc == 2 && std::string_view(argv[1]) == "--self-test")
+    return vv::RunBookSelfTest(std::cout);
   vv::PrepareWebEngineEnvironment();
   vv::RegisterBookSchemes();
   QApplication Application(argc, argv);

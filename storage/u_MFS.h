@@ -143,6 +143,9 @@ public:
   // The whole tree as container bytes; a tree nesting folders deeper than
   // MaxFolderNesting is refused, since no loader would take it back.
   [[nodiscard]] std::string SaveToString() const;
+  // The same bytes written to Stream without building them in memory; the
+  // tree is walked twice, the first time for the header's checksum.
+  void SaveToStream(TStream& Stream) const;
 
   [[nodiscard]] TMFSSession& DefaultSession();
   [[nodiscard]] std::unique_ptr<TMFSSession> CreateSession(TMFSFolder* Folder = nullptr);

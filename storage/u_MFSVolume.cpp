@@ -18,11 +18,20 @@ const char* const SIncorrectParameters = "Incorrect parameters in method \"%s\""
 
 constexpr std::size_t HeaderSize = 11; // "MFS" and eight hexadecimal digits
 
-std::string ChecksumDigits(std::string_view Body) {
+std::string ChecksumDigits(std::uint32_t Sum) {
   char Digits[9];
-  std::snprintf(Digits, sizeof Digits, "%08X", MFSChecksum(Body));
+  std::snprintf(Digits, sizeof Digits, "%08X", Sum);
   return std::string(Digits, 8);
 }
+
+// A container body as it is written, reduced to its checksum.
+class TChecksumSink : public TSinkStream {
+public:
+  TMFSChecksum Sum;
+
+protected:
+  void Take(std::string_view Bytes) override { Sum.Add(Bytes); }
+};
 } // namespace
 
 // ---- TMFS ----
@@ -40,7 +49,7 @@ TMFS::~TMFS() {
 void TMFS::LoadFromString(std::string_view Data) {
   if (Data.size() < HeaderSize || Data.substr(0, 3) != "MFS")
     throw EMFSError(SIncorrectFormat);
-  if (Data.substr(3, 8) != ChecksumDigits(Data.substr(HeaderSize)))
+  if (Data.substr(3, 8) != ChecksumDigits(MFSChecksum(Data.substr(HeaderSize))))
     throw EMFSError(SIncorrectFormat);
   FRoot.reset();
   FRoot = std::make_unique<TMFSFolder>("", this, nullptr);
@@ -57,9 +66,19 @@ std::string TMFS::SaveToString() const {
   Stream.Seek(0, soEnd);
   FRoot->SaveToStream(Stream);
   std::string Bytes = Stream.TakeBytes();
-  const std::string Header = "MFS" + ChecksumDigits(std::string_view(Bytes).substr(HeaderSize));
+  const std::string Header =
+      "MFS" + ChecksumDigits(MFSChecksum(std::string_view(Bytes).substr(HeaderSize)));
   std::copy(Header.begin(), Header.end(), Bytes.begin());
   return Bytes;
+}
+
+void TMFS::SaveToStream(TStream& Stream) const {
+  // The header's checksum covers the body after it: a first pass over the
+  // tree finds it, so that the body is never held whole.
+  TChecksumSink Body;
+  FRoot->SaveToStream(Body);
+  Stream.WriteBytes("MFS" + ChecksumDigits(Body.Sum.Value()));
+  FRoot->SaveToStream(Stream);
 }
 
 TMFSSession& TMFS::DefaultSession() {

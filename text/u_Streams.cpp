@@ -88,6 +88,24 @@ std::int64_t TBytesReadStream::Seek(std::int64_t Offset, int Origin) {
 
 void TBytesReadStream::SetSize(std::int64_t) { throw EStreamError("Stream is read-only"); }
 
+std::int64_t TSinkStream::Read(void*, std::int64_t) { return 0; }
+
+std::int64_t TSinkStream::Write(const void* Buffer, std::int64_t Count) {
+  if (Count <= 0)
+    return 0;
+  Take(std::string_view(static_cast<const char*>(Buffer), static_cast<std::size_t>(Count)));
+  Taken += Count;
+  return Count;
+}
+
+std::int64_t TSinkStream::Seek(std::int64_t Offset, int Origin) {
+  if (SeekWithin(Taken, Taken, Offset, Origin) != Taken)
+    throw EStreamError("Stream cannot seek back");
+  return Taken;
+}
+
+void TSinkStream::SetSize(std::int64_t) { throw EStreamError("Stream cannot change its size"); }
+
 std::int64_t TBytesStream::Read(void* Buffer, std::int64_t Count) {
   const std::int64_t N = std::clamp<std::int64_t>(Count, 0, Size() - Pos);
   if (N > 0)

@@ -64,6 +64,24 @@ private:
   std::int64_t Pos = 0;
 };
 
+// Write-only stream that hands each piece written to Take, in order, and keeps
+// nothing: for consumers of bytes too many to hold. Position and size are the
+// bytes taken so far; it cannot seek elsewhere.
+class TSinkStream : public TStream {
+public:
+  std::int64_t Read(void* Buffer, std::int64_t Count) override;
+  std::int64_t Write(const void* Buffer, std::int64_t Count) override;
+  std::int64_t Seek(std::int64_t Offset, int Origin) override;
+  void SetSize(std::int64_t NewSize) override;
+  [[nodiscard]] std::int64_t Size() override { return Taken; }
+
+protected:
+  virtual void Take(std::string_view Bytes) = 0;
+
+private:
+  std::int64_t Taken = 0;
+};
+
 // Growable stream over an owned byte string.
 class TBytesStream : public TStream {
 public:

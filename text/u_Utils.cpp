@@ -1,5 +1,6 @@
 #include "text/u_Utils.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstring>
@@ -125,12 +126,33 @@ inline std::uint32_t LoadLE32(const unsigned char* P) noexcept {
 inline std::uint32_t Step(std::uint32_t R, std::uint32_t W) noexcept { return std::rotl(R + W, 1); }
 } // namespace
 
+void AppendLE(std::string& Out, std::uint64_t Value, int Bytes) {
+  for (int i = 0; i < Bytes; ++i)
+    Out += static_cast<char>(Value >> (8 * i));
+}
+
 std::uint32_t MFSChecksum(std::string_view Bytes) noexcept {
+  TMFSChecksum Sum;
+  Sum.Add(Bytes);
+  return Sum.Value();
+}
+
+void TMFSChecksum::Add(std::string_view Bytes) noexcept {
+  const auto* P = reinterpret_cast<const unsigned char*>(Bytes.data());
+  std::size_t N = Bytes.size();
+  if (PartialSize > 0) {
+    const std::size_t Take = std::min(N, 4 - PartialSize);
+    std::memcpy(Partial + PartialSize, P, Take);
+    PartialSize += Take;
+    P += Take;
+    N -= Take;
+    if (PartialSize < 4) return;
+    R = Step(R, LoadLE32(Partial));
+    PartialSize = 0;
+  }
   // Each step depends on the last, so the loop is bound by add-and-rotate
   // latency; unrolling only keeps loop overhead off that chain.
-  std::uint32_t R = 0;
-  const auto* P = reinterpret_cast<const unsigned char*>(Bytes.data());
-  const std::size_t Whole = Bytes.size() / 4 * 4;
+  const std::size_t Whole = N / 4 * 4;
   std::size_t i = 0;
   for (; i + 16 <= Whole; i += 16) {
     R = Step(R, LoadLE32(P + i));
@@ -140,12 +162,15 @@ std::uint32_t MFSChecksum(std::string_view Bytes) noexcept {
   }
   for (; i < Whole; i += 4)
     R = Step(R, LoadLE32(P + i));
-  if (const std::size_t Rest = Bytes.size() - Whole) {
-    unsigned char Last[4] = {' ', ' ', ' ', ' '};
-    std::memcpy(Last, P + Whole, Rest);
-    R = Step(R, LoadLE32(Last));
-  }
-  return R;
+  PartialSize = N - Whole;
+  std::memcpy(Partial, P + Whole, PartialSize);
+}
+
+std::uint32_t TMFSChecksum::Value() const noexcept {
+  if (PartialSize == 0) return R;
+  unsigned char Last[4] = {' ', ' ', ' ', ' '};
+  std::memcpy(Last, Partial, PartialSize);
+  return Step(R, LoadLE32(Last));
 }
 
 } // namespace vv

@@ -53,8 +53,23 @@ template <typename... Args> std::string Format(std::string_view Pattern, const A
 [[nodiscard]] std::uint32_t UnixTimeToDosDateTime(std::int64_t UnixSeconds);
 [[nodiscard]] std::int64_t DosDateTimeToUnixTime(std::uint32_t DosDateTime);
 
+// Appends the low Bytes bytes of Value, least significant first.
+void AppendLE(std::string& Out, std::uint64_t Value, int Bytes);
+
 // Sum of little-endian 32-bit words (input padded with blanks), rotated left by
 // one bit after every word.
 [[nodiscard]] std::uint32_t MFSChecksum(std::string_view Bytes) noexcept;
+
+// The same checksum over bytes that arrive in pieces of any size.
+class TMFSChecksum {
+public:
+  void Add(std::string_view Bytes) noexcept;
+  [[nodiscard]] std::uint32_t Value() const noexcept;
+
+private:
+  std::uint32_t R = 0;
+  unsigned char Partial[4] = {};
+  std::size_t PartialSize = 0; // bytes of a word not yet complete
+};
 
 } // namespace vv

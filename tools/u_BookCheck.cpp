@@ -1,50 +1,54 @@
 #include "tools/u_BookCheck.h"
 
-#include <filesystem>
 #include <functional>
 #include <vector>
 
 #include "story/u_Story.h"
 #include "text/u_Variables.h"
 #include "text/u_eBookCommon.h"
-#include "tools/u_MFSDiskImport.h"
+#include "tools/u_BookFiles.h"
+#include "tools/u_BookSource.h"
+#include "tools/u_LinkCheck.h"
 
 namespace vv {
 
 namespace {
-namespace fs = std::filesystem;
 
 class TBookCheck {
 public:
   TBookCheck(std::ostream& Out, std::ostream& Err) : Out(Out), Err(Err) {}
 
-  int Run(const std::string& BookDir) {
-    const bool HaveSystem = Import(BookDir, "system", System);
-    const bool HaveFiles = Import(BookDir, "files", Files);
-    if (HaveSystem) CheckSettings(HaveFiles);
+  int Run(const std::string& BookDir, const TBookOptions& Options) {
+    TLinkCount Links;
+    if (Guard(BookDir, [&] { Book = std::make_unique<TBookSource>(BookDir, Options); })) {
+      NoteMade();
+      CheckSettings();
+      Links = CheckLinks(*Book, Roots, VariablesTable.get(), Out, Err);
+      Problems += Links.Broken;
+    }
     if (Problems > 0) {
       Err << Problems << (Problems == 1 ? " problem" : " problems") << " found\n";
       return 1;
     }
-    Out << "Book is clean: " << Pages << (Pages == 1 ? " page" : " pages")
-        << " in the reading order, " << Variables << (Variables == 1 ? " variable" : " variables")
-        << "\n";
+    Out << "Book is clean: " << Counted(Pages, "page") << " in the reading order, "
+        << Counted(Variables, "variable") << ", " << Counted(Links.Checked, "link")
+        << " to book files, " << Counted(Links.External, "external link") << " not followed\n";
     return 0;
   }
 
 private:
+  static std::string Counted(int N, const std::string& What) {
+    return std::to_string(N) + " " + What + (N == 1 ? "" : "s");
+  }
+
   void Report(const std::string& Where, const std::string& What) {
     Err << Where << ": " << What << "\n";
     ++Problems;
   }
 
   // "system/Story.xml" for the volume path "\Story.xml".
-  static std::string Shown(const std::string& Folder, std::string Path) {
-    for (char& C : Path)
-      if (C == '\\') C = '/';
-    while (!Path.empty() && Path.front() == '/')
-      Path.erase(0, 1);
-    return Folder + "/" + Path;
+  static std::string Shown(const std::string& Folder, const std::string& Path) {
+    return ShownPath(Folder + "/", Path);
   }
 
   // Runs Step; an error is reported against Where. True when Step succeeded.
@@ -67,22 +71,28 @@ private:
     }
   }
 
-  bool Import(const std::string& BookDir, const std::string& Folder, TMFS& Volume) {
-    const std::string Dir = (fs::path(BookDir) / Folder).string();
-    return Guard(Folder, [&] { ImportFolderFromDisk(Dir, Volume.Root()); });
+  void NoteMade() {
+    int Pictures = 0;
+    for (const TBookSource::TMadeFile& File : Book->Made)
+      if (File.Text.empty())
+        ++Pictures;
+      else
+        Out << "note: " << File.Name << " is made at build time: " << File.How << "\n";
+    if (Pictures > 0) Out << "note: " << Pictures << " toolbar pictures are made at build time\n";
   }
 
   // The bytes of a settings file named by System.xml, or nothing (reported).
   bool ReadNamed(const std::string& Setting, const std::string& Name, std::string& Content) {
     return Guard(Shown("system", "System.xml"), [&] {
-      if (!System.DefaultSession().Exists(Name))
+      if (!Book->System.DefaultSession().Exists(Name))
         throw Exception(Format("%s names \"%s\", which is not in system/", Setting, Name));
-      Content = System.DefaultSession().GetFile(Name)->Content;
+      Content = Book->System.DefaultSession().GetFile(Name)->Content;
     });
   }
 
-  void CheckSettings(bool HaveFiles) {
+  void CheckSettings() {
     const std::string SystemXml = Shown("system", "System.xml");
+    TMFS& System = Book->System;
     TXMLParser Settings;
     if (!Guard(SystemXml, [&] {
           Settings.LoadFromBytes(System.DefaultSession().GetFile("\\System.xml")->Content);
@@ -111,29 +121,72 @@ private:
     Guard(SystemXml + " toolbar",
           [&] { TToolbarOptions().LoadFromNode(Root.Nodes->FindNode("toolbar")); });
 
-    // The viewer always reads \Story.xml; another name in the setting is only parsed.
+    // The viewer always reads \Story.xml, so another name in the setting is harmless.
     const std::string& StorySetting = Named[0];
-    if (!StorySetting.empty() && !SameText(TMFS::ExtractName(StorySetting), "Story.xml")) {
+    if (!StorySetting.empty() && !SameText(TMFS::ExtractName(StorySetting), "Story.xml"))
       Out << "note: " << SystemXml << ": Story names \"" << StorySetting
           << "\", but the viewer always reads the reading order from Story.xml\n";
-      CheckParses("Story", StorySetting);
-    }
-    CheckStory(HaveFiles);
-    if (!Named[1].empty()) CheckParses("ToolButtons", Named[1]);
+    CheckStory();
+    if (!Named[1].empty()) CheckToolbar(Named[1]);
     if (!Named[2].empty()) CheckVariables(Named[2]);
-    if (!Named[3].empty()) CheckParses("Forms", Named[3]);
+    if (!Named[3].empty()) CheckForms(Named[3]);
   }
 
-  void CheckParses(const std::string& Setting, const std::string& Name) {
+  // The parsed file, or nullptr when it is missing or does not parse (reported).
+  std::unique_ptr<TXMLParser> Parsed(const std::string& Setting, const std::string& Name) {
     std::string Content;
-    if (ReadNamed(Setting, Name, Content))
-      Guard(Shown("system", Name), [&] { TXMLParser().LoadFromBytes(Content); });
+    auto Parser = std::make_unique<TXMLParser>();
+    if (ReadNamed(Setting, Name, Content) &&
+        Guard(Shown("system", Name), [&] { Parser->LoadFromBytes(Content); }))
+      return Parser;
+    return nullptr;
   }
 
-  void CheckStory(bool HaveFiles) {
+  // A missing picture stops the viewer; favourites that open a book page lead
+  // readers there as the reading order does.
+  void CheckToolbar(const std::string& Name) {
+    const auto Toolbar = Parsed("ToolButtons", Name);
+    const std::string Folder =
+        TMFS::ExtractPath(TMFS::CanonicalizePath("\\" + TMFS::NormalizeSeparators(Name)));
+    const TXMLNode* Images = Toolbar ? Toolbar->Root()->Nodes->FindNode("Images") : nullptr;
+    for (int i = 0; Images && i < Images->Nodes->Count(); ++i)
+      Guard(Shown("system", Name), [&] {
+        const std::string Path = Images->Nodes->Items(i)->Attributes->GetValue("Path", "").ToText();
+        const std::string Full = TMFS::NormalizeSeparators(Path);
+        if (!Book->System.DefaultSession().Exists(
+                Full.empty() || Full.front() != '\\' ? Folder + Full : Full))
+          throw Exception(Format("picture \"%s\" is not in system/", Path));
+      });
+    const TXMLNode* Buttons = Toolbar ? Toolbar->Root()->Nodes->FindNode("Buttons") : nullptr;
+    for (int i = 0; Buttons && i < Buttons->Nodes->Count(); ++i)
+      Guard(Shown("system", Name), [&] {
+        const TXMLNode& Button = *Buttons->Nodes->Items(i);
+        if ((Button.Attributes->GetValue("Kind", 0).ToInteger() & 0x7F) != 13) return;
+        for (int j = 0; j < Button.Nodes->Count(); ++j) {
+          const TLinkTarget Target = ResolveLink(
+              "\\", Button.Nodes->Items(j)->Attributes->GetValue("url", "URL").ToText());
+          if (Target.Kind == TLinkTarget::TKind::Content) Roots.push_back(Target.Path);
+        }
+      });
+  }
+
+  // Form pages are paths of the content volume, relative to the forms file's folder.
+  void CheckForms(const std::string& Name) {
+    const auto Forms = Parsed("Forms", Name);
+    const TXMLNodes* Items = Forms ? Forms->Root()->Nodes : nullptr;
+    for (int i = 0; Items && i < Items->Count(); ++i)
+      Guard(Shown("system", Name), [&] {
+        if (!SameText(Items->Items(i)->Name, "Form")) return;
+        const std::string Path = Items->Items(i)->Attributes->GetValue("Path", "").ToText();
+        if (!Path.empty())
+          Roots.push_back(ResolveLink("\\" + TMFS::NormalizeSeparators(Name), Path).Path);
+      });
+  }
+
+  void CheckStory() {
     const std::string StoryXml = Shown("system", "Story.xml");
     std::unique_ptr<TStoryLine> Line;
-    if (!Guard(StoryXml, [&] { Line = std::make_unique<TStoryLine>(System); })) return;
+    if (!Guard(StoryXml, [&] { Line = std::make_unique<TStoryLine>(Book->System); })) return;
     int Item = 0;
     TDictionary FirstListing(true, true);
     for (const TXMLNode* I = Line->FirstItem(); I; I = Line->NextItem(I)) {
@@ -141,9 +194,10 @@ private:
       if (!TStoryLine::IsPage(I)) continue;
       ++Pages;
       const std::string Page = TStoryLine::PageOf(I);
-      if (HaveFiles && !HasFile(Files, Page))
-        Report(StoryXml,
-               Format("page \"%s\" (item %d of the reading order) is not in files/", Page, Item));
+      Roots.push_back(TMFS::CanonicalizePath(Page.front() == '\\' ? Page : "\\" + Page));
+      if (!HasFile(Book->Files, Page))
+        Report(StoryXml, Format("page \"%s\" (item %d of the reading order) is not in %s", Page,
+                                Item, Book->FilesFolder.empty() ? "the book" : Book->FilesFolder));
       // Legal, but every step from the page starts at its first listing, so a
       // reader paging on from the later one is sent back.
       if (FirstListing.Contains(Page))
@@ -179,21 +233,27 @@ private:
         Seen.Add(VarName, 0);
       }
     }
-    if (!Duplicates) Guard(Where, [&] { Variables = TVariables(Content, true).Values->Count(); });
+    if (!Duplicates)
+      Guard(Where, [&] {
+        VariablesTable = std::make_unique<TVariables>(Content, true);
+        Variables = VariablesTable->Values->Count();
+      });
   }
 
   std::ostream& Out;
   std::ostream& Err;
-  TMFS System;
-  TMFS Files;
+  std::unique_ptr<TBookSource> Book;
+  std::unique_ptr<TVariables> VariablesTable;
+  std::vector<std::string> Roots; // pages readers are sent to by the settings
   int Problems = 0;
   int Pages = 0;
   int Variables = 0;
 };
 } // namespace
 
-int CheckBook(const std::string& BookDir, std::ostream& Out, std::ostream& Err) {
-  return TBookCheck(Out, Err).Run(BookDir);
+int CheckBook(const std::string& BookDir, const TBookOptions& Options, std::ostream& Out,
+              std::ostream& Err) {
+  return TBookCheck(Out, Err).Run(BookDir, Options);
 }
 
 } // namespace vv

@@ -1,15 +1,18 @@
 #pragma once
-// The author's check of a book folder (BOOKDIR/system and BOOKDIR/files)
-// before it is packed: settings files parse, settings convert, variables
-// resolve, and every page of the reading order exists.
+// The author's check of a book folder before it is packed, on the book as
+// the packer makes it (a plain folder included): settings files parse,
+// settings convert, variables resolve, and every page of the reading order exists.
 
 #include <ostream>
 #include <string>
 
+#include "tools/u_BookSource.h"
+
 namespace vv {
 
-// Problems go to Err, one line each, naming the file; a summary goes to Out
-// when the book is clean. Returns 0 for a clean book, 1 otherwise.
-[[nodiscard]] int CheckBook(const std::string& BookDir, std::ostream& Out, std::ostream& Err);
+// Problems go to Err, one line each, naming the file; notes and a summary go
+// to Out. Returns 0 when no problem was found, 1 otherwise.
+[[nodiscard]] int CheckBook(const std::string& BookDir, const TBookOptions& Options,
+                            std::ostream& Out, std::ostream& Err);
 
 } // namespace vv

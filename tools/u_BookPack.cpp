@@ -5,7 +5,6 @@
 #include "platform/u_CabWriter.h"
 #include "platform/u_Resources.h"
 #include "storage/u_MFSCabLoad.h"
-#include "tools/u_MFSDiskImport.h"
 
 namespace vv {
 
@@ -13,48 +12,57 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::uint64_t FolderBytes(const fs::path& Dir) {
-  std::uint64_t Total = 0;
-  for (const auto& Entry : fs::recursive_directory_iterator(Dir))
-    if (Entry.is_regular_file() && !Entry.is_symlink()) Total += Entry.file_size();
-  return Total;
+// The cabinet of Volume, its container streamed in as the single member.
+void WriteVolumeCabinet(const TMFS& Volume, TStream& Out, const TCabProgress& Progress = {}) {
+  WriteCabinet(Out,
+               {{ContainerMemberName, [&Volume](TStream& Data) { Volume.SaveToStream(Data); },
+                 NowAsDosDateTime(), faArchive}},
+               TCabCompression::MSZIP, Progress);
+}
+
+// The bytes of every file in the folder's tree: about what its container holds.
+std::uint64_t ContentBytes(const TMFSFolder& Root) {
+  std::uint64_t Bytes = 0;
+  std::vector<const TMFSFolder*> Folders{&Root};
+  while (!Folders.empty()) {
+    const TMFSFolder* Folder = Folders.back();
+    Folders.pop_back();
+    for (const TMFSItem* Item : Folder->Children.Values())
+      if (const auto* File = dynamic_cast<const TMFSFile*>(Item))
+        Bytes += File->Content.size();
+      else
+        Folders.push_back(static_cast<const TMFSFolder*>(Item));
+  }
+  return Bytes;
 }
 
 } // namespace
 
 std::string PackVolume(const TMFS& Volume) {
-  return WriteCabinet({{ContainerMemberName, Volume.SaveToString(), NowAsDosDateTime(), faArchive}},
-                      TCabCompression::MSZIP);
+  TBytesStream Out;
+  WriteVolumeCabinet(Volume, Out);
+  return Out.TakeBytes();
 }
 
-void BuildBook(const std::string& BookDir, const std::string& Out, const std::string& Viewer,
+void BuildBook(const TBookSource& Book, const std::string& Out, const std::string& Viewer,
                const TPackProgress& Progress) {
-  const fs::path Book(BookDir);
-  for (const char* Sub : {"system", "files"})
-    if (!fs::is_directory(Book / Sub))
-      throw EBookPackError(Format("Folder \"%s\" not found", (Book / Sub).string()));
   if (!fs::is_regular_file(Viewer)) throw EBookPackError(Format("Viewer \"%s\" not found", Viewer));
-
-  const std::uint64_t SystemBytes = FolderBytes(Book / "system");
-  const std::uint64_t FilesBytes = FolderBytes(Book / "files");
-  // Reading and compressing each byte, then writing the executable.
-  const std::uint64_t Total = 2 * (SystemBytes + FilesBytes) + fs::file_size(Viewer);
-  std::uint64_t Done = 0;
-  auto Step = [&](const std::string& Name, std::uint64_t Bytes) {
-    if (Progress) Progress(Name, Done, Total);
-    Done += Bytes;
-  };
-
-  std::vector<TResource> Resources;
-  for (const auto& [Sub, Name, Bytes] : {std::tuple{"system", SystemResourceName, SystemBytes},
-                                         std::tuple{"files", FilesResourceName, FilesBytes}}) {
-    TMFS Volume;
-    Step(Format("Reading %s/", Sub), Bytes);
-    ImportFolderFromDisk((Book / Sub).string(), Volume.Root());
-    Step(Format("Compressing %s", Name), Bytes);
-    Resources.push_back({std::string(RT_RCDATA_NAME), Name, PackVolume(Volume)});
-  }
-  Step(Format("Writing %s", Out), fs::file_size(Viewer));
+  const std::pair<const char*, const TMFS*> Volumes[2] = {{SystemResourceName, &Book.System},
+                                                          {FilesResourceName, &Book.Files}};
+  const std::uint64_t Total = ContentBytes(Book.System.Root()) + ContentBytes(Book.Files.Root());
+  std::uint64_t Before = 0; // container bytes of the volumes already packed
+  std::vector<TResourceSource> Resources;
+  for (const auto& [Name, Volume] : Volumes)
+    Resources.push_back({std::string(RT_RCDATA_NAME), Name, [&, Name, Volume](TStream& Cab) {
+                           const std::string Step = Format("Compressing %s", Name);
+                           std::uint64_t Done = 0;
+                           WriteVolumeCabinet(*Volume, Cab, [&](std::uint64_t Bytes) {
+                             Done = Bytes;
+                             if (Progress) Progress(Step, std::min(Total, Before + Done), Total);
+                           });
+                           Before += Done;
+                         }});
+  if (Progress) Progress(Format("Writing %s", Out), 0, Total);
   WriteExecutableWithResources(Viewer, Out, Resources);
   if (Progress) Progress("Done", Total, Total);
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "storage/u_MFS.h"
+#include "tools/u_BookSource.h"
 
 namespace vv {
 
@@ -19,7 +20,8 @@ inline constexpr const char* SystemResourceName = "SYSTEM_MFS";
 inline constexpr const char* FilesResourceName = "FILES_MFS";
 inline constexpr const char* ContainerMemberName = "info.mfs";
 
-// Reports a step ("Reading system/") and the bytes done of all the steps' bytes.
+// Reports the step under way ("Compressing FILES_MFS") and the bytes packed of
+// about Total, the book's file bytes; called again as each round of blocks is done.
 using TPackProgress =
     std::function<void(const std::string& Step, std::uint64_t Done, std::uint64_t Total)>;
 
@@ -27,9 +29,10 @@ using TPackProgress =
 // with the current date-time and attribute 0x20.
 [[nodiscard]] std::string PackVolume(const TMFS& Volume);
 
-// Writes Out: Viewer followed by the cabinets of BookDir/system and
-// BookDir/files as resources "SYSTEM_MFS" and "FILES_MFS" of type "RCDATA".
-void BuildBook(const std::string& BookDir, const std::string& Out, const std::string& Viewer,
+// Writes Out: Viewer followed by the cabinets of the book's system and
+// content volumes as resources "SYSTEM_MFS" and "FILES_MFS" of type "RCDATA".
+// Containers and cabinets are streamed into Out, never held in memory.
+void BuildBook(const TBookSource& Book, const std::string& Out, const std::string& Viewer,
                const TPackProgress& Progress = {});
 
 // Fills the two volumes from the resources of the executable Book.

@@ -20,12 +20,17 @@ std::uint32_t DosTimeOf(const fs::path& P) {
   return UnixTimeToDosDateTime(std::chrono::duration_cast<std::chrono::seconds>(System.time_since_epoch()).count());
 }
 
+// Read at the size the folder listing gave, so that each file takes its own
+// size in memory rather than the growing string's doubled capacity.
 std::string ReadWholeFile(const fs::path& P) {
   std::ifstream In(P, std::ios::binary);
-  if (!In)
+  std::error_code Ec;
+  const std::uintmax_t Size = fs::file_size(P, Ec);
+  if (!In || Ec)
     throw EMFSError(Format(SCannotRead, P.string()));
-  std::string Bytes((std::istreambuf_iterator<char>(In)), std::istreambuf_iterator<char>());
-  if (In.bad())
+  std::string Bytes(static_cast<std::size_t>(Size), '\0');
+  In.read(Bytes.data(), static_cast<std::streamsize>(Size));
+  if (In.gcount() != static_cast<std::streamsize>(Size) || In.peek() != std::char_traits<char>::eof())
     throw EMFSError(Format(SCannotRead, P.string()));
   return Bytes;
 }

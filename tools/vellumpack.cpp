@@ -1,6 +1,12 @@
 // vellumpack: turns a book folder into a viewer executable carrying the book,
 // and takes such books and cabinet files apart again.
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <fcntl.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
 
 #include <chrono>
 #include <cstdio>
@@ -16,6 +22,8 @@
 #include "tools/u_BookCheck.h"
 #include "tools/u_BookPack.h"
 #include "tools/u_CabTool.h"
+#include "tools/u_NewBook.h"
+#include "tools/u_RuntimeCheck.h"
 
 using namespace vv;
 namespace fs = std::filesystem;
@@ -26,7 +34,7 @@ namespace {
 constexpr int ExitFailure = 1;
 constexpr int ExitUsage = 2;
 
-// Looked for beside vellumpack when --viewer is not given.
+// Looked for when --viewer is not given.
 constexpr const char* DefaultViewerName = "vellumview";
 
 using TArgs = std::vector<std::string>;
@@ -64,10 +72,11 @@ std::string DosDateTimeText(std::uint32_t D) {
 
 // ---- Progress ----
 
-// A bar redrawn in place on a terminal; one line per step otherwise.
+// On a terminal, a bar redrawn in place once packing has gone on for a second
+// (a quicker pack shows none); elsewhere one line per step.
 class TProgressReport {
 public:
-  TProgressReport() : Terminal(::isatty(STDERR_FILENO) == 1) {}
+  TProgressReport() : Terminal(::isatty(STDERR_FILENO) == 1), Start(Clock::now()) {}
 
   void operator()(const std::string& Step, std::uint64_t Done, std::uint64_t Total) {
     if (!Terminal) {
@@ -75,6 +84,11 @@ public:
       LastStep = Step;
       return;
     }
+    const bool Finished = Done >= Total;
+    const auto Now = Clock::now();
+    if (Ended || Now - Start < std::chrono::seconds(1) || (Finished && !Drawn) ||
+        (!Finished && Now - LastDraw < std::chrono::milliseconds(100)))
+      return;
     const int Width = 30;
     const double Fraction = Total ? static_cast<double>(Done) / static_cast<double>(Total) : 1.0;
     const int Filled = static_cast<int>(Fraction * Width);
@@ -82,50 +96,173 @@ public:
                  std::string(static_cast<std::size_t>(Filled), '#').c_str(),
                  std::string(static_cast<std::size_t>(Width - Filled), ' ').c_str(),
                  static_cast<int>(Fraction * 100), Step.c_str());
-    if (Done >= Total) std::fputc('\n', stderr);
+    if (Finished) std::fputc('\n', stderr);
     std::fflush(stderr);
+    Drawn = true;
+    Ended = Finished;
+    LastDraw = Now;
   }
 
 private:
+  using Clock = std::chrono::steady_clock;
   const bool Terminal;
+  const Clock::time_point Start;
+  Clock::time_point LastDraw;
+  bool Drawn = false, Ended = false;
   std::string LastStep;
 };
 
 // ---- Commands ----
 
+// Beside vellumpack is where an install puts the viewer; the build tree keeps
+// it in its own target folder, known when vellumpack was compiled.
 std::string DefaultViewer() {
   std::error_code Ec;
   const fs::path Self = fs::read_symlink("/proc/self/exe", Ec);
-  return ((Ec ? fs::path(".") : Self.parent_path()) / DefaultViewerName).string();
+  const fs::path Beside = (Ec ? fs::path(".") : Self.parent_path()) / DefaultViewerName;
+  for (const fs::path& Candidate : {Beside, fs::path(VV_BUILT_VIEWER)})
+    if (fs::is_regular_file(Candidate)) return Candidate.string();
+  throw Exception(Format("Viewer not found beside vellumpack (\"%s\") nor in the build tree "
+                         "(\"%s\"); name it with --viewer",
+                         Beside.string(), VV_BUILT_VIEWER));
 }
 
-int RunBuild(const TArgs& Args) {
-  std::string BookDir, Out, Viewer;
+// The arguments of the commands that read a book folder, each the same way.
+enum class TBookCommand { Check, Run, Build };
+
+struct TBookArgs {
+  std::string BookDir;
+  TBookOptions Options;
+  std::string Out, Viewer;
+  bool PrintSettings = false;
+  bool CheckRuntime = false;
+};
+
+TBookArgs ParseBookArgs(const TArgs& Args, TBookCommand Command) {
+  TBookArgs Book;
+  const bool Packs = Command != TBookCommand::Check;
+  const bool Builds = Command == TBookCommand::Build;
   for (std::size_t i = 0; i < Args.size(); ++i) {
     const std::string& A = Args[i];
-    if ((A == "-o" || A == "--output" || A == "--viewer") && i + 1 < Args.size())
-      (A == "--viewer" ? Viewer : Out) = Args[++i];
+    std::string* Value = A == "--contents"                          ? &Book.Options.Contents
+                         : A == "--title"                           ? &Book.Options.Title
+                         : Packs && A == "--viewer"                 ? &Book.Viewer
+                         : Builds && (A == "-o" || A == "--output") ? &Book.Out
+                                                                    : nullptr;
+    if (Value && i + 1 < Args.size())
+      *Value = Args[++i];
+    else if (Builds && A == "--print-settings")
+      Book.PrintSettings = true;
+    else if (Builds && A == "--check-runtime")
+      Book.CheckRuntime = true;
     else if (!A.empty() && A[0] == '-')
       throw EUsage(Format("unknown option or missing value: %s", A));
-    else if (BookDir.empty())
-      BookDir = A;
+    else if (Book.BookDir.empty())
+      Book.BookDir = A;
     else
       throw EUsage(Format("unexpected argument: %s", A));
   }
-  if (BookDir.empty() || Out.empty()) throw EUsage("BOOKDIR and -o OUT are required");
-  if (Viewer.empty()) Viewer = DefaultViewer();
+  if (Book.BookDir.empty()) throw EUsage("BOOKDIR is required");
+  return Book;
+}
 
-  const auto Start = std::chrono::steady_clock::now();
+int RunBuild(const TArgs& Args) {
+  const TBookArgs Request = ParseBookArgs(Args, TBookCommand::Build);
+  if (Request.Out.empty() && !Request.PrintSettings) throw EUsage("-o OUT is required");
+  // Looked for first: a missing viewer should not wait for a big book to be read.
+  const std::string Viewer = Request.Out.empty()      ? std::string()
+                             : Request.Viewer.empty() ? DefaultViewer()
+                                                      : Request.Viewer;
   TProgressReport Report;
-  BuildBook(BookDir, Out, Viewer, std::ref(Report));
+  if (!Request.Out.empty()) Report(Format("Reading %s", Request.BookDir), 0, 1);
+  const auto Start = std::chrono::steady_clock::now();
+  const TBookSource Book(Request.BookDir, Request.Options);
+  if (Request.PrintSettings) std::fputs(Book.MadeSettingsText().c_str(), stdout);
+  if (Request.Out.empty()) return 0;
+
+  BuildBook(Book, Request.Out, Viewer, std::ref(Report));
   const double Seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - Start).count();
   std::uint64_t BookBytes = 0;
-  for (const auto& Entry : fs::recursive_directory_iterator(BookDir))
+  for (const auto& Entry : fs::recursive_directory_iterator(Request.BookDir))
     if (Entry.is_regular_file() && !Entry.is_symlink()) BookBytes += Entry.file_size();
   const double MB = static_cast<double>(BookBytes) / 1e6;
-  std::printf("Packed %.1f MB from \"%s\" into \"%s\" in %.2f s (%.1f MB/s)\n", MB, BookDir.c_str(),
-              Out.c_str(), Seconds, Seconds > 0 ? MB / Seconds : 0.0);
+  std::printf("Packed %.1f MB from \"%s\" into \"%s\" in %.2f s (%.1f MB/s)\n", MB,
+              Request.BookDir.c_str(), Request.Out.c_str(), Seconds,
+              Seconds > 0 ? MB / Seconds : 0.0);
+  if (!Request.CheckRuntime) return 0;
+  std::fflush(stdout);
+  const int Problems = CheckRuntime(Request.Out, VV_WEBENGINE_PROCESS, std::cout);
+  std::cout << (Problems ? Format("%d runtime problems: the book will not run here\n", Problems)
+                         : std::string("The book runs here\n"));
+  return Problems ? ExitFailure : 0;
+}
+
+// Packs into a private temporary file, runs it, and removes it when the viewer ends.
+int RunRun(const TArgs& Args) {
+  const TBookArgs Request = ParseBookArgs(Args, TBookCommand::Run);
+  const std::string Viewer = Request.Viewer.empty() ? DefaultViewer() : Request.Viewer;
+  const TBookSource Book(Request.BookDir, Request.Options);
+  std::string Path = (fs::temp_directory_path() / "vellumbook-XXXXXX").string();
+  const int Fd = ::mkstemp(Path.data());
+  if (Fd < 0)
+    throw Exception(
+        Format("Cannot create a temporary file in \"%s\"", fs::temp_directory_path().string()));
+  ::close(Fd);
+  struct TRemove {
+    const std::string& Path;
+    ~TRemove() { ::unlink(Path.c_str()); }
+  } Remove{Path};
+  BuildBook(Book, Path, Viewer);
+  if (::chmod(Path.c_str(), 0700) != 0) throw Exception(Format("Cannot run \"%s\"", Path));
+
+  // The pipe closes on exec: once it reads empty, the viewer runs from its own
+  // copy of the file and the name can go, whatever becomes of this process.
+  int Started[2];
+  if (::pipe2(Started, O_CLOEXEC) != 0) throw Exception("Cannot start the viewer");
+  const pid_t Child = ::fork();
+  if (Child < 0) throw Exception("Cannot start the viewer");
+  if (Child == 0) {
+    ::close(Started[0]);
+    ::execl(Path.c_str(), Path.c_str(), static_cast<char*>(nullptr));
+    std::perror(Path.c_str());
+    const char Failed = 1;
+    (void)!::write(Started[1], &Failed, 1);
+    ::_exit(127);
+  }
+  ::close(Started[1]);
+  char Failed = 0;
+  while (::read(Started[0], &Failed, 1) < 0 && errno == EINTR) {
+  }
+  ::close(Started[0]);
+  ::unlink(Path.c_str());
+  // Ctrl+C reaches the viewer too; this process stays for its exit status.
+  std::signal(SIGINT, SIG_IGN);
+  int Status = 0;
+  while (::waitpid(Child, &Status, 0) < 0 && errno == EINTR) {
+  }
+  return WIFEXITED(Status) ? WEXITSTATUS(Status) : ExitFailure;
+}
+
+int RunNew(const TArgs& Args) {
+  std::string Dir, Title, Author;
+  for (std::size_t i = 0; i < Args.size(); ++i) {
+    const std::string& A = Args[i];
+    if ((A == "--title" || A == "--author") && i + 1 < Args.size())
+      (A == "--title" ? Title : Author) = Args[++i];
+    else if (!A.empty() && A[0] == '-')
+      throw EUsage(Format("unknown option or missing value: %s", A));
+    else if (Dir.empty())
+      Dir = A;
+    else
+      throw EUsage(Format("unexpected argument: %s", A));
+  }
+  if (Dir.empty()) throw EUsage("DIR is required");
+  if (Title.empty()) Title = fs::absolute(Dir).lexically_normal().filename().string();
+  WriteNewBook(Dir, Title, Author.empty() ? "Your Name" : Author);
+  std::printf("New book \"%s\" in \"%s\": edit files/ and system/, then\n"
+              "  vellumpack check %s\n  vellumpack run %s\n",
+              Title.c_str(), Dir.c_str(), Dir.c_str(), Dir.c_str());
   return 0;
 }
 
@@ -212,30 +349,60 @@ const std::vector<TCommand> CabCommands = {
 };
 
 int RunCheck(const TArgs& Args) {
-  if (Args.size() != 1)
-    throw EUsage("expected one book folder");
-  return CheckBook(Args[0], std::cout, std::cerr);
+  const TBookArgs Book = ParseBookArgs(Args, TBookCommand::Check);
+  return CheckBook(Book.BookDir, Book.Options, std::cout, std::cerr);
 }
 
 const std::vector<TCommand> Commands = {
-    {"build", "build BOOKDIR -o OUT [--viewer PATH]",
-     "Pack BOOKDIR/system and BOOKDIR/files into a copy of the viewer executable,\n"
-     "as the resources SYSTEM_MFS and FILES_MFS (each an MSZIP cabinet holding\n"
+    {"new", "new DIR [--title T] [--author A]",
+     "Write a ready book into DIR, which must be missing or empty: system/ with\n"
+     "its settings (window, reading order, toolbar with every command and its\n"
+     "pictures, title and author, an About form; explained in system/README.txt)\n"
+     "and files/ with a cover page, two chapters of two pages, a style sheet and\n"
+     "the About page, each file commented. Title defaults to DIR's name.\n",
+     RunNew},
+    {"build",
+     "build BOOKDIR -o OUT [--viewer PATH] [--contents PAGE] [--title T] [--print-settings] "
+     "[--check-runtime]",
+     "Pack the book in BOOKDIR into a copy of the viewer executable, as the\n"
+     "resources SYSTEM_MFS and FILES_MFS (each an MSZIP cabinet holding\n"
      "\"info.mfs\"), and write it to OUT, made executable.\n"
      "\n"
+     "BOOKDIR holds system/ (settings) and files/ (pages), or is a plain folder\n"
+     "of pages. Settings it lacks are made for the book, never written to BOOKDIR:\n"
+     "the reading order from the contents page (its links, nested as its lists\n"
+     "nest) or, without one, every page in file-name order; without System.xml,\n"
+     "a window of 1100 x 800, the title, a toolbar with every command, an About form.\n"
+     "\n"
      "  -o, --output OUT  the book executable to write\n"
-     "  --viewer PATH     the viewer executable (default: vellumview beside vellumpack)\n",
+     "  --viewer PATH     the viewer executable (default: vellumview beside vellumpack,\n"
+     "                    else the one of the build tree vellumpack came from)\n"
+     "  --contents PAGE   the contents page, which the book opens on (default: the\n"
+     "                    first of index.html, index.htm, contents.html, toc.html)\n"
+     "  --title T         the book's title (default: the contents page's title)\n"
+     "  --print-settings  write the settings made for the book to standard output;\n"
+     "                    without -o nothing is packed\n"
+     "  --check-runtime   then check that the book runs on this machine: every\n"
+     "                    library it needs is found, Qt WebEngine's helper process\n"
+     "                    is installed, and the book unpacks its archives when\n"
+     "                    started with --self-test; exit status 1 if not\n",
      RunBuild},
+    {"run", "run BOOKDIR [--viewer PATH] [--contents PAGE] [--title T]",
+     "Pack the book as build does into a private temporary file and open it;\n"
+     "the file is removed when the viewer ends. The exit status is the viewer's.\n",
+     RunRun},
     {"extract", "extract BOOK DIR",
      "Write the volumes of the book executable BOOK to DIR/system and DIR/files.\n", RunExtract},
     {"list", "list BOOK", "Print both volumes of the book executable BOOK with file sizes.\n",
      RunList},
-    {"check", "check BOOKDIR",
-     "Check the book in BOOKDIR before it is packed: System.xml and every settings\n"
-     "file it names parse, its settings convert, the variables resolve without\n"
-     "cycles or duplicates, and every page of the reading order exists in files/.\n"
-     "Prints each problem with the file it was found in; exit status 0 only when\n"
-     "the book is clean.\n",
+    {"check", "check BOOKDIR [--contents PAGE] [--title T]",
+     "Check the book in BOOKDIR as build would pack it (the same settings are\n"
+     "made for what it lacks): System.xml and every settings file it names parse,\n"
+     "its settings convert, the variables resolve without cycles or duplicates,\n"
+     "every page of the reading order exists, and every href, src, srcset and\n"
+     "CSS url() naming a book file finds it. Pages that neither the reading order\n"
+     "nor any link reaches are noted. Exit status 1 when a problem or a broken\n"
+     "link is found, 0 otherwise (notes alone keep 0).\n",
      RunCheck},
     {"cab", "cab list|extract ...",
      "Look into any cabinet file through the viewer's own cabinet reader.\n",

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "forms/u_PrintSections.h"
+#include "tests/TestUtil.h"
 
 using namespace vv;
 
@@ -32,7 +33,10 @@ INSTANTIATE_TEST_SUITE_P(
                       SectionCase{"DIV", "page2", false}, SectionCase{"DIV", "AGE", false},
                       SectionCase{"DIV", "", false}, SectionCase{"DIV", "PAGES", false},
                       SectionCase{"SPAN", "printPage", false}, SectionCase{"DIVX", "printPage", false},
-                      SectionCase{"", "printPage", false}));
+                      SectionCase{"", "printPage", false}),
+    [](const testing::TestParamInfo<SectionCase>& Info) {
+      return vvtest::ReadableName(Info.index, std::string(Info.param.TagName) + "_" + Info.param.Id);
+    });
 
 TEST(PrintSections, ListsSectionsInDocumentOrderWithNestedOnes) {
   const std::vector<TElement> Page = {{"DIV", "outerPAGE", "<div id=\"innerPage\">x</div>"},

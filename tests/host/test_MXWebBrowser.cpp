@@ -49,6 +49,7 @@ public:
       return TOleVariant(VariantToInt(Args.at(0)) + VariantToInt(Args.at(1)));
     });
     DeclareMethod("Fail", 203, [](const TOleVariantList&) -> TOleVariant { throw Exception("End of story encountered"); });
+    DeclareMethod("FailAccented", 208, [](const TOleVariantList&) -> TOleVariant { throw Exception("Caf\xE9 \x80 not found"); });
     DeclareGet("Caption", 204, [this] { return TOleVariant(Caption); });
     DeclarePut("Caption", 204, [this](const TOleVariant& V) { Caption = VariantToWide(V); });
     DeclareGet("Child", 205, [this] { return TOleVariant(Child); });
@@ -96,6 +97,15 @@ private slots:
         "<body onload=\"parent.postMessage(document.images[0].naturalWidth + ':' + "
         "getComputedStyle(document.body).backgroundColor, '*')\"><img src=\"b.png\"></body></html>";
     S.CreateFile("\\caf\xE9 \x80.htm", 0, false)->Content = "<html><body>accent</body></html>";
+    // What generated sites link to: cache-busting queries, module scripts, "%" in names.
+    S.ForceFolders("\\_static");
+    S.CreateFile("\\_static\\theme.css", 0, false)->Content = "body { color: rgb(4, 5, 6); }";
+    S.CreateFile("\\_static\\m.mjs", 0, false)->Content = "document.title = 'module ran';";
+    S.CreateFile("\\100%.htm", 0, false)->Content = "<html><body>a hundred</body></html>";
+    S.CreateFile("\\site.htm", 0, false)->Content =
+        "<html><head><link rel=\"stylesheet\" href=\"_static/theme.css?2022.1\">"
+        "<script type=\"module\" src=\"_static/m.mjs?v=3\"></script></head>"
+        "<body><a id=\"h\" href=\"100%.htm\">all</a></body></html>";
     S.CreateFile("\\input.htm", 0, false)->Content = "<html><body><input id=\"i\"></body></html>";
     S.CreateFile("\\close.htm", 0, false)->Content = "<html><body><button id=\"b\">close</button></body></html>";
     S.CreateFile("\\menu.htm", 0, false)->Content =
@@ -237,6 +247,19 @@ private slots:
     QVERIFY(Load(*B, "mfs:\\caf\xE9 \x80.htm"));
     QCOMPARE(Eval(*B, "document.body.textContent").toString(), QStringLiteral("accent"));
     QCOMPARE(B->LocationURL(), std::string("mfs:\\caf\xE9 \x80.htm"));
+  }
+
+  void generatedSiteUrlsReachTheirFiles() {
+    QVERIFY(Load(*B, "mfs:\\site.htm"));
+    QTRY_COMPARE_WITH_TIMEOUT(B->title(), QStringLiteral("module ran"), 15000);
+    QCOMPARE(Eval(*B, "getComputedStyle(document.body).color").toString(), QStringLiteral("rgb(4, 5, 6)"));
+    QSignalSpy Complete(B.get(), &TMXWebBrowser::DocumentComplete);
+    Eval(*B, "document.getElementById('h').click()");
+    QVERIFY(Complete.wait(20000));
+    QCOMPARE(B->LocationURL(), std::string("mfs:\\100%.htm"));
+    QCOMPARE(Eval(*B, "document.body.textContent").toString(), QStringLiteral("a hundred"));
+    QVERIFY(Load(*B, "mfs:\\100%.htm"));
+    QCOMPARE(Eval(*B, "document.body.textContent").toString(), QStringLiteral("a hundred"));
   }
 
   void missingFileShowsTheErrorPage() {
@@ -471,6 +494,8 @@ private slots:
     QVERIFY(Load(*B, "mfs:\\page1.htm"));
     QCOMPARE(Eval(*B, "try { window.external.Fail(); 'no error' } catch (e) { e.message }").toString(),
              QStringLiteral("End of story encountered"));
+    QCOMPARE(Eval(*B, "try { window.external.FailAccented(); 'no error' } catch (e) { e.message }").toString(),
+             QStringLiteral("Caf\u00E9 \u20AC not found"));
     QCOMPARE(Eval(*B, "try { window.external.Nope; 'no error' } catch (e) { e.message }").toString(),
              QStringLiteral("Object doesn't support this property or method"));
     QCOMPARE(Eval(*B, "try { window.external.Add('x', 1); 'no error' } catch (e) { e.message }").toString(),

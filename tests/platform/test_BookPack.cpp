@@ -67,6 +67,7 @@ protected:
     for (char& C : Noise)
       C = static_cast<char>(Gen());
     WriteAll(Book / "system" / "System.xml", "<System Title=\"Test\"/>");
+    WriteAll(Book / "system" / "Story.xml", "<Story><item page=\"index.htm\"/></Story>");
     WriteAll(Book / "system" / "Logo.bmp", AllBytes + Noise.substr(0, 5000));
     WriteAll(Book / "files" / "index.htm", "<html>start</html>");
     WriteAll(Book / "files" / "Chapter 1" / "page1.htm", std::string(90000, 'x'));
@@ -79,19 +80,21 @@ protected:
   fs::path Dir, Book;
 };
 
-std::string ContainerOfFolder(const fs::path& Folder) {
+// A volume's root takes the time it was made, so Like lends it its own.
+std::string ContainerOfFolder(const fs::path& Folder, const TMFS& Like) {
   TMFS Volume;
   ImportFolderFromDisk(Folder.string(), Volume.Root());
+  Volume.Root().DateTime = Like.Root().DateTime;
   return Volume.SaveToString();
 }
 
 TEST_F(BookPack, AnExecutableCarriesBothVolumesExactly) {
   const fs::path Out = Dir / "book.bin";
-  BuildBook(Book.string(), Out.string(), VV_RESOURCE_PROBE);
+  BuildBook(TBookSource(Book.string()), Out.string(), VV_RESOURCE_PROBE);
   TMFS System, Files;
   LoadBook(Out.string(), System, Files);
-  EXPECT_TRUE(System.SaveToString() == ContainerOfFolder(Book / "system"));
-  EXPECT_TRUE(Files.SaveToString() == ContainerOfFolder(Book / "files"));
+  EXPECT_TRUE(System.SaveToString() == ContainerOfFolder(Book / "system", System));
+  EXPECT_TRUE(Files.SaveToString() == ContainerOfFolder(Book / "files", Files));
   // The packed program itself finds its book by name.
   const TRun Probe = RunCommand(Out.string() + " FILES_MFS");
   EXPECT_EQ(Probe.Out.substr(Probe.Out.find(':') + 1, 4), "MSCF");
@@ -100,7 +103,7 @@ TEST_F(BookPack, AnExecutableCarriesBothVolumesExactly) {
 TEST_F(BookPack, StampsTheContainerMemberWithTheCurrentTimeAndArchiveAttribute) {
   const std::uint32_t Before = NowAsDosDateTime();
   const fs::path Out = Dir / "book.bin";
-  BuildBook(Book.string(), Out.string(), VV_RESOURCE_PROBE);
+  BuildBook(TBookSource(Book.string()), Out.string(), VV_RESOURCE_PROBE);
   const std::uint32_t After = NowAsDosDateTime();
   const std::string Cab = LoadResourceDataFromFile(Out.string(), "RCDATA", "SYSTEM_MFS");
   const auto Members = ListCabinet(Cab, "SYSTEM_MFS");
@@ -118,10 +121,11 @@ TEST_F(BookPack, StampsTheContainerMemberWithTheCurrentTimeAndArchiveAttribute) 
   EXPECT_EQ(Scratch.DefaultSession().GetFile("\\info.mfs")->Attributes, 0x20u);
 }
 
-TEST_F(BookPack, ABookFolderWithoutSystemIsRefused) {
-  fs::remove_all(Book / "system");
-  EXPECT_THROW(BuildBook(Book.string(), (Dir / "x").string(), VV_RESOURCE_PROBE), EBookPackError);
+TEST_F(BookPack, AMissingViewerIsRefusedBeforeAnythingIsWritten) {
+  EXPECT_THROW(BuildBook(TBookSource(Book.string()), (Dir / "x").string(), (Dir / "none").string()),
+               EBookPackError);
   EXPECT_FALSE(fs::exists(Dir / "x"));
+  EXPECT_THROW(TBookSource((Dir / "nothing").string()), EBookSourceError);
 }
 
 TEST_F(BookPack, AProgramWithoutABookIsRefusedByName) {
@@ -175,7 +179,7 @@ protected:
 };
 
 TEST_F(Vellumpack, EveryCommandAnswersHelp) {
-  for (const char* Command : {"", "build", "extract", "list", "cab", "cab list", "cab extract"}) {
+  for (const char* Command : {"", "new", "check", "build", "run", "extract", "list", "cab", "cab list", "cab extract"}) {
     const TRun R = Pack(std::string(Command) + " --help");
     EXPECT_EQ(R.Status, 0) << Command;
     EXPECT_NE(R.Out.find("Usage"), std::string::npos) << Command;
@@ -209,6 +213,48 @@ TEST_F(Vellumpack, BuildsListsAndExtractsABook) {
   EXPECT_TRUE(fs::is_directory(Dir / "back" / "files" / "a" / "b" / "c"));
 }
 
+TEST_F(Vellumpack, BuildFindsTheViewerWithoutBeingToldWhere) {
+  const std::string Out = (Dir / "book.bin").string();
+  const TRun Build = Pack("build " + Book.string() + " -o " + Out);
+  ASSERT_EQ(Build.Status, 0) << Build.Out;
+  TMFS System, Files;
+  LoadBook(Out, System, Files);
+  EXPECT_TRUE(Files.DefaultSession().Exists("\\index.htm"));
+}
+
+TEST_F(Vellumpack, ABookCarriesTheViewerWithoutDebugInformation) {
+  const std::string Out = (Dir / "book.bin").string();
+  ASSERT_EQ(Pack("build " + Book.string() + " -o " + Out).Status, 0);
+  const TRun Sections = RunCommand("readelf -S -W " + Out);
+  if (Sections.Status == 127) GTEST_SKIP() << "readelf is not installed";
+  ASSERT_EQ(Sections.Status, 0) << Sections.Out;
+  EXPECT_NE(Sections.Out.find(" .text "), std::string::npos) << Sections.Out;
+  EXPECT_EQ(Sections.Out.find(".debug_"), std::string::npos) << Sections.Out;
+  EXPECT_EQ(Sections.Out.find(".symtab"), std::string::npos) << Sections.Out;
+}
+
+TEST_F(Vellumpack, ABookMadeHereRunsHereAndADamagedOneSaysWhy) {
+  const std::string Out = (Dir / "book.bin").string();
+  const TRun Build = Pack("build " + Book.string() + " -o " + Out + " --check-runtime");
+  ASSERT_EQ(Build.Status, 0) << Build.Out;
+  EXPECT_NE(Build.Out.find("shared libraries found\n"), std::string::npos) << Build.Out;
+  EXPECT_NE(Build.Out.find("runtime: Book unpacks"), std::string::npos) << Build.Out;
+  EXPECT_NE(Build.Out.find("The book runs here\n"), std::string::npos) << Build.Out;
+  // One byte of the content archive changed, as in a damaged download.
+  for (const TResourceInfo& R : ListResources(Out))
+    if (R.Name == "FILES_MFS") {
+      std::fstream File(Out, std::ios::in | std::ios::out | std::ios::binary);
+      File.seekg(static_cast<std::streamoff>(R.Offset + R.Size / 2));
+      const char Byte = static_cast<char>(File.get() ^ 0x55);
+      File.seekp(static_cast<std::streamoff>(R.Offset + R.Size / 2));
+      File.put(Byte);
+    }
+  const TRun SelfTest = RunCommand(Out + " --self-test");
+  EXPECT_EQ(SelfTest.Status, 1);
+  EXPECT_NE(SelfTest.Out.find("Book does not unpack: Cabinet file is corrupt"), std::string::npos)
+      << SelfTest.Out;
+}
+
 TEST_F(Vellumpack, BrokenArchivesEndWithTheMessageAndStatusOne) {
   const std::string Corrupt = VV_TESTDATA_DIR "/cab/corrupt/flip_data_stale_csum.cab";
   const TRun R = Pack("cab extract " + Corrupt + " " + (Dir / "x").string());
@@ -222,6 +268,159 @@ TEST_F(Vellumpack, BrokenArchivesEndWithTheMessageAndStatusOne) {
                  (Dir / "none").string())
                 .Status,
             1);
+}
+
+TEST_F(Vellumpack, NewWritesABookThatChecksAndBuilds) {
+  const fs::path New = Dir / "new";
+  ASSERT_EQ(Pack("new " + New.string() + " --title 'Sea \"Tales\"' --author 'A. Writer'").Status, 0);
+  const TRun Check = Pack("check " + New.string());
+  EXPECT_EQ(Check.Status, 0) << Check.Out;
+  EXPECT_NE(Check.Out.find("Book is clean: 5 pages in the reading order, 2 variables"),
+            std::string::npos)
+      << Check.Out;
+  EXPECT_EQ(Check.Out.find("note:"), std::string::npos) << Check.Out; // nothing left to make
+  const std::string Toolbar = ReadAll(New / "system" / "ToolButtons.xml");
+  for (int Kind = 1; Kind <= 17; ++Kind)
+    EXPECT_NE(Toolbar.find("Kind=" + std::to_string(Kind) + " "), std::string::npos) << Kind;
+  EXPECT_NE(ReadAll(New / "system" / "Variables.xml").find(">Sea \"Tales\"</"), std::string::npos);
+  const TRun Build = Pack("build " + New.string() + " -o " + (Dir / "book.bin").string() +
+                          " --viewer " + VV_RESOURCE_PROBE);
+  EXPECT_EQ(Build.Status, 0) << Build.Out;
+
+  const TRun Again = Pack("new " + New.string());
+  EXPECT_EQ(Again.Status, 1);
+  EXPECT_NE(Again.Out.find("is not an empty folder"), std::string::npos) << Again.Out;
+}
+
+// A plain folder of pages whose contents page nests parts, chapters and sections.
+class PlainFolder : public Vellumpack {
+protected:
+  void SetUp() override {
+    Vellumpack::SetUp();
+    Plain = Dir / "plain";
+    WriteAll(Plain / "index.html",
+             "<html><head><title>Sea &amp; Sky</title></head><body>\n"
+             "<p><a href=\"preface.html\">Preface</a></p>\n"
+             "<ul>\n"
+             " <li>Part One\n"
+             "  <ul>\n"
+             "   <li><a href=\"one/ch1.html\">Chapter <i>1</i></a>\n"
+             "    <ol><li><a href=\"one/ch1.html#a\">again</a></li>\n"
+             "        <li><a href=\"one/s1.html\">Waves</a></li></ol></li>\n"
+             "   <li><a href=\"one/ch2.html\">Chapter 2</a></li>\n"
+             "  </ul></li>\n"
+             " <li><a href=\"https://example.org/\">elsewhere</a></li>\n"
+             " <li><a href=\"missing.html\">missing</a></li>\n"
+             "</ul></body></html>\n");
+    for (const char* Page : {"preface.html", "one/ch1.html", "one/s1.html", "one/ch2.html",
+                             "aside.html"})
+      WriteAll(Plain / Page, "<html><title>T</title><a href=\"/index.html\">up</a></html>");
+  }
+  fs::path Plain;
+};
+
+TEST_F(PlainFolder, BuildMakesTheReadingOrderFromTheContentsPage) {
+  const TRun Print = Pack("build " + Plain.string() + " --print-settings");
+  ASSERT_EQ(Print.Status, 0) << Print.Out;
+  EXPECT_NE(Print.Out.find("<Story Path=\"\\\">\n"
+                           "  <item page=\"\\index.html\" pagename=\"Contents\"/>\n"
+                           "  <item page=\"\\preface.html\" pagename=\"Preface\"/>\n"
+                           "  <item pagename=\"Part One\">\n"
+                           "    <item page=\"\\one\\ch1.html\" pagename=\"Chapter 1\">\n"
+                           "      <item page=\"\\one\\s1.html\" pagename=\"Waves\"/>\n"
+                           "    </item>\n"
+                           "    <item page=\"\\one\\ch2.html\" pagename=\"Chapter 2\"/>\n"
+                           "  </item>\n"
+                           "</Story>\n"),
+            std::string::npos)
+      << Print.Out;
+  EXPECT_NE(Print.Out.find("<Variable Name=\"BookTitle\">Sea & Sky</Variable>"), std::string::npos);
+  EXPECT_NE(Print.Out.find("Width=1100 Height=800"), std::string::npos);
+
+  const std::string Out = (Dir / "book.bin").string();
+  const TRun Build = Pack("build " + Plain.string() + " -o " + Out + " --title Ocean --viewer " +
+                          VV_RESOURCE_PROBE);
+  ASSERT_EQ(Build.Status, 0) << Build.Out;
+  TMFS System, Files;
+  LoadBook(Out, System, Files);
+  EXPECT_NE(System.DefaultSession().GetFile("\\Variables.xml")->Content.find(">Ocean<"),
+            std::string::npos);
+  EXPECT_TRUE(System.DefaultSession().Exists("\\Toolbar\\print.bmp"));
+  EXPECT_TRUE(Files.DefaultSession().Exists("\\one\\s1.html"));
+  EXPECT_TRUE(Files.DefaultSession().Exists("\\About.html"));
+  EXPECT_FALSE(fs::exists(Plain / "system")); // the author's folder is left as it was
+  EXPECT_FALSE(fs::exists(Plain / "About.html"));
+}
+
+TEST_F(PlainFolder, CheckMakesTheSameSettingsAndNotesWhatNothingReaches) {
+  const TRun Check = Pack("check " + Plain.string());
+  EXPECT_EQ(Check.Status, 1);
+  EXPECT_NE(Check.Out.find("note: system/Story.xml is made at build time: from the contents page "
+                           "index.html\n"),
+            std::string::npos)
+      << Check.Out;
+  EXPECT_NE(Check.Out.find("index.html:12: \"missing.html\" not found\n"), std::string::npos);
+  EXPECT_NE(Check.Out.find("note: aside.html is reached neither"), std::string::npos);
+  fs::remove(Plain / "index.html");
+  // Without a contents page: every page, in natural order of the names.
+  for (const char* Page : {"p10.html", "p9.html"})
+    WriteAll(Plain / Page, "<html></html>");
+  const TRun Print = Pack("build " + Plain.string() + " --print-settings");
+  EXPECT_NE(Print.Out.find("<item page=\"\\aside.html\" pagename=\"T\"/>\n"
+                           "  <item page=\"\\one\\ch1.html\" pagename=\"T\"/>\n"
+                           "  <item page=\"\\one\\ch2.html\" pagename=\"T\"/>\n"
+                           "  <item page=\"\\one\\s1.html\" pagename=\"T\"/>\n"
+                           "  <item page=\"\\p9.html\" pagename=\"p9\"/>\n"
+                           "  <item page=\"\\p10.html\" pagename=\"p10\"/>\n"),
+            std::string::npos)
+      << Print.Out;
+}
+
+TEST_F(Vellumpack, CheckFindsEveryKindOfBrokenLink) {
+  const fs::path Links = Dir / "links";
+  WriteAll(Links / "system" / "Story.xml",
+           "<Story><item page=\"index.html\"/><item page=\"ch\\a.html\"/></Story>");
+  WriteAll(Links / "files" / "index.html",
+           "<html><head><link rel=stylesheet href=\"Style.CSS?v=2\"></head>\n"
+           "<body><a href=\"ch/A.html#top\">a</a> <a href=\"mailto:x@y.z\">mail</a>\n"
+           "<img src=\"/img/b.png\" srcset=\"img/b.png 1x, img/c.png 2x\">\n"
+           "<p style=\"background: url('img/b.png')\"></p></body></html>");
+  WriteAll(Links / "files" / "style.css", "body { background: url(img/b.png); }\n");
+  WriteAll(Links / "files" / "ch" / "a.html", "<a href=\"../index.html\">up</a>");
+  WriteAll(Links / "files" / "img" / "b.png", "png");
+  WriteAll(Links / "files" / "img" / "c.png", "png");
+  const TRun Clean = Pack("check " + Links.string());
+  EXPECT_EQ(Clean.Status, 0) << Clean.Out;
+  EXPECT_NE(Clean.Out.find("8 links to book files, 1 external link not followed"),
+            std::string::npos)
+      << Clean.Out;
+
+  fs::remove(Links / "files" / "img" / "b.png");
+  std::string Many;
+  for (int i = 0; i < 25; ++i)
+    Many += "<img src=\"../gone" + std::to_string(i) + ".png\">\n";
+  WriteAll(Links / "files" / "ch" / "a.html", "<a href=\"/nowhere.html\">x</a>\n" + Many);
+  const TRun Broken = Pack("check " + Links.string());
+  EXPECT_EQ(Broken.Status, 1);
+  for (const char* Line : {"files/index.html:3: \"/img/b.png\" not found\n",
+                           "files/index.html:3: \"img/b.png\" not found\n",
+                           "files/index.html:4: \"img/b.png\" not found\n",
+                           "files/style.css:1: \"img/b.png\" not found\n",
+                           "files/ch/a.html:1: \"/nowhere.html\" not found\n",
+                           "files/ch/a.html:20: \"../gone18.png\" not found\n",
+                           "files/ch/a.html: 6 more links not found\n", "30 problems found\n"})
+    EXPECT_NE(Broken.Out.find(Line), std::string::npos) << Line << Broken.Out;
+  EXPECT_EQ(Broken.Out.find("gone19"), std::string::npos);
+}
+
+TEST_F(Vellumpack, RunStartsThePackedBookAndRemovesIt) {
+  const fs::path Temp = Dir / "tmp";
+  fs::create_directories(Temp);
+  // The stand-in viewer wants one argument, so without it it ends with 2.
+  const TRun Run = RunCommand("TMPDIR=" + Temp.string() + " " + VV_VELLUMPACK + " run " +
+                              Book.string() + " --viewer " + VV_RESOURCE_PROBE);
+  EXPECT_EQ(Run.Status, 2) << Run.Out;
+  EXPECT_TRUE(fs::is_empty(Temp));
 }
 
 } // namespace

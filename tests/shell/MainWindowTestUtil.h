@@ -1,6 +1,5 @@
 #pragma once
-// Helpers of the tests that drive the real main window: test books packed
-// from file maps, the toolbar's buttons, waits for pages and error boxes.
+// Test books and helpers shared by the tests that drive the main window.
 
 #include <QApplication>
 #include <QBuffer>
@@ -12,7 +11,6 @@
 #include <QtTest>
 #include <functional>
 #include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,16 +19,17 @@
 #include "tools/u_BookPack.h"
 
 namespace vvtest {
+using namespace vv;
 
 using TFiles = std::map<std::string, std::string>;
 
 inline std::string Cabinet(const TFiles& Files) {
-  vv::TMFS Volume;
+  TMFS Volume;
   for (const auto& [Path, Content] : Files) {
-    Volume.DefaultSession().ForceFolders(vv::TMFS::ExtractPath(Path));
+    Volume.DefaultSession().ForceFolders(TMFS::ExtractPath(Path));
     Volume.DefaultSession().CreateFile(Path, 0, false)->Content = Content;
   }
-  return vv::PackVolume(Volume);
+  return PackVolume(Volume);
 }
 
 inline const TFiles BookSystem = {
@@ -74,7 +73,7 @@ inline TFiles ToolbarBook(const std::string& Buttons, const std::string& Images 
   return System;
 }
 
-inline std::vector<QToolButton*> Buttons(vv::TfrmMain& W) {
+inline std::vector<QToolButton*> Buttons(TfrmMain& W) {
   std::vector<QToolButton*> Result;
   for (QAction* Action : W.tbrMain->actions())
     if (auto* Button = qobject_cast<QToolButton*>(W.tbrMain->widgetForAction(Action)))
@@ -82,8 +81,8 @@ inline std::vector<QToolButton*> Buttons(vv::TfrmMain& W) {
   return Result;
 }
 
-inline bool WaitForPage(vv::TMXWebBrowser& B, const std::string& URL) {
-  return QTest::qWaitFor([&] { return B.LocationURL() == URL && B.ReadyState() == vv::READYSTATE_COMPLETE; }, 20000);
+inline bool WaitForPage(TMXWebBrowser& B, const std::string& URL) {
+  return QTest::qWaitFor([&] { return B.LocationURL() == URL && B.ReadyState() == READYSTATE_COMPLETE; }, 20000);
 }
 
 // Runs Action; every modal window showing meanwhile is handed to Handle
@@ -110,22 +109,22 @@ inline QString CatchErrorBox(const std::function<void()>& Action) {
   return Text;
 }
 
-// Runs the test object's cases in an application with the book schemes
-// registered, as the viewer's own entry does.
-template <typename TTest> int ExecMainWindowTests(int argc, char** argv) {
-  vv::PrepareWebEngineEnvironment();
-  vv::RegisterBookSchemes();
-  QApplication App(argc, argv);
-  App.setApplicationName("Vellumark Viewer");
-  const vv::TWebEngineProtocolPlatform Platform;
-  TTest Test;
-  return QTest::qExec(&Test, argc, argv);
-}
-
-inline std::unique_ptr<vv::TfrmMain> OpenBook(const TFiles& System = BookSystem, const TFiles& Files = BookFiles) {
-  auto Window = std::make_unique<vv::TfrmMain>(vv::TfrmMain::TBookSource{Cabinet(System), Cabinet(Files)});
+// Opens the main window on a book made of the two file sets, shown.
+inline std::unique_ptr<TfrmMain> OpenBook(const TFiles& System = BookSystem, const TFiles& Files = BookFiles) {
+  auto Window = std::make_unique<TfrmMain>(TfrmMain::TBookSource{Cabinet(System), Cabinet(Files)});
   Window->show();
   return Window;
+}
+
+// The main() of a window test: the engine set up as the viewer sets it up.
+template <typename TTest> int RunWindowTests(int argc, char** argv) {
+  PrepareWebEngineEnvironment();
+  RegisterBookSchemes();
+  QApplication App(argc, argv);
+  App.setApplicationName("Vellumark Viewer");
+  const TWebEngineProtocolPlatform Platform;
+  TTest Test;
+  return QTest::qExec(&Test, argc, argv);
 }
 
 } // namespace vvtest

@@ -282,7 +282,7 @@ int main(int argc, char** argv) {
   // A private state folder, new for every run.
   const QTemporaryDir State;
   qputenv("XDG_STATE_HOME", QFile::encodeName(State.path()));
-  return ExecMainWindowTests<TestReaderComforts>(argc, argv);
+  return RunWindowTests<TestReaderComforts>(argc, argv);
 }
 
 #include "test_ReaderComforts.moc"

@@ -1,28 +1,15 @@
 // The viewer's main window against the real engine: start-up from a book's two
 // archives, the first page, variables in served files, the reading order
 // driven from page script, user forms, and start-up failures.
-#include <QApplication>
-#include <QBuffer>
 #include <QClipboard>
 #include <QDialog>
-#include <QImage>
-#include <QMenu>
-#include <QToolBar>
-#include <QToolButton>
 #include <QEventLoop>
-#include <QMessageBox>
+#include <QMenu>
 #include <QSignalSpy>
-#include <QTimer>
-#include <QtTest>
-#include <functional>
-#include <map>
 #include <memory>
 
 #include "tests/EngineTestUtil.h"
 #include "tests/shell/MainWindowTestUtil.h"
-#include "platform/u_WebEngineProtocol.h"
-#include "shell/frm_Main.h"
-#include "tools/u_BookPack.h"
 
 using namespace vv;
 using namespace vvtest;
@@ -30,13 +17,9 @@ using namespace vvtest;
 class TestFrmMain : public QObject {
   Q_OBJECT
 
-  std::unique_ptr<TfrmMain> Open(const TFiles& System = BookSystem, const TFiles& Files = BookFiles) {
-    return OpenBook(System, Files);
-  }
-
 private slots:
   void startsOnTheFirstPageWithVariablesExpanded() {
-    auto W = Open();
+    auto W = OpenBook();
     QVERIFY(!W->LoadFailed);
     QCOMPARE(W->windowTitle(), QStringLiteral("Test Book reader"));
     QCOMPARE(W->size(), QSize(700, 500));
@@ -47,7 +30,7 @@ private slots:
   }
 
   void pageScriptWalksTheReadingOrder() {
-    auto W = Open();
+    auto W = OpenBook();
     TMXWebBrowser& B = *W->webMain;
     QVERIFY(WaitForPage(B, "mfs:\\one.htm"));
     QCOMPARE(Eval(B, "window.external.Story.Current").toString(), QStringLiteral("\\one.htm"));
@@ -71,7 +54,7 @@ private slots:
   }
 
   void pageScriptDrivesTheBrowser() {
-    auto W = Open();
+    auto W = OpenBook();
     TMXWebBrowser& B = *W->webMain;
     QVERIFY(WaitForPage(B, "mfs:\\one.htm"));
     QCOMPARE(Eval(B, "window.external.WebBrowser.LocationURL").toString(), QStringLiteral("mfs:\\one.htm"));
@@ -85,7 +68,7 @@ private slots:
   }
 
   void pagesOutsideTheReadingOrderLeaveTheCursor() {
-    auto W = Open();
+    auto W = OpenBook();
     QVERIFY(WaitForPage(*W->webMain, "mfs:\\one.htm"));
     W->GetStory().Last();
     W->webMain->Navigate("MFS:\\outside.htm");
@@ -95,7 +78,7 @@ private slots:
   }
 
   void textSizeSurvivesNavigation() {
-    auto W = Open();
+    auto W = OpenBook();
     QVERIFY(WaitForPage(*W->webMain, "mfs:\\one.htm"));
     const qreal Medium = W->webMain->zoomFactor();
     W->SetFontSize(5);
@@ -109,7 +92,7 @@ private slots:
   }
 
   void userFormsOpenFromScriptAndAnswerWhenClosed() {
-    auto W = Open();
+    auto W = OpenBook();
     TMXWebBrowser& B = *W->webMain;
     QVERIFY(WaitForPage(B, "mfs:\\one.htm"));
     B.page()->runJavaScript("window.shown = 'waiting'; window.external.ShowUserForm('about'); window.shown = 'back';");
@@ -130,7 +113,7 @@ private slots:
   }
 
   void toolbarButtonsFollowTheFileInOrder() {
-    auto W = Open(ToolbarBook("<Btn Caption=\"sep\" Image=\"a\"/>"
+    auto W = OpenBook(ToolbarBook("<Btn Caption=\"sep\" Image=\"a\"/>"
                               "<Btn Kind=5 Caption=\"Next\" Image=\"a\"/>"
                               "<Btn Kind=6 Caption=\"Ghost\" ImageIndex=0 Image=\"none\"/>"
                               "<Btn Kind=129 Caption=\"Back too\"/>"
@@ -168,7 +151,7 @@ private slots:
   }
 
   void textSizeMenuSetsTheReadersLevel() {
-    auto W = Open(ToolbarBook("<Btn Kind=11 Caption=\"Size\"/>"));
+    auto W = OpenBook(ToolbarBook("<Btn Kind=11 Caption=\"Size\"/>"));
     QVERIFY(WaitForPage(*W->webMain, "mfs:\\one.htm"));
     W->mnuFS_ExtraLarge->trigger();
     QCOMPARE(W->FontSize, 4);
@@ -193,7 +176,7 @@ private slots:
   void copyAndContextMenuFollowThePagesSetting() {
     TFiles System = BookSystem;
     System["\\Story.xml"] = "<Story><item page=\"\\one.htm\" rightclick=False/><item page=\"\\two.htm\"/></Story>";
-    auto W = Open(System);
+    auto W = OpenBook(System);
     QVERIFY(WaitForPage(*W->webMain, "mfs:\\one.htm"));
     QCOMPARE(W->webMain2ShowContextMenu(0, QPoint()), S_OK);
     QApplication::clipboard()->setText("kept?");
@@ -218,7 +201,7 @@ private slots:
   }
 
   void standardKeysRunTheToolbarsCommands() {
-    auto W = Open();
+    auto W = OpenBook();
     TMXWebBrowser& B = *W->webMain;
     QVERIFY(WaitForPage(B, "mfs:\\one.htm"));
     W->activateWindow();
@@ -237,7 +220,7 @@ private slots:
   }
 
   void escapeClosesTheMainWindow() {
-    auto W = Open();
+    auto W = OpenBook();
     QVERIFY(WaitForPage(*W->webMain, "mfs:\\one.htm"));
     W->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(W.get()));
@@ -265,8 +248,6 @@ private slots:
   }
 };
 
-int main(int argc, char** argv) {
-  return ExecMainWindowTests<TestFrmMain>(argc, argv);
-}
+int main(int argc, char** argv) { return RunWindowTests<TestFrmMain>(argc, argv); }
 
 #include "test_frmMain.moc"

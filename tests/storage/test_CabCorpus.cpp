@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "storage/u_MFSCab.h"
+#include "tests/TestUtil.h"
 #include "tests/storage/CabTestUtil.h"
 
 using namespace vv;
@@ -159,10 +160,7 @@ TEST_P(CabCorpus, ValidSingleCabinetsUnpackAndBrokenOnesFailCleanly) {
 }
 
 std::string CaseName(const testing::TestParamInfo<TCorpusCab>& Info) {
-  std::string Name = Info.param.File;
-  for (char& C : Name)
-    if (!std::isalnum(static_cast<unsigned char>(C))) C = '_';
-  return Name;
+  return vvtest::ReadableName(Info.index, Info.param.File);
 }
 
 INSTANTIATE_TEST_SUITE_P(SharedTestData, CabCorpus, testing::ValuesIn(LoadCorpus()), CaseName);

@@ -5,6 +5,7 @@
 #include "platform/u_CabWriter.h"
 #include "storage/u_MFSCab.h"
 #include "storage/u_MFSCabLoad.h"
+#include "tests/TestUtil.h"
 #include "tests/storage/CabTestUtil.h"
 
 using namespace vv;
@@ -268,7 +269,10 @@ INSTANTIATE_TEST_SUITE_P(
                     TOpenFlagsCase{_O_CREAT | _O_SHORT_LIVED, OPEN_ALWAYS, 0x100},
                     TOpenFlagsCase{_O_SHORT_LIVED | _O_TEMPORARY, OPEN_EXISTING, 0x80},
                     TOpenFlagsCase{_O_CREAT | _O_TEMPORARY | _O_RANDOM, OPEN_ALWAYS,
-                                   0x80 | 0x10000000 | FILE_FLAG_DELETE_ON_CLOSE}));
+                                   0x80 | 0x10000000 | FILE_FLAG_DELETE_ON_CLOSE}),
+    [](const testing::TestParamInfo<TOpenFlagsCase>& Info) {
+      return vvtest::ReadableName(Info.index, "flags_" + std::to_string(Info.param.OpenFlags));
+    });
 
 TEST(MfsCabCallbacks, FailWithoutAReaderInProgress) {
   ASSERT_EQ(CurrentCabReader, nullptr);

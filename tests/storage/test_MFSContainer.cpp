@@ -64,6 +64,10 @@ TEST(MFSContainer, RoundTripsNestedFoldersAndBinaryFiles) {
   EXPECT_EQ(L.GetFile("index.htm")->Content, std::string("a\0b", 3));
   EXPECT_EQ(L.GetFile("empty.txt")->Content, "");
   EXPECT_EQ(Loaded.SaveToString(), Volume.SaveToString());
+  // Streamed, the same bytes come out, checksum first.
+  TBytesStream Streamed;
+  Volume.SaveToStream(Streamed);
+  EXPECT_EQ(Streamed.Bytes(), Volume.SaveToString());
 }
 
 TEST(MFSContainer, ReadsChildrenInAnyOrderAndWritesThemSorted) {

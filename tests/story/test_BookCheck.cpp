@@ -37,7 +37,7 @@ struct TResult {
 
 TResult Check(const fs::path& Dir) {
   std::ostringstream Out, Err;
-  const int Code = vv::CheckBook(Dir.string(), Out, Err);
+  const int Code = vv::CheckBook(Dir.string(), {}, Out, Err);
   return {Code, Out.str(), Err.str()};
 }
 
@@ -55,7 +55,8 @@ TEST(BookCheck, SampleBookIsClean) {
   const TResult R = Check(fs::path(VV_SOURCE_DIR) / "books" / "sample");
   EXPECT_EQ(R.Err, "");
   EXPECT_EQ(R.Code, 0);
-  EXPECT_EQ(R.Out, "Book is clean: 5 pages in the reading order, 4 variables\n");
+  EXPECT_EQ(R.Out, "Book is clean: 5 pages in the reading order, 4 variables, 6 links to book "
+                   "files, 0 external links not followed\n");
 }
 
 TEST(BookCheck, CleanBookMatchesPagesWithoutRegardToCase) {
@@ -79,7 +80,7 @@ TEST(BookCheck, FindsBrokenPageLinksAndVariableCycles) {
       "system/Story.xml: page \"\\missing.htm\" (item 2 of the reading order) is not in files/\n"
       "system/Variables.xml: Cycling reference encountered during loading variable \"A\"\n"
       "2 problems found\n");
-  EXPECT_EQ(R.Out, "");
+  EXPECT_EQ(R.Out, "note: files/SUB/B.HTM is reached neither by the reading order nor by any link\n");
 }
 
 TEST(BookCheck, NotesAPageListedTwiceWithoutFailing) {
@@ -92,6 +93,17 @@ TEST(BookCheck, NotesAPageListedTwiceWithoutFailing) {
   EXPECT_EQ(R.Err, "");
   EXPECT_NE(R.Out.find("Story.xml: page \"\\A.HTM\" is listed again in item 3 (first in item 1)"),
             std::string::npos)
+      << R.Out;
+}
+
+TEST(BookCheck, AStorySettingNamingAnotherFileIsOnlyANote) {
+  TBookDir Book;
+  WriteGoodBook(Book);
+  Book.Write("system/System.xml", "<System Story=\"Reading.xml\"/>");
+  const TResult R = Check(Book.Dir);
+  EXPECT_EQ(R.Err, "");
+  EXPECT_EQ(R.Code, 0);
+  EXPECT_NE(R.Out.find("note: system/System.xml: Story names \"Reading.xml\""), std::string::npos)
       << R.Out;
 }
 
@@ -132,11 +144,11 @@ TEST(BookCheck, ListsEveryDuplicateVariable) {
 TEST(BookCheck, MissingFoldersAndFiles) {
   const TResult Nothing = Check("/nonexistent/vellumview/book");
   EXPECT_EQ(Nothing.Code, 1);
-  EXPECT_NE(Nothing.Err.find("system: Folder \"/nonexistent/vellumview/book/system\" not found\n"),
-            std::string::npos);
+  EXPECT_EQ(Nothing.Err, "/nonexistent/vellumview/book: Folder \"/nonexistent/vellumview/book\" "
+                        "not found\n1 problem found\n");
   TBookDir Book;
-  const TResult Empty = Check(Book.Dir);
-  EXPECT_EQ(Empty.Err, "system/System.xml: File \"\\System.xml\" not found\n1 problem found\n");
+  const TResult Empty = Check(Book.Dir); // settings are made, but there is nothing to read
+  EXPECT_EQ(Empty.Err, "system/Story.xml: the reading order has no pages\n1 problem found\n");
   Book.Write("system/System.xml", "<System/>");
   Book.Write("system/Story.xml", "<Story><item/></Story>");
   EXPECT_EQ(Check(Book.Dir).Err,

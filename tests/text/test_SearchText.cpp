@@ -3,6 +3,7 @@
 #include <random>
 #include <string>
 
+#include "tests/TestUtil.h"
 #include "text/u_SearchText.h"
 #include "text/u_Utils.h"
 
@@ -52,7 +53,8 @@ INSTANTIATE_TEST_SUITE_P(
                     // Script content and comments are not special.
                     StripCase{"<script>var s='<b>';</script>", " var s=' '; "},
                     StripCase{"<!-- a <b> -->z", "  -->z"}, StripCase{"a<<b>>c", "a >c"},
-                    StripCase{"a\0b<i\0>c"s, "a\0b c"s}));
+                    StripCase{"a\0b<i\0>c"s, "a\0b c"s}),
+    [](const testing::TestParamInfo<StripCase>& Info) { return vvtest::ReadableName(Info.index, Info.param.Html); });
 
 TEST(SearchText, StripTagsIntoReplacesEarlierContent) {
   std::string Out = "left over from a longer page";

@@ -12,6 +12,18 @@ TEST(MFSChecksum, KnownValues) {
   EXPECT_NE(MFSChecksum(std::string("abc\0", 4)), 0x40C6C4C2u);
 }
 
+TEST(MFSChecksum, PiecesOfAnySizeSumAsTheWhole) {
+  const std::string Bytes = "The quick brown fox jumps over 13 lazy dogs";
+  for (std::size_t First = 0; First <= 9; ++First)
+    for (std::size_t Second = 0; Second <= 9; ++Second) {
+      TMFSChecksum Sum;
+      Sum.Add(std::string_view(Bytes).substr(0, First));
+      Sum.Add(std::string_view(Bytes).substr(First, Second));
+      Sum.Add(std::string_view(Bytes).substr(First + Second));
+      EXPECT_EQ(Sum.Value(), MFSChecksum(Bytes)) << First << " " << Second;
+    }
+}
+
 TEST(MFSChecksum, RotatesTopBitIntoBitZero) {
   // 0x80000000 rotated left once is 1; adding it again and rotating gives 2 | 1 << 1.
   EXPECT_EQ(MFSChecksum(std::string("\x00\x00\x00\x80", 4)), 1u);

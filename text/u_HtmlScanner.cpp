@@ -1,0 +1,181 @@
+#include "text/u_HtmlScanner.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "text/u_Utils.h"
+
+namespace vv {
+
+namespace {
+
+bool IsBlank(char C) {
+  return C == ' ' || C == '\t' || C == '\n' || C == '\r' || C == '\f';
+}
+
+bool IsLetter(char C) {
+  return (C >= 'a' && C <= 'z') || (C >= 'A' && C <= 'Z');
+}
+
+bool EndsName(char C) {
+  return IsBlank(C) || C == '>' || C == '/';
+}
+
+bool IsRawTextElement(std::string_view Name) {
+  for (const char* Raw : {"script", "style", "title", "textarea"})
+    if (SameText(Name, Raw)) return true;
+  return false;
+}
+
+// Position of "</Name" (any case, followed by the name's end) at or after From.
+std::size_t FindEndTag(std::string_view Html, std::size_t From, std::string_view Name) {
+  for (std::size_t At = Html.find("</", From); At != std::string_view::npos;
+       At = Html.find("</", At + 2)) {
+    const std::size_t After = At + 2 + Name.size();
+    if (SameText(Html.substr(At + 2, Name.size()), Name) &&
+        (After >= Html.size() || EndsName(Html[After])))
+      return At;
+  }
+  return Html.size();
+}
+
+} // namespace
+
+void THtmlScanner::Advance(std::size_t To) {
+  To = std::min(To, Html.size());
+  Line += static_cast<int>(std::count(Html.data() + Pos, Html.data() + To, '\n'));
+  Pos = To;
+}
+
+bool THtmlScanner::Next(THtmlToken& Token) {
+  Token.Attributes.clear();
+  Token.Name = {};
+  Token.Text = {};
+  if (!RawTextOf.empty()) {
+    const std::size_t End = FindEndTag(Html, Pos, RawTextOf);
+    RawTextOf = {};
+    if (End > Pos) {
+      Token.Kind = THtmlToken::TKind::Text;
+      Token.Line = Line;
+      Token.Text = Html.substr(Pos, End - Pos);
+      Advance(End);
+      return true;
+    }
+  }
+  while (Pos < Html.size()) {
+    Token.Line = Line;
+    if (Html[Pos] != '<') {
+      ReadText(Token);
+      return true;
+    }
+    const char After = Pos + 1 < Html.size() ? Html[Pos + 1] : '\0';
+    if (IsLetter(After)) {
+      ReadStartTag(Token);
+      return true;
+    }
+    if (After == '/' && Pos + 2 < Html.size() && IsLetter(Html[Pos + 2])) {
+      std::size_t End = Pos + 2;
+      while (End < Html.size() && !EndsName(Html[End]))
+        ++End;
+      Token.Kind = THtmlToken::TKind::EndTag;
+      Token.Name = Html.substr(Pos + 2, End - Pos - 2);
+      const std::size_t Gt = Html.find('>', End);
+      Advance(Gt == std::string_view::npos ? Html.size() : Gt + 1);
+      return true;
+    }
+    if (After == '!' || After == '?' || After == '/') {
+      // Comments run to "-->"; declarations and the like to the next ">".
+      const bool Comment = Html.substr(Pos, 4) == "<!--";
+      const std::size_t End = Html.find(Comment ? "-->" : ">", Pos + 2);
+      Advance(End == std::string_view::npos ? Html.size() : End + (Comment ? 3 : 1));
+      continue;
+    }
+    ReadText(Token); // a "<" that opens nothing is text
+    return true;
+  }
+  return false;
+}
+
+void THtmlScanner::ReadText(THtmlToken& Token) {
+  const std::size_t Lt = Html.find('<', Pos + 1);
+  const std::size_t End = Lt == std::string_view::npos ? Html.size() : Lt;
+  Token.Kind = THtmlToken::TKind::Text;
+  Token.Text = Html.substr(Pos, End - Pos);
+  Advance(End);
+}
+
+void THtmlScanner::ReadStartTag(THtmlToken& Token) {
+  const std::size_t N = Html.size();
+  std::size_t P = Pos + 1;
+  while (P < N && !EndsName(Html[P]))
+    ++P;
+  Token.Kind = THtmlToken::TKind::StartTag;
+  Token.Name = Html.substr(Pos + 1, P - Pos - 1);
+  while (P < N && Html[P] != '>') {
+    if (IsBlank(Html[P]) || Html[P] == '/') {
+      ++P;
+      continue;
+    }
+    const std::size_t NameStart = P;
+    while (P < N && !IsBlank(Html[P]) && Html[P] != '=' && Html[P] != '>' && Html[P] != '/')
+      ++P;
+    THtmlAttribute& Attribute = Token.Attributes.emplace_back();
+    Attribute.Name = Html.substr(NameStart, P - NameStart);
+    while (P < N && IsBlank(Html[P]))
+      ++P;
+    if (P >= N || Html[P] != '=') continue;
+    ++P;
+    while (P < N && IsBlank(Html[P]))
+      ++P;
+    if (P < N && (Html[P] == '"' || Html[P] == '\'')) {
+      const std::size_t Close = Html.find(Html[P], P + 1);
+      const std::size_t End = Close == std::string_view::npos ? N : Close;
+      Attribute.Value = Html.substr(P + 1, End - P - 1);
+      P = End + 1;
+    } else {
+      const std::size_t Start = P;
+      while (P < N && !IsBlank(Html[P]) && Html[P] != '>')
+        ++P;
+      Attribute.Value = Html.substr(Start, P - Start);
+    }
+  }
+  if (IsRawTextElement(Token.Name)) RawTextOf = Token.Name;
+  Advance(P + 1);
+}
+
+std::string DecodeEntities(std::string_view Text) {
+  if (Text.find('&') == std::string_view::npos) return std::string(Text);
+  static constexpr std::pair<std::string_view, char> Named[] = {
+      {"amp", '&'}, {"lt", '<'}, {"gt", '>'}, {"quot", '"'}, {"apos", '\''}, {"nbsp", ' '}};
+  std::string Out;
+  Out.reserve(Text.size());
+  for (std::size_t i = 0; i < Text.size(); ++i) {
+    const std::size_t Semi = Text[i] == '&' ? Text.find(';', i + 1) : std::string_view::npos;
+    if (Semi == std::string_view::npos || Semi - i > 10) {
+      Out += Text[i];
+      continue;
+    }
+    const std::string_view Name = Text.substr(i + 1, Semi - i - 1);
+    int Decoded = -1;
+    if (Name.size() > 1 && Name[0] == '#') {
+      const bool Hex = Name[1] == 'x' || Name[1] == 'X';
+      const std::string Digits(Name.substr(Hex ? 2 : 1));
+      char* End = nullptr;
+      const long Code = std::strtol(Digits.c_str(), &End, Hex ? 16 : 10);
+      if (!Digits.empty() && *End == '\0')
+        Decoded = Code == 160 ? ' ' : Code > 255 ? '?' : int(Code);
+    } else {
+      for (const auto& [Entity, C] : Named)
+        if (Name == Entity) Decoded = static_cast<unsigned char>(C);
+    }
+    if (Decoded < 0) {
+      Out += Text[i];
+      continue;
+    }
+    Out += static_cast<char>(Decoded);
+    i = Semi;
+  }
+  return Out;
+}
+
+} // namespace vv

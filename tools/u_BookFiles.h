@@ -1,0 +1,50 @@
+#pragma once
+// Where the links of a book lead: the files of a volume by path (found
+// without regard to case, as the viewer finds them) and a link of a page
+// turned into the path it names.
+
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "storage/u_MFS.h"
+
+namespace vv {
+
+// How messages name a file of a volume: "files/" and "\chapter\p.htm" give
+// "files/chapter/p.htm".
+[[nodiscard]] std::string ShownPath(const std::string& Folder, std::string_view Path);
+
+// A page is what the browser shows as a document: .htm, .html or .xhtml.
+[[nodiscard]] bool IsPagePath(std::string_view Path);
+
+class TBookFiles {
+public:
+  explicit TBookFiles(const TMFS& Volume);
+  // Every file as "\folder\name": a folder's files, then its folders', in name order.
+  [[nodiscard]] const std::vector<std::string>& Paths() const { return FPaths; }
+  // The file's path as the volume spells it, or nullptr when there is none.
+  [[nodiscard]] const std::string* Find(std::string_view Path) const;
+
+private:
+  std::vector<std::string> FPaths;
+  std::unordered_map<std::string, std::size_t> ByFolded;
+};
+
+struct TLinkTarget {
+  enum class TKind {
+    Content,  // a file of the content volume: Path
+    System,   // a "system:" file: Path in the system volume
+    External, // http, https, mailto and "//host" links: counted, not followed
+    Ignored,  // the page itself ("#top"), other schemes (javascript:, data:, ...)
+  };
+  TKind Kind = TKind::Ignored;
+  std::string Path; // canonical, from the root: "\chapter1\page1.htm"
+};
+
+// Link as written in the page FromPage ("\chapter1\page1.htm"): query and
+// fragment dropped, "%20" read as a blank as the viewer reads it.
+[[nodiscard]] TLinkTarget ResolveLink(std::string_view FromPage, std::string_view Link);
+
+} // namespace vv

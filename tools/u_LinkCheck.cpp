@@ -1,0 +1,92 @@
+#include "tools/u_LinkCheck.h"
+
+#include <unordered_map>
+
+#include "text/u_HtmlLinks.h"
+#include "text/u_Variables.h"
+#include "tools/u_BookFiles.h"
+
+namespace vv {
+
+namespace {
+
+bool IsStyleSheet(std::string_view Path) {
+  return SameText(TMFS::ExtractExt(Path), ".css");
+}
+
+} // namespace
+
+TLinkCount CheckLinks(TBookSource& Book, const std::vector<std::string>& Roots,
+                      const TVariables* Variables, std::ostream& Out, std::ostream& Err) {
+  const TBookFiles Files(Book.Files);
+  const TBookFiles SystemFiles(Book.System);
+  TLinkCount Count;
+  // Pages each page links to, by index into Files.Paths(), to walk what is reachable.
+  std::unordered_map<std::size_t, std::vector<std::size_t>> PageLinks;
+  std::unordered_map<const std::string*, std::size_t> IndexOf;
+  for (std::size_t i = 0; i < Files.Paths().size(); ++i)
+    IndexOf.emplace(&Files.Paths()[i], i);
+
+  std::vector<THtmlLink> Links;
+  for (std::size_t i = 0; i < Files.Paths().size(); ++i) {
+    const std::string& Path = Files.Paths()[i];
+    const bool Page = IsPagePath(Path);
+    if (!Page && !IsStyleSheet(Path)) continue;
+    const std::string& Content = Book.Files.DefaultSession().GetFile(Path)->Content;
+    Links.clear();
+    if (Page)
+      ScanHtmlLinks(Content, Links);
+    else
+      ScanCssLinks(Content, 1, Links);
+    int Broken = 0;
+    for (const THtmlLink& Link : Links) {
+      const bool Expand = Variables && Link.Target.find("%{") != std::string::npos;
+      const TLinkTarget Target =
+          ResolveLink(Path, Expand ? Variables->Substitute(Link.Target) : Link.Target);
+      if (Target.Kind == TLinkTarget::TKind::External) ++Count.External;
+      if (Target.Kind != TLinkTarget::TKind::Content && Target.Kind != TLinkTarget::TKind::System)
+        continue;
+      ++Count.Checked;
+      const bool InSystem = Target.Kind == TLinkTarget::TKind::System;
+      const std::string* Found = (InSystem ? SystemFiles : Files).Find(Target.Path);
+      if (!Found) {
+        ++Count.Broken;
+        if (++Broken <= MaxListed)
+          Err << ShownPath(Book.FilesFolder, Path) << ":" << Link.Line << ": \"" << Link.Target
+              << "\" not found\n";
+      } else if (!InSystem && Page && IsPagePath(*Found)) {
+        PageLinks[i].push_back(IndexOf.at(Found));
+      }
+    }
+    if (Broken > MaxListed)
+      Err << ShownPath(Book.FilesFolder, Path) << ": " << Broken - MaxListed
+          << " more links not found\n";
+  }
+
+  std::vector<bool> Reached(Files.Paths().size(), false);
+  std::vector<std::size_t> Pending;
+  for (const std::string& Root : Roots)
+    if (const std::string* Found = Files.Find(Root); Found && !Reached[IndexOf.at(Found)]) {
+      Reached[IndexOf.at(Found)] = true;
+      Pending.push_back(IndexOf.at(Found));
+    }
+  while (!Pending.empty()) {
+    const std::size_t Page = Pending.back();
+    Pending.pop_back();
+    for (const std::size_t Next : PageLinks[Page])
+      if (!Reached[Next]) {
+        Reached[Next] = true;
+        Pending.push_back(Next);
+      }
+  }
+  int Unreached = 0;
+  for (std::size_t i = 0; i < Files.Paths().size(); ++i)
+    if (!Reached[i] && IsPagePath(Files.Paths()[i]) && ++Unreached <= MaxListed)
+      Out << "note: " << ShownPath(Book.FilesFolder, Files.Paths()[i])
+          << " is reached neither by the reading order nor by any link\n";
+  if (Unreached > MaxListed)
+    Out << "note: " << Unreached - MaxListed << " more pages are not reached\n";
+  return Count;
+}
+
+} // namespace vv
