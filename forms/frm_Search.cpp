@@ -94,6 +94,7 @@ void TfrmSearch::btnSearchClick(QObject*) {
   if (!Listed) cbSearchText->addItem(Entered);
   cbSearchText->setEditText(Entered);
 
+  ListedPhrase = Phrase;
   QList<QTreeWidgetItem*> Rows;
   QString Failure;
   QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -148,6 +149,8 @@ void TfrmSearch::btnShowPageClick(QObject*) {
   try {
     Story.Locate(QStringToAnsi(Selected.front()->text(FileNameColumn)));
     NavigateToStoryPage();
+    if (OnPageShown)
+      OnPageShown(ListedPhrase);
   } catch (const std::exception& E) {
     ShowError(AnsiToQString(E.what()));
   }
@@ -165,8 +168,9 @@ void TfrmSearch::ShowError(const QString& Message) {
 }
 
 void ShowSearchForm(TStory& Story, TMFS& FilesVolume, std::function<void()> NavigateToStoryPage,
-                    QWidget* Parent) {
+                    QWidget* Parent, std::function<void(const std::string& Phrase)> OnPageShown) {
   TfrmSearch Form(Story, FilesVolume, std::move(NavigateToStoryPage), Parent);
+  Form.OnPageShown = std::move(OnPageShown);
   Form.exec();
 }
 

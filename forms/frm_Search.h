@@ -39,6 +39,8 @@ public:
   QPushButton* const btnClose;
   // One 16 x 16 picture, shown beside every result row.
   QList<QIcon> imglPages;
+  // After Show has shown a page: the phrase whose results are listed.
+  std::function<void(const std::string& Phrase)> OnPageShown;
 
 protected:
   void keyPressEvent(QKeyEvent* Event) override;
@@ -51,10 +53,11 @@ private:
   TStory& Story;
   TMFS& FilesVolume;
   std::function<void()> NavigateToStoryPage;
+  std::string ListedPhrase;
 };
 
 // Opens a search window modally; it is destroyed when it closes.
 void ShowSearchForm(TStory& Story, TMFS& FilesVolume, std::function<void()> NavigateToStoryPage,
-                    QWidget* Parent = nullptr);
+                    QWidget* Parent = nullptr, std::function<void(const std::string& Phrase)> OnPageShown = {});
 
 } // namespace vv

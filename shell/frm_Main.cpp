@@ -91,7 +91,7 @@ void TfrmMain::BuildComponents() {
   InstallShortcuts();
   qApp->installEventFilter(this);
   Column->addWidget(pnlToolbarCommon);
-  Column->addWidget(webMain, 1);
+  Column->addWidget(BuildReadingArea(Client), 1);
   setCentralWidget(Client);
 
   popBookMarks = new QMenu(this);
@@ -249,6 +249,7 @@ void TfrmMain::FormShow() {
   try {
     // The browser's home page is the book's first page.
     webMain->HomePage = "mfs:" + GetStory().CurrentPage();
+    RecallReadingState();
     NavigateToStoryPage();
   } catch (const std::exception& E) {
     ShowErrorBox(this, E.what());
@@ -279,6 +280,7 @@ bool TfrmMain::FormCloseQuery() {
 }
 
 void TfrmMain::FormClose() {
+  RememberReadingState();
   CloseUserForms();
   FilesProtocol.reset();
   SystemProtocol.reset();

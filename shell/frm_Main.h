@@ -26,10 +26,15 @@ class QAction;
 class QFrame;
 class QLabel;
 class QMenu;
+class QPushButton;
+class QSplitter;
 class QToolBar;
 class QToolButton;
 
 namespace vv {
+
+class TFindBar;
+class TfrmContents;
 
 // One favourite of the toolbar's favourites menu.
 struct TBookMarkItem {
@@ -83,6 +88,20 @@ public:
   [[nodiscard]] QWidget* FormsOwner() override { return this; }
   void PostClose() override;
 
+  // ---- reading comforts (each stays out of the way until asked for) ----
+  // Runs the command of the toolbar's button of that kind, as a click on it
+  // would; nothing when the book's toolbar has no such button.
+  void RunBookCommand(int Kind);
+  void ToggleContents();
+  void ToggleFullScreen();
+  // Escape meant for one of the reader's tools or full screen; false when
+  // none takes it and the window may close.
+  bool TakeEscape();
+  // The page a search result opens shows every occurrence of Phrase.
+  void HighlightPhraseOnNextPage(const std::string& Phrase);
+  void frmContentsOpenPage(const TXMLNode* Item);
+  void btnContinueClick();
+
   // ---- components ----
   QFrame* pnlToolbarCommon;
   QFrame* pnlToolbar;
@@ -99,6 +118,13 @@ public:
   QAction* mnuFS_ExtraLarge;
   QMenu* popPrint;
   TImageList imglToolbar;
+  QSplitter* splReading;
+  TfrmContents* frmContents = nullptr; // built when first shown
+  TFindBar* pnlFind;
+  QFrame* pnlContinue;
+  QLabel* lblContinue;
+  QPushButton* btnContinue;
+  QToolButton* btnContinueClose;
 
   // ---- fields ----
   std::unique_ptr<TUserForms> UserForms;
@@ -155,7 +181,16 @@ private:
   void ReadBookmarks(const TXMLNode& Button);
   void tbrMainCustomDrawButton(QWidget* Button);
   void InstallShortcuts();
+  void InstallToolbarKeys(QToolButton* Button, int Kind);
   void ChangeFontSize(int Level);
+  [[nodiscard]] QWidget* BuildReadingArea(QWidget* Parent);
+  void ShowContents(bool Visible);
+  // Shows a page of the reading order as the toolbar does: located, then navigated to.
+  void ShowStoryPage(const std::string& Page);
+  // After every navigation: the contents pane and the continue bar follow the page.
+  void ReadingPageChanged();
+  void RecallReadingState();
+  void RememberReadingState();
   // Calls a member of a script object as a page would; a failure raises its message.
   TOleVariant CallExternal(const TDispatchRef& Object, std::string_view Member, std::uint16_t Kind,
                            const TOleVariantList& Args = {});
@@ -166,6 +201,11 @@ private:
 
   bool Shown = false;
   QPixmap LogoPicture;
+  std::string BookId;        // empty until the book is shown
+  std::string ContinuePage;  // where the reader left the book
+  int ContentsWidth = 240;
+  QSize FixedSizeBeforeFullScreen; // invalid for a resizable window
+  bool MaximizedBeforeFullScreen = false;
 };
 
 } // namespace vv

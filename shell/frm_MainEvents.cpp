@@ -25,6 +25,7 @@ bool CopyKeyArmed = false;
 void TfrmMain::webMain2NavigateComplete2(TMXWebBrowser*, const std::string&) {
   if (Story)
     SyncStoryWithPage();
+  ReadingPageChanged();
 }
 
 void TfrmMain::webMain2DocumentComplete(TMXWebBrowser*, const std::string&) {
@@ -76,7 +77,8 @@ bool TfrmMain::ApplicationEvents1Message(QObject*, QEvent* Event) {
   if (Key->key() == Qt::Key_Escape && !Override && !QApplication::activePopupWidget()) {
     QWidget* Active = QApplication::activeWindow();
     if (Active == this) {
-      PostClose();
+      if (!TakeEscape())
+        PostClose();
       return true;
     }
     if (Active && Active->inherits("vv::TfrmPrint")) {
@@ -89,6 +91,8 @@ bool TfrmMain::ApplicationEvents1Message(QObject*, QEvent* Event) {
     if (!Override) {
       QApplication::clipboard()->clear();
       CopyKeyArmed = false;
+    } else {
+      Event->accept(); // the key comes here as a key press, never as a copy shortcut
     }
     return true;
   }

@@ -6,7 +6,6 @@
 #include <QEventLoop>
 #include <QFrame>
 #include <QLabel>
-#include <QShortcut>
 #include <QMenu>
 #include <QToolBar>
 #include <QTimer>
@@ -73,13 +72,11 @@ void TfrmMain::LoadLogo() {
     return;
   }
   LogoPicture = QPixmap::fromImage(LoadPicture(TPictureKind::Bitmap, ReadWholeFile(Session, "\\Logo.bmp"), "\\Logo.bmp"));
-  if (LogoPicture.width() > MaxLogoWidth) {
-    imgLogo->setPixmap(LogoPicture.scaledToWidth(MaxLogoWidth, Qt::SmoothTransformation));
-    pnlLogo->setFixedWidth(MaxLogoWidth);
-  } else {
-    imgLogo->setPixmap(LogoPicture);
-    pnlLogo->setFixedWidth(LogoPicture.width());
-  }
+  const QSize Shown = LogoPicture.width() > MaxLogoWidth
+                         ? QSize(MaxLogoWidth, qRound(LogoPicture.height() * qreal(MaxLogoWidth) / LogoPicture.width()))
+                         : LogoPicture.size();
+  imgLogo->setPixmap(SmoothPixmap(LogoPicture.toImage(), Shown));
+  pnlLogo->setFixedWidth(Shown.width());
   imgLogo->setCursor(Qt::PointingHandCursor);
 }
 
@@ -128,6 +125,7 @@ void TfrmMain::BuildToolbar() {
       Image = static_cast<int>(ImageIndexByName->GetValueDef(Named->Value.ToText(), -1));
     Button->setIcon(imglToolbar.Icon(Image));
     tbrMainCustomDrawButton(Button);
+    InstallToolbarKeys(Button, Kind & 0x7F);
     switch (Kind) {
     case tbkFontSize:
       Button->setMenu(popFontSize);
@@ -308,33 +306,10 @@ void TfrmMain::RunCommand(int Kind) {
   }
 }
 
-void TfrmMain::InstallShortcuts() {
-  // Keys readers expect, carried out by the toolbar's own commands.
-  const std::pair<QKeySequence, std::function<void()>> Keys[] = {
-      {QKeySequence(Qt::ALT | Qt::Key_Left), [this] { RunCommand(tbkBack); }},
-      {QKeySequence(Qt::ALT | Qt::Key_Right), [this] { RunCommand(tbkForward); }},
-      {QKeySequence(Qt::CTRL | Qt::Key_P), [this] { RunCommand(tbkPrint); }},
-      {QKeySequence(Qt::Key_F5), [this] { RunCommand(tbkRefresh); }},
-      {QKeySequence(Qt::CTRL | Qt::Key_F), [this] { mnuSearchClick(this); }},
-      {QKeySequence(Qt::CTRL | Qt::Key_Plus), [this] { ChangeFontSize(FontSize + 1); }},
-      {QKeySequence(Qt::CTRL | Qt::Key_Equal), [this] { ChangeFontSize(FontSize + 1); }},
-      {QKeySequence(Qt::CTRL | Qt::Key_Minus), [this] { ChangeFontSize(FontSize - 1); }},
-      {QKeySequence(Qt::CTRL | Qt::Key_0), [this] { ChangeFontSize(2); }},
-  };
-  for (const auto& [Sequence, Run] : Keys)
-    connect(new QShortcut(Sequence, this), &QShortcut::activated, this, Run);
-}
-
-void TfrmMain::ChangeFontSize(int Level) {
-  if (Level < 0 || Level > 4)
-    return;
-  FontSize = Level;
-  SetFontSize(FontSize);
-}
-
 void TfrmMain::mnuSearchClick(QObject*) {
   if (Story && FilesVolume)
-    ShowSearchForm(*Story, *FilesVolume, [this] { NavigateToStoryPage(); }, this);
+    ShowSearchForm(*Story, *FilesVolume, [this] { NavigateToStoryPage(); }, this,
+                   [this](const std::string& Phrase) { HighlightPhraseOnNextPage(Phrase); });
 }
 
 void TfrmMain::mnuFS_Click(QObject* Sender) {
@@ -364,8 +339,8 @@ void TfrmMain::imgLogoClick(QObject*) {
 void TfrmMain::FormResize() {
   const int Bar = tbrMain->sizeHint().height();
   const bool UseLogo = ToolbarOptions && ToolbarOptions->LogoDisplay && !LogoPicture.isNull() &&
-                       imgLogo->pixmap().height() >= Bar;
-  pnlToolbarCommon->setFixedHeight(UseLogo ? imgLogo->pixmap().height() : Bar);
+                       imgLogo->pixmap().deviceIndependentSize().height() >= Bar;
+  pnlToolbarCommon->setFixedHeight(UseLogo ? qRound(imgLogo->pixmap().deviceIndependentSize().height()) : Bar);
 }
 
 } // namespace vv

@@ -1,10 +1,33 @@
 #include "shell/u_ImageList.h"
 
+#include <QGuiApplication>
 #include <QPixmap>
 
 #include "text/u_Utils.h"
 
 namespace vv {
+
+QPixmap SmoothPixmap(const QImage& Picture, QSize Size) {
+  const qreal Ratio = qApp->devicePixelRatio();
+  if (Ratio <= 1 && Size == Picture.size())
+    return QPixmap::fromImage(Picture);
+  QPixmap Dense = QPixmap::fromImage(Picture.convertToFormat(QImage::Format_ARGB32_Premultiplied)
+                                         .scaled(Size * std::max<qreal>(Ratio, 1), Qt::IgnoreAspectRatio,
+                                                 Qt::SmoothTransformation));
+  Dense.setDevicePixelRatio(std::max<qreal>(Ratio, 1));
+  return Dense;
+}
+
+namespace {
+// The book's pictures are drawn for one pixel per point; a denser screen
+// takes the icon's smoothly scaled copy.
+QIcon SharpIcon(const QImage& Picture) {
+  QIcon Icon(QPixmap::fromImage(Picture));
+  if (qApp->devicePixelRatio() > 1)
+    Icon.addPixmap(SmoothPixmap(Picture, Picture.size()));
+  return Icon;
+}
+} // namespace
 
 void TImageList::SetSize(int Width, int Height) {
   FWidth = Width;
@@ -26,12 +49,12 @@ int TImageList::AddMasked(const QImage& Picture, QColor Transparent) {
       if ((Line[X] & 0xFFFFFF) == Key)
         Line[X] = 0;
   }
-  Icons.emplace_back(QPixmap::fromImage(Image));
+  Icons.push_back(SharpIcon(Image));
   return Count() - 1;
 }
 
 int TImageList::AddIcon(const QImage& Icon) {
-  Icons.emplace_back(QPixmap::fromImage(Cell(Icon)));
+  Icons.push_back(SharpIcon(Cell(Icon)));
   return Count() - 1;
 }
 

@@ -5,9 +5,14 @@
 #include <QColor>
 #include <QIcon>
 #include <QImage>
+#include <QPixmap>
 #include <vector>
 
 namespace vv {
+
+// Picture drawn at Size points: on a screen with more pixels per point it
+// carries that many more pixels, scaled smoothly, so it is not drawn blocky.
+[[nodiscard]] QPixmap SmoothPixmap(const QImage& Picture, QSize Size);
 
 class TImageList {
 public:

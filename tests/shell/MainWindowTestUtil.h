@@ -85,18 +85,27 @@ inline bool WaitForPage(TMXWebBrowser& B, const std::string& URL) {
   return QTest::qWaitFor([&] { return B.LocationURL() == URL && B.ReadyState() == READYSTATE_COMPLETE; }, 20000);
 }
 
+// Runs Action; every modal window showing meanwhile is handed to Handle
+// (again and again while it stays open).
+inline void HandleModals(const std::function<void()>& Action, const std::function<void(QWidget*)>& Handle) {
+  QTimer Poll;
+  QObject::connect(&Poll, &QTimer::timeout, [&] {
+    if (QWidget* Modal = QApplication::activeModalWidget())
+      Handle(Modal);
+  });
+  Poll.start(20);
+  Action();
+}
+
 // Closes the next error box once it shows, keeping its text.
 inline QString CatchErrorBox(const std::function<void()>& Action) {
   QString Text;
-  QTimer Poll;
-  QObject::connect(&Poll, &QTimer::timeout, [&] {
-    if (auto* Box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+  HandleModals(Action, [&](QWidget* Modal) {
+    if (auto* Box = qobject_cast<QMessageBox*>(Modal)) {
       Text = Box->text();
       Box->accept();
     }
   });
-  Poll.start(20);
-  Action();
   return Text;
 }
 

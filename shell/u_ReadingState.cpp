@@ -1,0 +1,158 @@
+#include "shell/u_ReadingState.h"
+
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+namespace vv {
+
+namespace {
+constexpr std::size_t SampleSize = 512;
+
+class TFnv64 {
+public:
+  void Add(std::string_view Bytes) {
+    for (const char C : Bytes) {
+      Hash ^= static_cast<unsigned char>(C);
+      Hash *= 0x100000001B3ULL;
+    }
+  }
+  void Add(std::uint64_t Number) { Add(std::string_view(reinterpret_cast<const char*>(&Number), sizeof Number)); }
+  [[nodiscard]] std::uint64_t Value() const { return Hash; }
+
+private:
+  std::uint64_t Hash = 0xCBF29CE484222325ULL;
+};
+
+void AddTree(TFnv64& Hash, const TMFSFolder& Root) {
+  // Folders keep their children sorted, so the walk is the same for equal trees.
+  std::vector<std::pair<const TMFSFolder*, std::string>> Pending{{&Root, "\\"}};
+  while (!Pending.empty()) {
+    const auto [Folder, Path] = Pending.back();
+    Pending.pop_back();
+    for (const TMFSItem* Item : Folder->Children.Values()) {
+      const std::string ItemPath = Path + Item->Name;
+      Hash.Add(ItemPath);
+      Hash.Add(std::string_view("\0", 1));
+      if (const auto* Sub = dynamic_cast<const TMFSFolder*>(Item)) {
+        Pending.emplace_back(Sub, ItemPath + "\\");
+      } else if (const auto* File = dynamic_cast<const TMFSFile*>(Item)) {
+        const std::string_view Content = File->Content;
+        Hash.Add(static_cast<std::uint64_t>(Content.size()));
+        Hash.Add(Content.substr(0, SampleSize));
+        if (Content.size() > SampleSize)
+          Hash.Add(Content.substr(Content.size() - std::min(SampleSize, Content.size() - SampleSize)));
+      }
+    }
+  }
+}
+
+std::filesystem::path StateFile(const std::string& Identity) {
+  const std::string Folder = ReadingStateFolder();
+  return Folder.empty() || Identity.empty() ? std::filesystem::path() : std::filesystem::path(Folder) / (Identity + ".state");
+}
+
+std::optional<int> ToInt(const std::string& Text) {
+  char* End = nullptr;
+  const long Value = std::strtol(Text.c_str(), &End, 10);
+  if (Text.empty() || *End != '\0' || Value < -1000000 || Value > 1000000)
+    return std::nullopt;
+  return static_cast<int>(Value);
+}
+
+std::optional<TWindowPlacement> ToPlacement(const std::string& Text) {
+  TWindowPlacement P;
+  int Maximized = 0;
+  char Rest = 0;
+  if (std::sscanf(Text.c_str(), "%d %d %d %d %d%c", &P.Left, &P.Top, &P.Width, &P.Height, &Maximized, &Rest) != 5 ||
+      P.Width <= 0 || P.Height <= 0)
+    return std::nullopt;
+  P.Maximized = Maximized != 0;
+  return P;
+}
+} // namespace
+
+std::string BookIdentity(const TMFS& SystemVolume, const TMFS& FilesVolume) {
+  TFnv64 Hash;
+  AddTree(Hash, SystemVolume.Root());
+  Hash.Add(std::string_view("\0\0", 2));
+  AddTree(Hash, FilesVolume.Root());
+  char Digits[17];
+  std::snprintf(Digits, sizeof Digits, "%016llX", static_cast<unsigned long long>(Hash.Value()));
+  return Digits;
+}
+
+std::string ReadingStateFolder() {
+  if (const char* State = std::getenv("XDG_STATE_HOME"); State && *State == '/')
+    return std::string(State) + "/vellumview";
+  if (const char* Home = std::getenv("HOME"); Home && *Home)
+    return std::string(Home) + "/.local/state/vellumview";
+  return {};
+}
+
+std::optional<TReadingState> LoadReadingState(const std::string& Identity) {
+  const std::filesystem::path File = StateFile(Identity);
+  std::ifstream In(File, std::ios::binary);
+  if (File.empty() || !In)
+    return std::nullopt;
+  TReadingState State;
+  std::string Line;
+  while (std::getline(In, Line)) {
+    const std::size_t Equals = Line.find('=');
+    if (Equals == std::string::npos)
+      continue;
+    const std::string Key = Line.substr(0, Equals);
+    const std::string Value = Line.substr(Equals + 1);
+    if (Key == "page")
+      State.Page = Value;
+    else if (Key == "fontsize" && ToInt(Value) && *ToInt(Value) >= 0 && *ToInt(Value) <= 4)
+      State.FontSize = *ToInt(Value);
+    else if (Key == "contents")
+      State.ContentsVisible = Value == "1";
+    else if (Key == "contentswidth" && ToInt(Value) && *ToInt(Value) > 0)
+      State.ContentsWidth = *ToInt(Value);
+    else if (Key == "window")
+      State.Window = ToPlacement(Value);
+  }
+  return State;
+}
+
+bool SaveReadingState(const std::string& Identity, const TReadingState& State) {
+  const std::filesystem::path File = StateFile(Identity);
+  if (File.empty())
+    return false;
+  std::ostringstream Out;
+  // A page path is one line; one that is not is not kept.
+  if (State.Page.find_first_of("\r\n") == std::string::npos)
+    Out << "page=" << State.Page << '\n';
+  Out << "fontsize=" << State.FontSize << '\n'
+      << "contents=" << (State.ContentsVisible ? 1 : 0) << '\n'
+      << "contentswidth=" << State.ContentsWidth << '\n';
+  if (const auto& W = State.Window)
+    Out << "window=" << W->Left << ' ' << W->Top << ' ' << W->Width << ' ' << W->Height << ' '
+        << (W->Maximized ? 1 : 0) << '\n';
+  std::error_code Error;
+  std::filesystem::create_directories(File.parent_path(), Error);
+  const std::filesystem::path Temporary = File.string() + ".tmp" + std::to_string(::getpid());
+  {
+    std::ofstream Stream(Temporary, std::ios::binary | std::ios::trunc);
+    if (!(Stream << Out.str()) || !Stream.flush()) {
+      Stream.close();
+      std::filesystem::remove(Temporary, Error);
+      return false;
+    }
+  }
+  std::filesystem::rename(Temporary, File, Error);
+  const bool Renamed = !Error;
+  if (!Renamed)
+    std::filesystem::remove(Temporary, Error);
+  return Renamed;
+}
+
+} // namespace vv
