@@ -13,11 +13,6 @@ namespace vv {
 
 namespace {
 
-struct TCommandResult {
-  int Status; // the exit status; 127 when the command could not be run
-  std::string Output; // standard output and error together
-};
-
 std::string ShellQuoted(const std::string& Text) {
   std::string Quoted = "'";
   for (const char C : Text)
@@ -25,17 +20,6 @@ std::string ShellQuoted(const std::string& Text) {
   return Quoted + "'";
 }
 
-TCommandResult RunCapture(const std::string& Command) {
-  std::unique_ptr<FILE, int (*)(FILE*)> Pipe(::popen((Command + " 2>&1").c_str(), "r"), ::pclose);
-  if (!Pipe) return {127, {}};
-  std::string Output;
-  std::array<char, 4096> Buffer;
-  std::size_t N;
-  while ((N = std::fread(Buffer.data(), 1, Buffer.size(), Pipe.get())) > 0)
-    Output.append(Buffer.data(), N);
-  const int Status = ::pclose(Pipe.release());
-  return {WIFEXITED(Status) ? WEXITSTATUS(Status) : 127, Output};
-}
 
 // ldd's lines are "name => path (address)" or "name => not found".
 int CheckLibraries(const std::string& Book, std::ostream& Out) {
@@ -81,6 +65,18 @@ int CheckSelfTest(const std::string& Book, std::ostream& Out) {
 }
 
 } // namespace
+
+TCommandResult RunCapture(const std::string& Command) {
+  std::unique_ptr<FILE, int (*)(FILE*)> Pipe(::popen((Command + " 2>&1").c_str(), "r"), ::pclose);
+  if (!Pipe) return {127, {}};
+  std::string Output;
+  std::array<char, 4096> Buffer;
+  std::size_t N;
+  while ((N = std::fread(Buffer.data(), 1, Buffer.size(), Pipe.get())) > 0)
+    Output.append(Buffer.data(), N);
+  const int Status = ::pclose(Pipe.release());
+  return {WIFEXITED(Status) ? WEXITSTATUS(Status) : 127, Output};
+}
 
 int CheckRuntime(const std::string& Book, const std::string& WebEngineProcess, std::ostream& Out) {
   const std::string Path = std::filesystem::absolute(Book).string();

@@ -6,6 +6,14 @@
 
 namespace vv {
 
+struct TCommandResult {
+  int Status;         // the exit status; 127 when the command could not be run
+  std::string Output; // standard output and error together
+};
+
+// Runs Command through the shell and collects what it prints.
+[[nodiscard]] TCommandResult RunCapture(const std::string& Command);
+
 // Checks that every shared library Book needs resolves (ldd), that Qt
 // WebEngine's helper process is installed at WebEngineProcess (or where
 // QTWEBENGINEPROCESS_PATH points), and that the book unpacks its own archives

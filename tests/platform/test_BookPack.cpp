@@ -15,6 +15,7 @@
 #include "storage/u_MFSCab.h"
 #include "storage/u_MFSCabLoad.h"
 #include "tools/u_BookPack.h"
+#include "tools/u_RuntimeCheck.h"
 #include "tools/u_CabTool.h"
 #include "tools/u_MFSDiskImport.h"
 
@@ -34,22 +35,6 @@ std::string ReadAll(const fs::path& P) {
   return std::string((std::istreambuf_iterator<char>(In)), std::istreambuf_iterator<char>());
 }
 
-struct TRun {
-  int Status;
-  std::string Out;
-};
-
-// Runs a command; stderr is folded into the output.
-TRun RunCommand(const std::string& Command) {
-  std::unique_ptr<FILE, int (*)(FILE*)> Pipe(::popen((Command + " 2>&1").c_str(), "r"), ::pclose);
-  std::string Out;
-  std::array<char, 4096> Buffer;
-  std::size_t N;
-  while ((N = std::fread(Buffer.data(), 1, Buffer.size(), Pipe.get())) > 0)
-    Out.append(Buffer.data(), N);
-  const int Status = ::pclose(Pipe.release());
-  return {WIFEXITED(Status) ? WEXITSTATUS(Status) : -1, Out};
-}
 
 class BookPack : public testing::Test {
 protected:
@@ -96,8 +81,8 @@ TEST_F(BookPack, AnExecutableCarriesBothVolumesExactly) {
   EXPECT_TRUE(System.SaveToString() == ContainerOfFolder(Book / "system", System));
   EXPECT_TRUE(Files.SaveToString() == ContainerOfFolder(Book / "files", Files));
   // The packed program itself finds its book by name.
-  const TRun Probe = RunCommand(Out.string() + " FILES_MFS");
-  EXPECT_EQ(Probe.Out.substr(Probe.Out.find(':') + 1, 4), "MSCF");
+  const TCommandResult Probe = RunCapture(Out.string() + " FILES_MFS");
+  EXPECT_EQ(Probe.Output.substr(Probe.Output.find(':') + 1, 4), "MSCF");
 }
 
 TEST_F(BookPack, StampsTheContainerMemberWithTheCurrentTimeAndArchiveAttribute) {
@@ -175,14 +160,14 @@ TEST_F(BookPack, CabExtractKeepsHostileNamesInsideTheFolder) {
 
 class Vellumpack : public BookPack {
 protected:
-  TRun Pack(const std::string& Args) { return RunCommand(std::string(VV_VELLUMPACK) + " " + Args); }
+  TCommandResult Pack(const std::string& Args) { return RunCapture(std::string(VV_VELLUMPACK) + " " + Args); }
 };
 
 TEST_F(Vellumpack, EveryCommandAnswersHelp) {
   for (const char* Command : {"", "new", "check", "build", "run", "extract", "list", "cab", "cab list", "cab extract"}) {
-    const TRun R = Pack(std::string(Command) + " --help");
+    const TCommandResult R = Pack(std::string(Command) + " --help");
     EXPECT_EQ(R.Status, 0) << Command;
-    EXPECT_NE(R.Out.find("Usage"), std::string::npos) << Command;
+    EXPECT_NE(R.Output.find("Usage"), std::string::npos) << Command;
   }
 }
 
@@ -197,15 +182,15 @@ TEST_F(Vellumpack, WrongUsageExitsWithTwo) {
 
 TEST_F(Vellumpack, BuildsListsAndExtractsABook) {
   const std::string Out = (Dir / "book.bin").string();
-  const TRun Build =
+  const TCommandResult Build =
       Pack("build " + Book.string() + " -o " + Out + " --viewer " + VV_RESOURCE_PROBE);
-  ASSERT_EQ(Build.Status, 0) << Build.Out;
-  EXPECT_NE(Build.Out.find("MB/s"), std::string::npos);
-  EXPECT_NE(Build.Out.find("Compressing FILES_MFS"),
+  ASSERT_EQ(Build.Status, 0) << Build.Output;
+  EXPECT_NE(Build.Output.find("MB/s"), std::string::npos);
+  EXPECT_NE(Build.Output.find("Compressing FILES_MFS"),
             std::string::npos); // not a terminal: plain lines
-  const TRun List = Pack("list " + Out);
+  const TCommandResult List = Pack("list " + Out);
   EXPECT_EQ(List.Status, 0);
-  EXPECT_NE(List.Out.find("200000  \\Chapter 1\\img\\photo.jpg"), std::string::npos) << List.Out;
+  EXPECT_NE(List.Output.find("200000  \\Chapter 1\\img\\photo.jpg"), std::string::npos) << List.Output;
   ASSERT_EQ(Pack("extract " + Out + " " + (Dir / "back").string()).Status, 0);
   for (const char* File :
        {"system/System.xml", "system/Logo.bmp", "files/Chapter 1/img/photo.jpg", "files/empty.txt"})
@@ -215,8 +200,8 @@ TEST_F(Vellumpack, BuildsListsAndExtractsABook) {
 
 TEST_F(Vellumpack, BuildFindsTheViewerWithoutBeingToldWhere) {
   const std::string Out = (Dir / "book.bin").string();
-  const TRun Build = Pack("build " + Book.string() + " -o " + Out);
-  ASSERT_EQ(Build.Status, 0) << Build.Out;
+  const TCommandResult Build = Pack("build " + Book.string() + " -o " + Out);
+  ASSERT_EQ(Build.Status, 0) << Build.Output;
   TMFS System, Files;
   LoadBook(Out, System, Files);
   EXPECT_TRUE(Files.DefaultSession().Exists("\\index.htm"));
@@ -225,21 +210,21 @@ TEST_F(Vellumpack, BuildFindsTheViewerWithoutBeingToldWhere) {
 TEST_F(Vellumpack, ABookCarriesTheViewerWithoutDebugInformation) {
   const std::string Out = (Dir / "book.bin").string();
   ASSERT_EQ(Pack("build " + Book.string() + " -o " + Out).Status, 0);
-  const TRun Sections = RunCommand("readelf -S -W " + Out);
+  const TCommandResult Sections = RunCapture("readelf -S -W " + Out);
   if (Sections.Status == 127) GTEST_SKIP() << "readelf is not installed";
-  ASSERT_EQ(Sections.Status, 0) << Sections.Out;
-  EXPECT_NE(Sections.Out.find(" .text "), std::string::npos) << Sections.Out;
-  EXPECT_EQ(Sections.Out.find(".debug_"), std::string::npos) << Sections.Out;
-  EXPECT_EQ(Sections.Out.find(".symtab"), std::string::npos) << Sections.Out;
+  ASSERT_EQ(Sections.Status, 0) << Sections.Output;
+  EXPECT_NE(Sections.Output.find(" .text "), std::string::npos) << Sections.Output;
+  EXPECT_EQ(Sections.Output.find(".debug_"), std::string::npos) << Sections.Output;
+  EXPECT_EQ(Sections.Output.find(".symtab"), std::string::npos) << Sections.Output;
 }
 
 TEST_F(Vellumpack, ABookMadeHereRunsHereAndADamagedOneSaysWhy) {
   const std::string Out = (Dir / "book.bin").string();
-  const TRun Build = Pack("build " + Book.string() + " -o " + Out + " --check-runtime");
-  ASSERT_EQ(Build.Status, 0) << Build.Out;
-  EXPECT_NE(Build.Out.find("shared libraries found\n"), std::string::npos) << Build.Out;
-  EXPECT_NE(Build.Out.find("runtime: Book unpacks"), std::string::npos) << Build.Out;
-  EXPECT_NE(Build.Out.find("The book runs here\n"), std::string::npos) << Build.Out;
+  const TCommandResult Build = Pack("build " + Book.string() + " -o " + Out + " --check-runtime");
+  ASSERT_EQ(Build.Status, 0) << Build.Output;
+  EXPECT_NE(Build.Output.find("shared libraries found\n"), std::string::npos) << Build.Output;
+  EXPECT_NE(Build.Output.find("runtime: Book unpacks"), std::string::npos) << Build.Output;
+  EXPECT_NE(Build.Output.find("The book runs here\n"), std::string::npos) << Build.Output;
   // One byte of the content archive changed, as in a damaged download.
   for (const TResourceInfo& R : ListResources(Out))
     if (R.Name == "FILES_MFS") {
@@ -249,20 +234,20 @@ TEST_F(Vellumpack, ABookMadeHereRunsHereAndADamagedOneSaysWhy) {
       File.seekp(static_cast<std::streamoff>(R.Offset + R.Size / 2));
       File.put(Byte);
     }
-  const TRun SelfTest = RunCommand(Out + " --self-test");
+  const TCommandResult SelfTest = RunCapture(Out + " --self-test");
   EXPECT_EQ(SelfTest.Status, 1);
-  EXPECT_NE(SelfTest.Out.find("Book does not unpack: Cabinet file is corrupt"), std::string::npos)
-      << SelfTest.Out;
+  EXPECT_NE(SelfTest.Output.find("Book does not unpack: Cabinet file is corrupt"), std::string::npos)
+      << SelfTest.Output;
 }
 
 TEST_F(Vellumpack, BrokenArchivesEndWithTheMessageAndStatusOne) {
   const std::string Corrupt = VV_TESTDATA_DIR "/cab/corrupt/flip_data_stale_csum.cab";
-  const TRun R = Pack("cab extract " + Corrupt + " " + (Dir / "x").string());
+  const TCommandResult R = Pack("cab extract " + Corrupt + " " + (Dir / "x").string());
   EXPECT_EQ(R.Status, 1);
-  EXPECT_NE(R.Out.find("vellumpack: Cabinet file is corrupt [0x0004]"), std::string::npos) << R.Out;
-  const TRun NotCab = Pack("cab list " + std::string(VV_RESOURCE_PROBE));
+  EXPECT_NE(R.Output.find("vellumpack: Cabinet file is corrupt [0x0004]"), std::string::npos) << R.Output;
+  const TCommandResult NotCab = Pack("cab list " + std::string(VV_RESOURCE_PROBE));
   EXPECT_EQ(NotCab.Status, 1);
-  EXPECT_NE(NotCab.Out.find("is not a cabinet"), std::string::npos);
+  EXPECT_NE(NotCab.Output.find("is not a cabinet"), std::string::npos);
   EXPECT_EQ(Pack("list " + (Dir / "missing").string()).Status, 1);
   EXPECT_EQ(Pack("build " + Book.string() + " -o " + (Dir / "o").string() + " --viewer " +
                  (Dir / "none").string())
@@ -273,23 +258,23 @@ TEST_F(Vellumpack, BrokenArchivesEndWithTheMessageAndStatusOne) {
 TEST_F(Vellumpack, NewWritesABookThatChecksAndBuilds) {
   const fs::path New = Dir / "new";
   ASSERT_EQ(Pack("new " + New.string() + " --title 'Sea \"Tales\"' --author 'A. Writer'").Status, 0);
-  const TRun Check = Pack("check " + New.string());
-  EXPECT_EQ(Check.Status, 0) << Check.Out;
-  EXPECT_NE(Check.Out.find("Book is clean: 5 pages in the reading order, 2 variables"),
+  const TCommandResult Check = Pack("check " + New.string());
+  EXPECT_EQ(Check.Status, 0) << Check.Output;
+  EXPECT_NE(Check.Output.find("Book is clean: 5 pages in the reading order, 2 variables"),
             std::string::npos)
-      << Check.Out;
-  EXPECT_EQ(Check.Out.find("note:"), std::string::npos) << Check.Out; // nothing left to make
+      << Check.Output;
+  EXPECT_EQ(Check.Output.find("note:"), std::string::npos) << Check.Output; // nothing left to make
   const std::string Toolbar = ReadAll(New / "system" / "ToolButtons.xml");
   for (int Kind = 1; Kind <= 17; ++Kind)
     EXPECT_NE(Toolbar.find("Kind=" + std::to_string(Kind) + " "), std::string::npos) << Kind;
   EXPECT_NE(ReadAll(New / "system" / "Variables.xml").find(">Sea \"Tales\"</"), std::string::npos);
-  const TRun Build = Pack("build " + New.string() + " -o " + (Dir / "book.bin").string() +
+  const TCommandResult Build = Pack("build " + New.string() + " -o " + (Dir / "book.bin").string() +
                           " --viewer " + VV_RESOURCE_PROBE);
-  EXPECT_EQ(Build.Status, 0) << Build.Out;
+  EXPECT_EQ(Build.Status, 0) << Build.Output;
 
-  const TRun Again = Pack("new " + New.string());
+  const TCommandResult Again = Pack("new " + New.string());
   EXPECT_EQ(Again.Status, 1);
-  EXPECT_NE(Again.Out.find("is not an empty folder"), std::string::npos) << Again.Out;
+  EXPECT_NE(Again.Output.find("is not an empty folder"), std::string::npos) << Again.Output;
 }
 
 // A plain folder of pages whose contents page nests parts, chapters and sections.
@@ -320,9 +305,9 @@ protected:
 };
 
 TEST_F(PlainFolder, BuildMakesTheReadingOrderFromTheContentsPage) {
-  const TRun Print = Pack("build " + Plain.string() + " --print-settings");
-  ASSERT_EQ(Print.Status, 0) << Print.Out;
-  EXPECT_NE(Print.Out.find("<Story Path=\"\\\">\n"
+  const TCommandResult Print = Pack("build " + Plain.string() + " --print-settings");
+  ASSERT_EQ(Print.Status, 0) << Print.Output;
+  EXPECT_NE(Print.Output.find("<Story Path=\"\\\">\n"
                            "  <item page=\"\\index.html\" pagename=\"Contents\"/>\n"
                            "  <item page=\"\\preface.html\" pagename=\"Preface\"/>\n"
                            "  <item pagename=\"Part One\">\n"
@@ -333,14 +318,14 @@ TEST_F(PlainFolder, BuildMakesTheReadingOrderFromTheContentsPage) {
                            "  </item>\n"
                            "</Story>\n"),
             std::string::npos)
-      << Print.Out;
-  EXPECT_NE(Print.Out.find("<Variable Name=\"BookTitle\">Sea & Sky</Variable>"), std::string::npos);
-  EXPECT_NE(Print.Out.find("Width=1100 Height=800"), std::string::npos);
+      << Print.Output;
+  EXPECT_NE(Print.Output.find("<Variable Name=\"BookTitle\">Sea & Sky</Variable>"), std::string::npos);
+  EXPECT_NE(Print.Output.find("Width=1100 Height=800"), std::string::npos);
 
   const std::string Out = (Dir / "book.bin").string();
-  const TRun Build = Pack("build " + Plain.string() + " -o " + Out + " --title Ocean --viewer " +
+  const TCommandResult Build = Pack("build " + Plain.string() + " -o " + Out + " --title Ocean --viewer " +
                           VV_RESOURCE_PROBE);
-  ASSERT_EQ(Build.Status, 0) << Build.Out;
+  ASSERT_EQ(Build.Status, 0) << Build.Output;
   TMFS System, Files;
   LoadBook(Out, System, Files);
   EXPECT_NE(System.DefaultSession().GetFile("\\Variables.xml")->Content.find(">Ocean<"),
@@ -353,27 +338,27 @@ TEST_F(PlainFolder, BuildMakesTheReadingOrderFromTheContentsPage) {
 }
 
 TEST_F(PlainFolder, CheckMakesTheSameSettingsAndNotesWhatNothingReaches) {
-  const TRun Check = Pack("check " + Plain.string());
+  const TCommandResult Check = Pack("check " + Plain.string());
   EXPECT_EQ(Check.Status, 1);
-  EXPECT_NE(Check.Out.find("note: system/Story.xml is made at build time: from the contents page "
+  EXPECT_NE(Check.Output.find("note: system/Story.xml is made at build time: from the contents page "
                            "index.html\n"),
             std::string::npos)
-      << Check.Out;
-  EXPECT_NE(Check.Out.find("index.html:12: \"missing.html\" not found\n"), std::string::npos);
-  EXPECT_NE(Check.Out.find("note: aside.html is reached neither"), std::string::npos);
+      << Check.Output;
+  EXPECT_NE(Check.Output.find("index.html:12: \"missing.html\" not found\n"), std::string::npos);
+  EXPECT_NE(Check.Output.find("note: aside.html is reached neither"), std::string::npos);
   fs::remove(Plain / "index.html");
   // Without a contents page: every page, in natural order of the names.
   for (const char* Page : {"p10.html", "p9.html"})
     WriteAll(Plain / Page, "<html></html>");
-  const TRun Print = Pack("build " + Plain.string() + " --print-settings");
-  EXPECT_NE(Print.Out.find("<item page=\"\\aside.html\" pagename=\"T\"/>\n"
+  const TCommandResult Print = Pack("build " + Plain.string() + " --print-settings");
+  EXPECT_NE(Print.Output.find("<item page=\"\\aside.html\" pagename=\"T\"/>\n"
                            "  <item page=\"\\one\\ch1.html\" pagename=\"T\"/>\n"
                            "  <item page=\"\\one\\ch2.html\" pagename=\"T\"/>\n"
                            "  <item page=\"\\one\\s1.html\" pagename=\"T\"/>\n"
                            "  <item page=\"\\p9.html\" pagename=\"p9\"/>\n"
                            "  <item page=\"\\p10.html\" pagename=\"p10\"/>\n"),
             std::string::npos)
-      << Print.Out;
+      << Print.Output;
 }
 
 TEST_F(Vellumpack, CheckFindsEveryKindOfBrokenLink) {
@@ -389,18 +374,18 @@ TEST_F(Vellumpack, CheckFindsEveryKindOfBrokenLink) {
   WriteAll(Links / "files" / "ch" / "a.html", "<a href=\"../index.html\">up</a>");
   WriteAll(Links / "files" / "img" / "b.png", "png");
   WriteAll(Links / "files" / "img" / "c.png", "png");
-  const TRun Clean = Pack("check " + Links.string());
-  EXPECT_EQ(Clean.Status, 0) << Clean.Out;
-  EXPECT_NE(Clean.Out.find("8 links to book files, 1 external link not followed"),
+  const TCommandResult Clean = Pack("check " + Links.string());
+  EXPECT_EQ(Clean.Status, 0) << Clean.Output;
+  EXPECT_NE(Clean.Output.find("8 links to book files, 1 external link not followed"),
             std::string::npos)
-      << Clean.Out;
+      << Clean.Output;
 
   fs::remove(Links / "files" / "img" / "b.png");
   std::string Many;
   for (int i = 0; i < 25; ++i)
     Many += "<img src=\"../gone" + std::to_string(i) + ".png\">\n";
   WriteAll(Links / "files" / "ch" / "a.html", "<a href=\"/nowhere.html\">x</a>\n" + Many);
-  const TRun Broken = Pack("check " + Links.string());
+  const TCommandResult Broken = Pack("check " + Links.string());
   EXPECT_EQ(Broken.Status, 1);
   for (const char* Line : {"files/index.html:3: \"/img/b.png\" not found\n",
                            "files/index.html:3: \"img/b.png\" not found\n",
@@ -409,17 +394,17 @@ TEST_F(Vellumpack, CheckFindsEveryKindOfBrokenLink) {
                            "files/ch/a.html:1: \"/nowhere.html\" not found\n",
                            "files/ch/a.html:20: \"../gone18.png\" not found\n",
                            "files/ch/a.html: 6 more links not found\n", "30 problems found\n"})
-    EXPECT_NE(Broken.Out.find(Line), std::string::npos) << Line << Broken.Out;
-  EXPECT_EQ(Broken.Out.find("gone19"), std::string::npos);
+    EXPECT_NE(Broken.Output.find(Line), std::string::npos) << Line << Broken.Output;
+  EXPECT_EQ(Broken.Output.find("gone19"), std::string::npos);
 }
 
 TEST_F(Vellumpack, RunStartsThePackedBookAndRemovesIt) {
   const fs::path Temp = Dir / "tmp";
   fs::create_directories(Temp);
   // The stand-in viewer wants one argument, so without it it ends with 2.
-  const TRun Run = RunCommand("TMPDIR=" + Temp.string() + " " + VV_VELLUMPACK + " run " +
+  const TCommandResult Run = RunCapture("TMPDIR=" + Temp.string() + " " + VV_VELLUMPACK + " run " +
                               Book.string() + " --viewer " + VV_RESOURCE_PROBE);
-  EXPECT_EQ(Run.Status, 2) << Run.Out;
+  EXPECT_EQ(Run.Status, 2) << Run.Output;
   EXPECT_TRUE(fs::is_empty(Temp));
 }
 
