@@ -2,6 +2,8 @@
 // rounds of blocks deflated on several threads and written in order.
 #include "platform/u_CabWriter.h"
 
+#include "platform/CabMszip.h"
+
 #include <zlib.h>
 
 #include <algorithm>
@@ -25,18 +27,10 @@ constexpr int DeflateLevel = 5;
   throw ECabWriterError("Cannot write cabinet: " + What);
 }
 
-// The data block checksum: XOR of little-endian words; a last partial word
-// takes its first byte as the highest.
+// The data block checksum, as readers check it.
 std::uint32_t BlockChecksum(std::string_view Bytes, std::uint32_t Seed) {
-  const auto* P = reinterpret_cast<const unsigned char*>(Bytes.data());
-  const std::size_t Whole = Bytes.size() / 4 * 4;
-  for (std::size_t i = 0; i < Whole; i += 4)
-    Seed ^= static_cast<std::uint32_t>(P[i]) | static_cast<std::uint32_t>(P[i + 1]) << 8 |
-            static_cast<std::uint32_t>(P[i + 2]) << 16 | static_cast<std::uint32_t>(P[i + 3]) << 24;
-  std::uint32_t Last = 0;
-  for (std::size_t i = Whole; i < Bytes.size(); ++i)
-    Last = Last << 8 | P[i];
-  return Seed ^ Last;
+  return CabChecksum(reinterpret_cast<const unsigned char*>(Bytes.data()), static_cast<std::uint32_t>(Bytes.size()),
+                     Seed);
 }
 
 // One thread's MSZIP coder, reused from block to block.
