@@ -113,6 +113,28 @@ std::u16string AnsiToWide(std::string_view Bytes) {
   return Text;
 }
 
+std::string Utf8ToAnsi(std::string_view Text) {
+  std::string Bytes;
+  Bytes.reserve(Text.size());
+  for (std::size_t i = 0; i < Text.size();) {
+    const auto Lead = static_cast<unsigned char>(Text[i]);
+    const std::size_t Length = Lead < 0x80 ? 1 : (Lead >> 5) == 6 ? 2 : (Lead >> 4) == 14 ? 3 : (Lead >> 3) == 30 ? 4 : 0;
+    if (Length == 0 || i + Length > Text.size())
+      return std::string(Text);
+    char32_t Code = Length == 1 ? Lead : Lead & (0x7F >> Length);
+    for (std::size_t k = 1; k < Length; ++k) {
+      const auto Next = static_cast<unsigned char>(Text[i + k]);
+      if ((Next >> 6) != 2)
+        return std::string(Text);
+      Code = Code << 6 | (Next & 0x3F);
+    }
+    const int B = Code <= 0xFFFF ? WideCharToAnsi(static_cast<char16_t>(Code)) : -1;
+    Bytes.push_back(B < 0 ? '?' : static_cast<char>(B));
+    i += Length;
+  }
+  return Bytes;
+}
+
 std::string WideToAnsi(std::u16string_view Text) {
   std::string Bytes;
   Bytes.reserve(Text.size());

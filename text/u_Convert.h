@@ -36,5 +36,8 @@ class EConvertError : public Exception {
 [[nodiscard]] std::string WideToAnsi(std::u16string_view Text);
 // The byte for one 16-bit character, or -1 when the code page has none.
 [[nodiscard]] int WideCharToAnsi(char16_t C) noexcept;
+// UTF-8 text in the book's code page ("?" for characters it lacks); bytes
+// that are not well-formed UTF-8 come back unchanged.
+[[nodiscard]] std::string Utf8ToAnsi(std::string_view Text);
 
 } // namespace vv

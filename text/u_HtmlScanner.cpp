@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "text/u_Convert.h"
 #include "text/u_Utils.h"
 
 namespace vv {
@@ -162,8 +163,13 @@ std::string DecodeEntities(std::string_view Text) {
       const std::string Digits(Name.substr(Hex ? 2 : 1));
       char* End = nullptr;
       const long Code = std::strtol(Digits.c_str(), &End, Hex ? 16 : 10);
-      if (!Digits.empty() && *End == '\0')
-        Decoded = Code == 160 ? ' ' : Code > 255 ? '?' : int(Code);
+      if (!Digits.empty() && *End == '\0') {
+        const int Byte = Code == 160    ? ' '
+                         : Code <= 255  ? int(Code)
+                         : Code <= 0xFFFF ? WideCharToAnsi(static_cast<char16_t>(Code))
+                                          : -1;
+        Decoded = Byte < 0 ? '?' : Byte;
+      }
     } else {
       for (const auto& [Entity, C] : Named)
         if (Name == Entity) Decoded = static_cast<unsigned char>(C);
@@ -176,6 +182,21 @@ std::string DecodeEntities(std::string_view Text) {
     i = Semi;
   }
   return Out;
+}
+
+bool DeclaresUtf8(std::string_view Html) {
+  // The declaration stands in the head, before any text worth naming.
+  std::string Head(Html.substr(0, 2048));
+  for (char& C : Head)
+    C = static_cast<char>(FoldCase(static_cast<unsigned char>(C)));
+  for (std::size_t At = Head.find("charset"); At != std::string::npos; At = Head.find("charset", At + 1)) {
+    std::size_t i = At + 7;
+    while (i < Head.size() && (Head[i] == ' ' || Head[i] == '=' || Head[i] == '"' || Head[i] == '\''))
+      ++i;
+    if (Head.compare(i, 5, "utf-8") == 0 || Head.compare(i, 4, "utf8") == 0)
+      return true;
+  }
+  return false;
 }
 
 } // namespace vv

@@ -43,7 +43,10 @@ private:
 
 // Text with the character references a link or a link text may carry decoded:
 // the named ones of markup and non-breaking space (as a blank), and numeric
-// ones (characters above 255 become "?", pages being 8-bit text).
+// ones (in the book's code page; "?" for characters it lacks).
 [[nodiscard]] std::string DecodeEntities(std::string_view Text);
+
+// Whether the page's head declares its text UTF-8 (a meta charset).
+[[nodiscard]] bool DeclaresUtf8(std::string_view Html);
 
 } // namespace vv

@@ -5,6 +5,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "text/u_Convert.h"
 #include "text/u_HtmlScanner.h"
 #include "tools/u_DefaultSettings.h"
 
@@ -22,9 +23,10 @@ bool IsBlank(char C) {
   return C == ' ' || C == '\t' || C == '\n' || C == '\r' || C == '\f';
 }
 
-// Appends Text to Name with runs of blanks as one blank.
-void AppendCollapsed(std::string& Name, std::string_view Text) {
-  for (const char C : DecodeEntities(Text))
+// Appends Text to Name with runs of blanks as one blank; names are kept in
+// the book's code page, whatever the page's own encoding.
+void AppendCollapsed(std::string& Name, std::string_view Text, bool Utf8) {
+  for (const char C : DecodeEntities(Utf8 ? Utf8ToAnsi(Text) : std::string(Text)))
     if (!IsBlank(C))
       Name += C;
     else if (!Name.empty() && Name.back() != ' ')
@@ -99,14 +101,15 @@ public:
 
   std::vector<TEntry> Read(const std::string& Html) {
     Entries.push_back({1, *Files.Find(ContentsPage), "Contents"});
+    Utf8 = DeclaresUtf8(Html);
     THtmlScanner Scanner(Html);
     THtmlToken T;
     while (Scanner.Next(T)) {
       if (T.Kind == THtmlToken::TKind::Text) {
         if (InLink)
-          AppendCollapsed(LinkText, T.Text);
+          AppendCollapsed(LinkText, T.Text, Utf8);
         else if (Item && !ItemHasPage)
-          AppendCollapsed(ItemText, T.Text);
+          AppendCollapsed(ItemText, T.Text, Utf8);
         continue;
       }
       const bool Start = T.Kind == THtmlToken::TKind::StartTag;
@@ -175,6 +178,7 @@ private:
   const std::string& ContentsPage;
   std::unordered_set<std::string> Listed; // as the volume spells them
   std::vector<TEntry> Entries;
+  bool Utf8 = false; // the contents page's encoding
   int Depth = 0;
   bool Item = false, ItemHasPage = false;
   std::string ItemText;
@@ -219,7 +223,7 @@ std::string PageTitle(std::string_view Html) {
   while (Scanner.Next(T))
     if (T.Kind == THtmlToken::TKind::StartTag && SameText(T.Name, "title")) {
       std::string Title;
-      if (Scanner.Next(T) && T.Kind == THtmlToken::TKind::Text) AppendCollapsed(Title, T.Text);
+      if (Scanner.Next(T) && T.Kind == THtmlToken::TKind::Text) AppendCollapsed(Title, T.Text, DeclaresUtf8(Html));
       return Trimmed(Title);
     } else if (T.Kind == THtmlToken::TKind::StartTag && SameText(T.Name, "body")) {
       break;

@@ -337,6 +337,19 @@ TEST_F(PlainFolder, BuildMakesTheReadingOrderFromTheContentsPage) {
   EXPECT_FALSE(fs::exists(Plain / "About.html"));
 }
 
+// Generated sites write UTF-8; the viewer reads settings in the book's code page.
+TEST_F(Vellumpack, NamesFromAUtf8ContentsPageAreKeptInTheBooksCodePage) {
+  const fs::path Site = Dir / "site";
+  WriteAll(Site / "index.html", "<html><head><meta charset=\"utf-8\"><title>Caf\xC3\xA9</title></head><body><ul>"
+                                "<li><a href=\"a.html\">asyncio \xE2\x80\x94 I/O &#8212; &#x4E00;</a></li>"
+                                "</ul></body></html>");
+  WriteAll(Site / "a.html", "<html>a</html>");
+  const TCommandResult Print = Pack("build " + Site.string() + " --print-settings");
+  ASSERT_EQ(Print.Status, 0) << Print.Output;
+  EXPECT_NE(Print.Output.find("pagename=\"asyncio \x97 I/O \x97 ?\""), std::string::npos) << Print.Output;
+  EXPECT_NE(Print.Output.find(">Caf\xE9</Variable>"), std::string::npos) << Print.Output;
+}
+
 TEST_F(PlainFolder, CheckMakesTheSameSettingsAndNotesWhatNothingReaches) {
   const TCommandResult Check = Pack("check " + Plain.string());
   EXPECT_EQ(Check.Status, 1);
