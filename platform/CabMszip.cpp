@@ -6,8 +6,8 @@
 #include <zlib.h>
 
 #include <algorithm>
-#include <cstring>
 #include <memory>
+#include <system_error>
 #include <thread>
 
 namespace vv {
@@ -142,45 +142,102 @@ bool ReadBatch(const TMszipRead& Read, TBlock* Blocks, std::uint32_t Count, bool
   return true;
 }
 
+} // namespace
+
+struct TMszipFolderReader::TBatch {
+  // Not value-initialised: every byte is written before it is read.
+  std::unique_ptr<unsigned char[]> In{new unsigned char[BatchBlocks * (HeaderBytes + InputMax)]};
+  std::unique_ptr<unsigned char[]> Out{new unsigned char[BatchBlocks * BlockMax]};
+  TBlock Blocks[BatchBlocks];
+  std::uint32_t Count = 0;
+  bool Readable = true; // every block of the batch could be read and is well-formed
+  std::thread Decoding; // fills Out while it runs
+
+  void Join() {
+    if (Decoding.joinable()) Decoding.join();
+  }
+};
+
+TMszipFolderReader::TMszipFolderReader(TMszipRead Read, std::uint32_t Blocks)
+    : FRead(std::move(Read)), FBlocks(Blocks), FCurrent(std::make_unique<TBatch>()),
+      FAhead(std::make_unique<TBatch>()) {}
+
+TMszipFolderReader::~TMszipFolderReader() {
+  FAhead->Join();
+}
+
+// Reads the folder's next batch and sets it decoding; false at the folder's end.
+bool TMszipFolderReader::Start(TBatch& Batch) {
+  Batch.Count = std::min(BatchBlocks, FBlocks - FStarted);
+  if (Batch.Count == 0) return false;
+  FStarted += Batch.Count;
+  Batch.Readable = ReadBatch(FRead, Batch.Blocks, Batch.Count, FStarted == FBlocks, Batch.In.get());
+  if (Batch.Readable) {
+    try {
+      Batch.Decoding = std::thread(DecodeBatch, Batch.Blocks, Batch.Count, Batch.Out.get());
+    } catch (const std::system_error&) {
+      DecodeBatch(Batch.Blocks, Batch.Count, Batch.Out.get()); // no thread to be had: decode it now
+    }
+  }
+  return true;
+}
+
+// Decodes, in order, the blocks that need the block before them; FCurrent
+// still holds the batch before, whose last block may be that history.
+void TMszipFolderReader::Finish(TBatch& Batch) {
+  Batch.Join();
+  FDeclined = !Batch.Readable;
+  std::unique_ptr<TInflater> Inflater;
+  for (std::uint32_t I = 0; I < Batch.Count && !FDeclined; ++I) {
+    const TBlock& Block = Batch.Blocks[I];
+    if (Block.Damaged) {
+      FDeclined = true;
+    } else if (!Block.Decoded) {
+      const TBatch& Before = I ? Batch : *FCurrent;
+      const std::uint32_t J = I ? I - 1 : Before.Count - 1; // the block before, in its batch
+      const std::uint32_t PreviousSize = Before.Count ? Before.Blocks[J].Unpacked : 0;
+      const unsigned char* Previous =
+          PreviousSize ? Before.Out.get() + std::size_t{J} * BlockMax : nullptr;
+      if (!Inflater) Inflater = std::make_unique<TInflater>();
+      FDeclined =
+          !PreviousSize || !Inflater->Decode(Block, Batch.Out.get() + std::size_t{I} * BlockMax,
+                                             Previous, PreviousSize);
+    }
+  }
+}
+
+std::string_view TMszipFolderReader::Next() {
+  if (FDeclined) return {};
+  if (FStarted == 0 && !Start(*FAhead)) return {};
+  if (FAhead->Count == 0) return {}; // the folder is done
+  Finish(*FAhead);
+  if (FDeclined) return {};
+  std::swap(FCurrent, FAhead);
+  std::size_t Bytes = 0;
+  for (std::uint32_t I = 0; I < FCurrent->Count; ++I)
+    Bytes += FCurrent->Blocks[I].Unpacked;
+  // The batch after this one decodes while the caller takes this one.
+  Start(*FAhead);
+  return {reinterpret_cast<const char*>(FCurrent->Out.get()), Bytes};
+}
+
+namespace {
+
 TMszipResult Decode(const TMszipRead& Read, const TMszipWrite& Write, std::uint32_t BlockCount,
                     std::uint32_t Offset, std::uint32_t Length) {
   const std::uint64_t End = std::uint64_t{Offset} + Length;
-  // Not value-initialised: every byte is written before it is read.
-  const std::unique_ptr<unsigned char[]> In(new unsigned char[BatchBlocks * (HeaderBytes + InputMax)]);
-  // Slot 0 keeps the last block of the batch before, as history; slots 1.. the batch.
-  const std::unique_ptr<unsigned char[]> Out(new unsigned char[(BatchBlocks + 1) * BlockMax]);
-  unsigned char* const History = Out.get();
-  unsigned char* const Slots = Out.get() + BlockMax;
-  std::uint32_t HistorySize = 0;
-  TBlock Blocks[BatchBlocks];
-  TInflater Inflater;
+  TMszipFolderReader Folder(Read, BlockCount);
   std::uint64_t Position = 0; // unpacked bytes of the folder before the batch
-  for (std::uint32_t First = 0; Position < End; First += BatchBlocks) {
-    if (First >= BlockCount)
-      return TMszipResult::Declined; // the folder ends before the member does
-    const std::uint32_t Count = std::min(BatchBlocks, BlockCount - First);
-    if (!ReadBatch(Read, Blocks, Count, First + Count == BlockCount, In.get()))
-      return TMszipResult::Declined;
-    DecodeBatch(Blocks, Count, Slots);
-    std::uint64_t BatchBytes = 0;
-    for (std::uint32_t I = 0; I < Count; ++I) {
-      if (Blocks[I].Damaged)
-        return TMszipResult::Declined;
-      if (!Blocks[I].Decoded) {
-        const unsigned char* Previous = I ? Slots + std::size_t{I - 1} * BlockMax : History;
-        const std::uint32_t PreviousSize = I ? Blocks[I - 1].Unpacked : HistorySize;
-        if (!PreviousSize || !Inflater.Decode(Blocks[I], Slots + std::size_t{I} * BlockMax, Previous, PreviousSize))
-          return TMszipResult::Declined;
-      }
-      BatchBytes += Blocks[I].Unpacked;
-    }
+  while (Position < End) {
+    const std::string_view Batch = Folder.Next();
+    if (Batch.empty())
+      return TMszipResult::Declined; // damaged, unusual, or the folder ends before the member does
     const std::uint64_t From = std::max(Position, std::uint64_t{Offset});
-    const std::uint64_t To = std::min(Position + BatchBytes, End);
-    if (From < To && !Write(Slots + (From - Position), static_cast<std::uint32_t>(To - From)))
+    const std::uint64_t To = std::min(Position + Batch.size(), End);
+    if (From < To &&
+        !Write(Batch.data() + (From - Position), static_cast<std::uint32_t>(To - From)))
       return TMszipResult::WriteFailed;
-    HistorySize = Blocks[Count - 1].Unpacked;
-    std::memcpy(History, Slots + std::size_t{Count - 1} * BlockMax, HistorySize);
-    Position += BatchBytes;
+    Position += Batch.size();
   }
   return TMszipResult::Done;
 }

@@ -8,6 +8,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <string_view>
 
 namespace vv {
 
@@ -21,6 +23,33 @@ enum class TMszipResult {
 using TMszipRead = std::function<bool(void* Buffer, std::uint32_t Count)>;
 // Writes Count bytes of the member; false on failure.
 using TMszipWrite = std::function<bool(const void* Buffer, std::uint32_t Count)>;
+
+// The unpacked bytes of one MSZIP folder (no reserved bytes per block), a
+// batch of blocks at a time and in order. While the caller works on one batch,
+// the next is already being decoded on other threads.
+class TMszipFolderReader {
+public:
+  TMszipFolderReader(TMszipRead Read, std::uint32_t Blocks);
+  ~TMszipFolderReader();
+  TMszipFolderReader(const TMszipFolderReader&) = delete;
+  TMszipFolderReader& operator=(const TMszipFolderReader&) = delete;
+
+  // The folder's next unpacked bytes, valid until the next call; empty once
+  // the folder is done, or when its data is unusual or damaged (Declined()).
+  [[nodiscard]] std::string_view Next();
+  [[nodiscard]] bool Declined() const { return FDeclined; }
+
+private:
+  struct TBatch;
+  bool Start(TBatch& Batch);
+  void Finish(TBatch& Batch);
+
+  TMszipRead FRead;
+  const std::uint32_t FBlocks;
+  std::uint32_t FStarted = 0; // blocks read and handed to a decoding thread
+  std::unique_ptr<TBatch> FCurrent, FAhead;
+  bool FDeclined = false;
+};
 
 // Decodes the Blocks data blocks of one MSZIP folder (no reserved bytes per
 // block) and writes the member found at Offset, Length bytes long, within the

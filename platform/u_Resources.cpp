@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 
 namespace vv {
 
@@ -108,18 +109,27 @@ bool ReadTable(int Fd, TTable& Table) {
   return true;
 }
 
+// The entry of the open file's table of that type and name.
+std::optional<TResourceInfo> FindResource(int Fd, std::string_view Type, std::string_view Name) {
+  TTable Table;
+  if (Fd < 0 || !ReadTable(Fd, Table)) return std::nullopt;
+  const auto Found =
+      std::find_if(Table.Entries.begin(), Table.Entries.end(), [&](const TResourceInfo& E) {
+        return SameText(E.Type, Type) && SameText(E.Name, Name);
+      });
+  if (Found == Table.Entries.end()) return std::nullopt;
+  return *Found;
+}
+
+constexpr const char* RunningExecutable = "/proc/self/exe";
+
 } // namespace
 
 std::string LoadResourceDataFromFile(const std::string& Path, std::string_view Type,
                                      std::string_view Name) {
   TFileHandle File(::open(Path.c_str(), O_RDONLY | O_CLOEXEC));
-  TTable Table;
-  if (File.Fd < 0 || !ReadTable(File.Fd, Table)) return {};
-  const auto Found =
-      std::find_if(Table.Entries.begin(), Table.Entries.end(), [&](const TResourceInfo& E) {
-        return SameText(E.Type, Type) && SameText(E.Name, Name);
-      });
-  if (Found == Table.Entries.end()) return {};
+  const std::optional<TResourceInfo> Found = FindResource(File.Fd, Type, Name);
+  if (!Found) return {};
   std::string Data(static_cast<std::size_t>(Found->Size), '\0');
   if (!ReadAt(File.Fd, Data.data(), Data.size(), Found->Offset))
     RaiseLastOSError(Format("Reading resource \"%s\"", Name));
@@ -127,7 +137,25 @@ std::string LoadResourceDataFromFile(const std::string& Path, std::string_view T
 }
 
 std::string LoadResourceData(std::string_view Name) {
-  return LoadResourceDataFromFile("/proc/self/exe", RT_RCDATA_NAME, Name);
+  return LoadResourceDataFromFile(RunningExecutable, RT_RCDATA_NAME, Name);
+}
+
+TResourceFile::TResourceFile(std::string_view Name)
+    : FFd(::open(RunningExecutable, O_RDONLY | O_CLOEXEC)) {
+  if (const std::optional<TResourceInfo> Found = FindResource(FFd, RT_RCDATA_NAME, Name)) {
+    FFound = true;
+    FOffset = Found->Offset;
+    FSize = Found->Size;
+  }
+}
+
+TResourceFile::~TResourceFile() {
+  if (FFd >= 0) ::close(FFd);
+}
+
+bool TResourceFile::ReadAt(std::uint64_t At, void* Buffer, std::size_t Count) const {
+  return FFound && At <= FSize && FSize - At >= Count &&
+         vv::ReadAt(FFd, Buffer, Count, FOffset + At);
 }
 
 std::vector<TResourceInfo> ListResources(const std::string& Path) {

@@ -38,6 +38,27 @@ struct TResourceInfo {
 [[nodiscard]] std::string LoadResourceDataFromFile(const std::string& Path, std::string_view Type,
                                                    std::string_view Name);
 
+// A resource of the running executable read where it lies, a piece at a
+// time, instead of whole.
+class TResourceFile {
+public:
+  explicit TResourceFile(std::string_view Name);
+  ~TResourceFile();
+  TResourceFile(const TResourceFile&) = delete;
+  TResourceFile& operator=(const TResourceFile&) = delete;
+
+  // False when the executable has no such resource (LoadResourceData's empty result).
+  [[nodiscard]] bool Found() const { return FFound; }
+  [[nodiscard]] std::uint64_t Size() const { return FSize; }
+  // Count bytes from At within the resource; false on any failure.
+  [[nodiscard]] bool ReadAt(std::uint64_t At, void* Buffer, std::size_t Count) const;
+
+private:
+  int FFd = -1;
+  bool FFound = false;
+  std::uint64_t FOffset = 0, FSize = 0;
+};
+
 // The entries of the file's table; empty when it has no valid table.
 [[nodiscard]] std::vector<TResourceInfo> ListResources(const std::string& Path);
 

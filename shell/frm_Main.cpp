@@ -16,7 +16,6 @@
 #include "forms/frm_Splash.h"
 #include "forms/frm_UserForm.h"
 #include "platform/u_Ansi.h"
-#include "platform/u_Resources.h"
 #include "shell/u_MessageBox.h"
 #include "storage/u_MFSCabLoad.h"
 
@@ -123,13 +122,18 @@ void TfrmMain::FormCreate(TBookSource* Source) {
     SystemVolume = std::make_unique<TMFS>();
     ImageIndexByName = std::make_unique<TDictionary>(true, true);
     ButtonOnClick = std::make_unique<std::vector<std::string>>();
-    LoadVolumeFromCabinet(*SystemVolume, Source ? std::move(Source->SystemCab) : LoadResourceData("SYSTEM_MFS"));
+    if (Source)
+      LoadVolumeFromCabinet(*SystemVolume, std::move(Source->SystemCab));
+    else
+      LoadVolumeFromResource(*SystemVolume, "SYSTEM_MFS");
     // The content archive is unpacking from here on, or since program entry,
     // and is taken at its own step, where its failure, if any, is raised: the
     // order any observer sees stays the same.
     if (!ContentLoad)
       ContentLoad = std::make_unique<TBackgroundCabinetLoad>(
-          [Bytes = std::move(Source->FilesCab)]() mutable { return std::move(Bytes); });
+          [Bytes = std::move(Source->FilesCab)](TMFS& Volume) mutable {
+            LoadVolumeFromCabinet(Volume, std::move(Bytes));
+          });
     SystemVolume->DefaultSession().ChangeDir("\\");
     SystemXML = std::make_unique<TXMLParser>();
     SystemXML->LoadFromBytes(SystemVolume->DefaultSession().GetFile("System.xml")->Content);

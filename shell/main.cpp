@@ -4,10 +4,10 @@
 #include <iostream>
 #include <string_view>
 
-#include "platform/u_Resources.h"
 #include "platform/u_WebEngineProtocol.h"
 #include "shell/frm_Main.h"
 #include "storage/u_BookSelfTest.h"
+#include "storage/u_MFSCabLoad.h"
 #include "text/u_Utils.h"
 
 namespace {
@@ -33,7 +33,8 @@ int main(int argc, char** argv) {
   // The content archive, the bulk of a large book, unpacks while the
   // application object and the engine start; the main window takes it at its
   // own step of start-up.
-  auto ContentLoad = std::make_unique<vv::TBackgroundCabinetLoad>([] { return vv::LoadResourceData("FILES_MFS"); });
+  auto ContentLoad = std::make_unique<vv::TBackgroundCabinetLoad>(
+      [](vv::TMFS& Volume) { vv::LoadVolumeFromResource(Volume, "FILES_MFS"); });
   QApplication Application(argc, argv);
   QApplication::setApplicationName("Vellumark Viewer");
   // Registered as the protocol layer's platform while it lives.

@@ -3,14 +3,12 @@
 
 #include <utility>
 
-#include "storage/u_MFSCabLoad.h"
-
 namespace vv {
 
-TBackgroundCabinetLoad::TBackgroundCabinetLoad(std::function<std::string()> CabBytes)
-    : FVolume(std::make_unique<TMFS>()), FThread([this, CabBytes = std::move(CabBytes)] {
+TBackgroundCabinetLoad::TBackgroundCabinetLoad(std::function<void(TMFS&)> Fill)
+    : FVolume(std::make_unique<TMFS>()), FThread([this, Fill = std::move(Fill)] {
         try {
-          LoadVolumeFromCabinet(*FVolume, CabBytes());
+          Fill(*FVolume);
         } catch (...) {
           FFailure = std::current_exception();
         }

@@ -1,6 +1,7 @@
 #pragma once
-// LoadVolumeFromCabinet on a thread of its own, so that a large archive is
-// unpacked while the caller goes on with work that does not need it.
+// A volume filled on a thread of its own (from a cabinet archive), so that a
+// large archive is unpacked while the caller goes on with work that does not
+// need it.
 
 #include <exception>
 #include <functional>
@@ -14,9 +15,8 @@ namespace vv {
 
 class TBackgroundCabinetLoad {
 public:
-  // Starts filling a new volume from CabBytes() at once; CabBytes runs on the
-  // load's thread too.
-  explicit TBackgroundCabinetLoad(std::function<std::string()> CabBytes);
+  // Starts Fill on a new volume at once, on the load's thread.
+  explicit TBackgroundCabinetLoad(std::function<void(TMFS&)> Fill);
   // Waits for a load nobody joined; its failure, if any, is dropped.
   ~TBackgroundCabinetLoad();
   TBackgroundCabinetLoad(const TBackgroundCabinetLoad&) = delete;

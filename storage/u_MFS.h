@@ -140,6 +140,12 @@ public:
   // Replaces the whole tree; magic and checksum are checked before the old tree
   // goes. Every session of the volume is moved to the new root.
   void LoadFromString(std::string_view Data);
+  // The same for a container read once, front to back, from Stream, which is
+  // never held whole: the new tree is built aside while the checksum is summed
+  // and takes the old one's place only if the container is sound throughout.
+  // False, with the volume untouched, for a container LoadFromString would
+  // refuse or load only in part (or memory running out): that says why.
+  [[nodiscard]] bool LoadSoundContainer(TStream& Stream);
   // The whole tree as container bytes; a tree nesting folders deeper than
   // MaxFolderNesting is refused, since no loader would take it back.
   [[nodiscard]] std::string SaveToString() const;

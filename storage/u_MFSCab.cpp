@@ -69,11 +69,6 @@ template <typename TResult, typename TBody> TResult Guarded(TResult Failed, TBod
   return Failed;
 }
 
-// Every 32 KiB an archive unpacks to needs a data block with an 8-byte header
-// of its own, so no member can truly be larger than this many times the
-// archive, whatever its compression.
-constexpr std::uint64_t MaxUnpackRatio = 32768 / 8;
-
 std::size_t ArchiveSizeOf(const TMFSCabReader& Reader) {
   return Reader.Session->GetFile(Reader.CabinetPath)->Content.size();
 }
@@ -81,7 +76,7 @@ std::size_t ArchiveSizeOf(const TMFSCabReader& Reader) {
 // A member claiming more than its archive can deliver, or more than a file can
 // hold, is refused before anything is written.
 void CheckMemberSize(const char* Name, std::uint32_t Declared, std::size_t ArchiveSize) {
-  if (Declared > TMFSFileStream::MaxContentSize || Declared > MaxUnpackRatio * ArchiveSize)
+  if (!MemberSizeCredible(Declared, ArchiveSize))
     throw EMFSCabReaderError(Format(SMemberTooLarge, Name, Declared));
 }
 
@@ -96,6 +91,14 @@ void ReserveMember(TMFSFileStream& Stream, std::uint32_t Declared) {
 }
 
 } // namespace
+
+bool MemberSizeCredible(std::uint32_t Declared, std::size_t ArchiveSize) {
+  // Every 32 KiB an archive unpacks to needs a data block with an 8-byte header
+  // of its own, so no member can truly be larger than this many times the
+  // archive, whatever its compression.
+  constexpr std::uint64_t MaxUnpackRatio = 32768 / 8;
+  return Declared <= TMFSFileStream::MaxContentSize && Declared <= MaxUnpackRatio * ArchiveSize;
+}
 
 EMFSCabSystemError::EMFSCabSystemError(std::int32_t ErrorCode, std::int32_t ErrorType,
                                        bool ErrorPresent, const std::string& LastExceptionMessage)

@@ -31,6 +31,10 @@ public:
   const bool ErrorPresent;
 };
 
+// Whether a member may be as large as its entry in an archive of ArchiveSize
+// bytes says: no more than a file holds, nor than the archive can deliver.
+[[nodiscard]] bool MemberSizeCredible(std::uint32_t Declared, std::size_t ArchiveSize);
+
 class TMFSCabBase {
 public:
   TMFSCabBase(TMFSSession* Session, std::string_view CabinetPath);

@@ -32,6 +32,33 @@ public:
 protected:
   void Take(std::string_view Bytes) override { Sum.Add(Bytes); }
 };
+// Reads through to another stream, summing every byte that passes.
+class TChecksumReader : public TStream {
+public:
+  explicit TChecksumReader(TStream& Source) : Source(Source) {}
+  TMFSChecksum Sum;
+
+  std::int64_t Read(void* Buffer, std::int64_t Count) override {
+    const std::int64_t N = Source.Read(Buffer, Count);
+    if (N > 0)
+      Sum.Add(std::string_view(static_cast<const char*>(Buffer), static_cast<std::size_t>(N)));
+    return N;
+  }
+  std::string ReadString(std::int64_t Count) override {
+    std::string Bytes = Source.ReadString(Count);
+    Sum.Add(Bytes);
+    return Bytes;
+  }
+  std::int64_t Write(const void*, std::int64_t) override { return 0; }
+  std::int64_t Seek(std::int64_t Offset, int Origin) override {
+    return Source.Seek(Offset, Origin);
+  }
+  void SetSize(std::int64_t) override { throw EStreamError("Stream is read-only"); }
+  [[nodiscard]] std::int64_t Size() override { return Source.Size(); }
+
+private:
+  TStream& Source;
+};
 } // namespace
 
 // ---- TMFS ----
@@ -58,6 +85,30 @@ void TMFS::LoadFromString(std::string_view Data) {
   TBytesReadStream Stream(Data);
   Stream.Seek(HeaderSize, soBeginning);
   FRoot->LoadFromStream(Stream);
+}
+
+bool TMFS::LoadSoundContainer(TStream& Stream) {
+  char Header[HeaderSize];
+  if (Stream.Read(Header, HeaderSize) != HeaderSize || std::string_view(Header, 3) != "MFS")
+    return false;
+  TChecksumReader Body(Stream);
+  auto Root = std::make_unique<TMFSFolder>("", this, nullptr);
+  try {
+    Root->LoadFromStream(Body);
+    // Bytes after the root record are covered by the checksum too.
+    char Rest[4096];
+    while (Body.Read(Rest, sizeof Rest) > 0) {
+    }
+  } catch (const std::exception&) {
+    return false;
+  }
+  if (Body.Position() != Body.Size() ||
+      std::string_view(Header + 3, 8) != ChecksumDigits(Body.Sum.Value()))
+    return false;
+  FRoot = std::move(Root);
+  for (TMFSSession* Session : FSessions)
+    Session->CurrentFolder = FRoot.get();
+  return true;
 }
 
 std::string TMFS::SaveToString() const {

@@ -88,7 +88,52 @@ std::int64_t TBytesReadStream::Seek(std::int64_t Offset, int Origin) {
 
 void TBytesReadStream::SetSize(std::int64_t) { throw EStreamError("Stream is read-only"); }
 
-std::int64_t TSinkStream::Read(void*, std::int64_t) { return 0; }
+std::int64_t TSourceStream::Read(void* Buffer, std::int64_t Count) {
+  auto* Out = static_cast<char*>(Buffer);
+  std::int64_t Done = 0;
+  while (Done < Count && Pos < Total) {
+    if (Piece.empty() && (Piece = Next()).empty()) break; // the source ended early
+    const auto N = static_cast<std::size_t>(std::min<std::int64_t>(
+        {Count - Done, Total - Pos, static_cast<std::int64_t>(Piece.size())}));
+    std::memcpy(Out + Done, Piece.data(), N);
+    Piece.remove_prefix(N);
+    Done += static_cast<std::int64_t>(N);
+    Pos += static_cast<std::int64_t>(N);
+  }
+  return Done;
+}
+
+std::string TSourceStream::ReadString(std::int64_t Count) {
+  if (Count < 0 || Count > Total - Pos) throw EReadError(SReadError);
+  std::string Result;
+  Result.reserve(static_cast<std::size_t>(Count));
+  while (static_cast<std::int64_t>(Result.size()) < Count) {
+    if (Piece.empty() && (Piece = Next()).empty())
+      throw EReadError(SReadError); // the source ended early
+    const std::size_t N = std::min(Piece.size(), static_cast<std::size_t>(Count) - Result.size());
+    Result.append(Piece.substr(0, N));
+    Piece.remove_prefix(N);
+  }
+  Pos += Count;
+  return Result;
+}
+
+std::int64_t TSourceStream::Write(const void*, std::int64_t) {
+  return 0;
+}
+
+std::int64_t TSourceStream::Seek(std::int64_t Offset, int Origin) {
+  if (SeekWithin(Pos, Total, Offset, Origin) != Pos) throw EStreamError("Stream cannot seek");
+  return Pos;
+}
+
+void TSourceStream::SetSize(std::int64_t) {
+  throw EStreamError("Stream is read-only");
+}
+
+std::int64_t TSinkStream::Read(void*, std::int64_t) {
+  return 0;
+}
 
 std::int64_t TSinkStream::Write(const void* Buffer, std::int64_t Count) {
   if (Count <= 0)

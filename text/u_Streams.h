@@ -82,6 +82,30 @@ private:
   std::int64_t Taken = 0;
 };
 
+// Read-only stream over bytes that arrive in order, a piece at a time, from
+// Next, with their total known up front: for producers of bytes too many to
+// hold at once. Position is the bytes read so far; it cannot seek elsewhere.
+class TSourceStream : public TStream {
+public:
+  explicit TSourceStream(std::int64_t Total) : Total(Total) {}
+  std::int64_t Read(void* Buffer, std::int64_t Count) override;
+  std::int64_t Write(const void* Buffer, std::int64_t Count) override;
+  std::int64_t Seek(std::int64_t Offset, int Origin) override;
+  void SetSize(std::int64_t NewSize) override;
+  [[nodiscard]] std::int64_t Size() override { return Total; }
+  // Appends straight from the pieces: no zero-filled buffer first.
+  [[nodiscard]] std::string ReadString(std::int64_t Count) override;
+
+protected:
+  // The next piece, valid until the next call; empty when there are no more.
+  virtual std::string_view Next() = 0;
+
+private:
+  const std::int64_t Total;
+  std::string_view Piece; // what is left of the current piece
+  std::int64_t Pos = 0;
+};
+
 // Growable stream over an owned byte string.
 class TBytesStream : public TStream {
 public:

@@ -274,7 +274,7 @@ private slots:
     // The same when the content archive began unpacking before the window existed:
     // this program carries no resources, so the system archive fails first.
     const QString FromEntry = CatchErrorBox([&] {
-      W = std::make_unique<TfrmMain>(std::make_unique<TBackgroundCabinetLoad>([] { return std::string("not a cabinet"); }));
+      W = std::make_unique<TfrmMain>(std::make_unique<TBackgroundCabinetLoad>([](TMFS& V) { LoadVolumeFromCabinet(V, "not a cabinet"); }));
     });
     QCOMPARE(FromEntry, QStringLiteral("File \"\\info.cab\" is not a cabinet"));
     QVERIFY(W->LoadFailed);

@@ -36,7 +36,7 @@ std::string InPlaceFailure(const std::string& CabBytes) {
 
 TEST(BackgroundCabinetLoad, HandsOverTheLoadedVolume) {
   const std::string Cab = Book();
-  TBackgroundCabinetLoad Load([&] { return Cab; });
+  TBackgroundCabinetLoad Load([&](TMFS& V) { LoadVolumeFromCabinet(V, Cab); });
   const std::unique_ptr<TMFS> Volume = Load.Join();
   ASSERT_TRUE(Volume);
   EXPECT_EQ(Volume->DefaultSession().GetFile("\\chapter\\page.htm")->Content, std::string(200000, 'p'));
@@ -48,7 +48,7 @@ TEST(BackgroundCabinetLoad, RaisesTheLoadsOwnFailureWhenJoined) {
   Damaged[Damaged.size() - 3] ^= 0x20;
   const std::string Expected = InPlaceFailure(Damaged);
   ASSERT_FALSE(Expected.empty());
-  TBackgroundCabinetLoad Load([&] { return Damaged; });
+  TBackgroundCabinetLoad Load([&](TMFS& V) { LoadVolumeFromCabinet(V, Damaged); });
   try {
     (void)Load.Join();
     FAIL() << "no failure";
@@ -58,7 +58,7 @@ TEST(BackgroundCabinetLoad, RaisesTheLoadsOwnFailureWhenJoined) {
 }
 
 TEST(BackgroundCabinetLoad, AFailingSourceIsRaisedToo) {
-  TBackgroundCabinetLoad Load([]() -> std::string { throw EMFSError("no bytes"); });
+  TBackgroundCabinetLoad Load([](TMFS&) { throw EMFSError("no bytes"); });
   EXPECT_THROW((void)Load.Join(), EMFSError);
 }
 
@@ -66,10 +66,10 @@ TEST(BackgroundCabinetLoad, AnAbandonedLoadIsWaitedFor) {
   std::atomic<bool> Finished = false;
   {
     const std::string Cab = Book();
-    TBackgroundCabinetLoad Load([&] {
+    TBackgroundCabinetLoad Load([&](TMFS& V) {
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
       Finished = true;
-      return Cab;
+      LoadVolumeFromCabinet(V, Cab);
     });
   }
   EXPECT_TRUE(Finished);

@@ -70,6 +70,56 @@ TEST(MFSContainer, RoundTripsNestedFoldersAndBinaryFiles) {
   EXPECT_EQ(Streamed.Bytes(), Volume.SaveToString());
 }
 
+// A container arriving a few bytes at a time, as it comes out of an archive.
+class TPieces : public TSourceStream {
+public:
+  explicit TPieces(std::string Bytes)
+      : TSourceStream(static_cast<std::int64_t>(Bytes.size())), Bytes(std::move(Bytes)) {}
+
+protected:
+  std::string_view Next() override {
+    const std::size_t N = std::min<std::size_t>(1 + Taken % 7, Bytes.size() - Taken);
+    const std::string_view Piece = std::string_view(Bytes).substr(Taken, N);
+    Taken += N;
+    return Piece;
+  }
+
+private:
+  const std::string Bytes;
+  std::size_t Taken = 0;
+};
+
+// Read front to back, a sound container loads as LoadFromString loads it; any
+// container LoadFromString refuses or loads only in part is declined, and the
+// volume keeps its tree.
+TEST(MFSContainer, ASoundContainerLoadsFromAStreamAndNothingElseDoes) {
+  const std::string Good =
+      Container(Root(2, File("a.htm", std::string(70000, 'a')) +
+                            Folder("d", 2, File("b.htm", "bee") + File("B.HTM", "later"))));
+  TMFS FromString, FromStream;
+  FromString.LoadFromString(Good);
+  TPieces Whole(Good);
+  ASSERT_TRUE(FromStream.LoadSoundContainer(Whole));
+  EXPECT_EQ(FromStream.SaveToString(), FromString.SaveToString());
+  EXPECT_EQ(FromStream.DefaultSession().GetFile("\\d\\b.htm")->Content, "later");
+
+  std::string BadSum = Good, BadType = Container(Root(1, "X" + Head("x", 0, 0)));
+  BadSum[5] = BadSum[5] == '0' ? '1' : '0';
+  const std::string Trailing = Container(Root(0, "") + "extra"); // covered by the checksum, loads
+  std::vector<std::string> Refused = {BadSum, BadType, "MFX" + Good.substr(3), Good.substr(0, 30),
+                                      Container(Root(2, File("only", "1")))};
+  for (const std::string& Bytes : Refused) {
+    TMFS Volume;
+    Volume.DefaultSession().CreateFile("\\kept.txt", 0, false)->Content = "kept";
+    TPieces Stream(Bytes);
+    EXPECT_FALSE(Volume.LoadSoundContainer(Stream)) << Bytes.substr(0, 20);
+    EXPECT_EQ(Volume.DefaultSession().GetFile("\\kept.txt")->Content, "kept");
+  }
+  TMFS Volume;
+  TPieces Stream(Trailing);
+  EXPECT_TRUE(Volume.LoadSoundContainer(Stream));
+}
+
 TEST(MFSContainer, ReadsChildrenInAnyOrderAndWritesThemSorted) {
   const std::string Bytes =
       Container(Root(3, File("ToolButtons.xml", "1") + File("ToolBar.buttons", "2") + Folder("a", 0, "")));
