@@ -6,6 +6,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <atomic>
 #include <memory>
 #include <system_error>
 #include <thread>
@@ -106,9 +107,15 @@ void DecodeAlone(TBlock* Blocks, std::uint32_t Count, unsigned char* Slots) {
   }
 }
 
-void DecodeBatch(TBlock* Blocks, std::uint32_t Count, unsigned char* Slots) {
+std::atomic<bool> CallerThreadOnly = false;
+
+bool OtherThreadsAllowed() {
   static const bool TwoCores = std::thread::hardware_concurrency() > 1;
-  if (TwoCores && Count > 1) {
+  return TwoCores && !CallerThreadOnly.load(std::memory_order_relaxed);
+}
+
+void DecodeBatch(TBlock* Blocks, std::uint32_t Count, unsigned char* Slots) {
+  if (OtherThreadsAllowed() && Count > 1) {
     const std::uint32_t Half = Count / 2;
     try {
       std::thread Helper(DecodeAlone, Blocks + Half, Count - Half, Slots + std::size_t{Half} * BlockMax);
@@ -174,10 +181,14 @@ bool TMszipFolderReader::Start(TBatch& Batch) {
   Batch.Readable = ReadBatch(FRead, Batch.Blocks, Batch.Count, FStarted == FBlocks, Batch.In.get());
   if (Batch.Readable) {
     try {
-      Batch.Decoding = std::thread(DecodeBatch, Batch.Blocks, Batch.Count, Batch.Out.get());
+      if (OtherThreadsAllowed()) {
+        Batch.Decoding = std::thread(DecodeBatch, Batch.Blocks, Batch.Count, Batch.Out.get());
+        return true;
+      }
     } catch (const std::system_error&) {
-      DecodeBatch(Batch.Blocks, Batch.Count, Batch.Out.get()); // no thread to be had: decode it now
+      // No thread to be had: decode it now.
     }
+    DecodeBatch(Batch.Blocks, Batch.Count, Batch.Out.get());
   }
   return true;
 }
@@ -243,6 +254,8 @@ TMszipResult Decode(const TMszipRead& Read, const TMszipWrite& Write, std::uint3
 }
 
 } // namespace
+
+void SetMszipCallerThreadOnly(bool Only) { CallerThreadOnly = Only; }
 
 std::uint32_t CabChecksum(const unsigned char* Data, std::uint32_t Bytes, std::uint32_t Seed) {
   std::uint32_t Sum = Seed;

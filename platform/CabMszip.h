@@ -26,7 +26,7 @@ using TMszipWrite = std::function<bool(const void* Buffer, std::uint32_t Count)>
 
 // The unpacked bytes of one MSZIP folder (no reserved bytes per block), a
 // batch of blocks at a time and in order. While the caller works on one batch,
-// the next is already being decoded on other threads.
+// the next is already being decoded on other threads (see below).
 class TMszipFolderReader {
 public:
   TMszipFolderReader(TMszipRead Read, std::uint32_t Blocks);
@@ -50,6 +50,12 @@ private:
   std::unique_ptr<TBatch> FCurrent, FAhead;
   bool FDeclined = false;
 };
+
+// With Only, folders decode on their callers' threads alone, a batch when it
+// is asked for, leaving every other core to work that must not wait; without,
+// as by default, each batch is decoded ahead on two threads of its own. Takes
+// effect from each reader's next batch on.
+void SetMszipCallerThreadOnly(bool Only);
 
 // Decodes the Blocks data blocks of one MSZIP folder (no reserved bytes per
 // block) and writes the member found at Offset, Length bytes long, within the

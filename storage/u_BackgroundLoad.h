@@ -15,7 +15,8 @@ namespace vv {
 
 class TBackgroundCabinetLoad {
 public:
-  // Starts Fill on a new volume at once, on the load's thread.
+  // Starts Fill on a new volume at once, on the load's thread, which keeps
+  // to itself (no helper threads for MSZIP) until the load is joined.
   explicit TBackgroundCabinetLoad(std::function<void(TMFS&)> Fill);
   // Waits for a load nobody joined; its failure, if any, is dropped.
   ~TBackgroundCabinetLoad();
@@ -29,7 +30,7 @@ public:
 private:
   std::unique_ptr<TMFS> FVolume;
   std::exception_ptr FFailure;
-  std::thread FThread; // last: starts once the fields above exist
+  std::thread FThread;
 };
 
 } // namespace vv
