@@ -138,7 +138,9 @@ public:
   TMFS& operator=(const TMFS&) = delete;
 
   // Replaces the whole tree; magic and checksum are checked before the old tree
-  // goes. Every session of the volume is moved to the new root.
+  // goes. Every session of the volume is moved to the new root. A large
+  // container's checksum is summed on a second thread while its tree is read
+  // aside; the tree takes the old one's place only once the checksum holds.
   void LoadFromString(std::string_view Data);
   // The same for a container read once, front to back, from Stream, which is
   // never held whole: the new tree is built aside while the checksum is summed
@@ -167,6 +169,9 @@ public:
 
 private:
   friend class TMFSSession;
+  // The tree becomes Root; every session moves to it as the old tree goes.
+  void ReplaceRoot(std::unique_ptr<TMFSFolder> Root);
+
   std::unique_ptr<TMFSFolder> FRoot;
   std::unique_ptr<TMFSSession> FDefaultSession;
   std::vector<TMFSSession*> FSessions; // not owned: every live session on this volume

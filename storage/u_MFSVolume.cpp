@@ -1,6 +1,9 @@
 // Volumes, path helpers and sessions of the book file system.
 #include <algorithm>
 #include <cstdio>
+#include <exception>
+#include <future>
+#include <system_error>
 #include <vector>
 
 #include "storage/u_MFS.h"
@@ -17,6 +20,8 @@ const char* const SFileNameIncorrect = "File name \"%s\" is incorrect";
 const char* const SIncorrectParameters = "Incorrect parameters in method \"%s\"";
 
 constexpr std::size_t HeaderSize = 11; // "MFS" and eight hexadecimal digits
+// From this size on a container's checksum is worth a thread of its own.
+constexpr std::size_t SumAsideFrom = 1 << 20;
 
 std::string ChecksumDigits(std::uint32_t Sum) {
   char Digits[9];
@@ -73,18 +78,47 @@ TMFS::~TMFS() {
   FRoot.reset();
 }
 
+void TMFS::ReplaceRoot(std::unique_ptr<TMFSFolder> Root) {
+  FRoot = std::move(Root);
+  for (TMFSSession* Session : FSessions)
+    Session->CurrentFolder = FRoot.get();
+}
+
 void TMFS::LoadFromString(std::string_view Data) {
   if (Data.size() < HeaderSize || Data.substr(0, 3) != "MFS")
     throw EMFSError(SIncorrectFormat);
-  if (Data.substr(3, 8) != ChecksumDigits(MFSChecksum(Data.substr(HeaderSize))))
+  const auto ChecksumHolds = [Data] {
+    return Data.substr(3, 8) == ChecksumDigits(MFSChecksum(Data.substr(HeaderSize)));
+  };
+  std::future<bool> Summing;
+  if (Data.size() >= SumAsideFrom) {
+    try {
+      Summing = std::async(std::launch::async, ChecksumHolds);
+    } catch (const std::system_error&) {
+      // No second thread to be had: the sum comes first, below.
+    }
+  }
+  if (!Summing.valid()) {
+    if (!ChecksumHolds())
+      throw EMFSError(SIncorrectFormat);
+    FRoot.reset();
+  }
+  // A record that fails leaves what was read before it in the tree, which
+  // still replaces the old one once the checksum is known to hold.
+  auto Root = std::make_unique<TMFSFolder>("", this, nullptr);
+  std::exception_ptr Failure;
+  try {
+    TBytesReadStream Stream(Data);
+    Stream.Seek(HeaderSize, soBeginning);
+    Root->LoadFromStream(Stream);
+  } catch (...) {
+    Failure = std::current_exception();
+  }
+  if (Summing.valid() && !Summing.get())
     throw EMFSError(SIncorrectFormat);
-  FRoot.reset();
-  FRoot = std::make_unique<TMFSFolder>("", this, nullptr);
-  for (TMFSSession* Session : FSessions)
-    Session->CurrentFolder = FRoot.get();
-  TBytesReadStream Stream(Data);
-  Stream.Seek(HeaderSize, soBeginning);
-  FRoot->LoadFromStream(Stream);
+  ReplaceRoot(std::move(Root));
+  if (Failure)
+    std::rethrow_exception(Failure);
 }
 
 bool TMFS::LoadSoundContainer(TStream& Stream) {
@@ -105,9 +139,7 @@ bool TMFS::LoadSoundContainer(TStream& Stream) {
   if (Body.Position() != Body.Size() ||
       std::string_view(Header + 3, 8) != ChecksumDigits(Body.Sum.Value()))
     return false;
-  FRoot = std::move(Root);
-  for (TMFSSession* Session : FSessions)
-    Session->CurrentFolder = FRoot.get();
+  ReplaceRoot(std::move(Root));
   return true;
 }
 

@@ -199,6 +199,30 @@ TEST(MFSContainer, ChildrenReadBeforeAFailureStay) {
   EXPECT_EQ(Volume.Root().Children.Count(), 2);
 }
 
+// A large container's checksum is summed beside the reading of its tree: the
+// outcomes stay those of summing first.
+TEST(MFSContainer, ALargeContainerKeepsTheOrderOfItsChecks) {
+  const std::string Large = File("large.bin", std::string(3 << 20, 'L'));
+  TMFS Volume;
+  auto& S = Volume.DefaultSession();
+  Volume.LoadFromString(Container(Root(2, Large + File("keep.htm", "x"))));
+  EXPECT_EQ(S.GetFile("\\large.bin")->Content.size(), 3u << 20);
+  // A wrong checksum leaves the tree there was, even when a record fails too.
+  for (const std::string& Record : {Root(1, Large), Root(3, Large + "F" + U32(100))}) {
+    std::string Bad = Container(Record);
+    Bad[5] = Bad[5] == '0' ? '1' : '0';
+    EXPECT_EQ(MessageOf([&] { Volume.LoadFromString(Bad); }), "Incorrect serialized format");
+    EXPECT_TRUE(S.Exists("\\keep.htm"));
+  }
+  // A record failing under a right checksum keeps what was read before it.
+  S.ChangeDir("\\");
+  EXPECT_EQ(MessageOf([&] { Volume.LoadFromString(Container(Root(3, Large + File("two", "2") + "F" + U32(100)))); }),
+            "Stream read error");
+  EXPECT_EQ(Volume.Root().Children.Count(), 2);
+  EXPECT_FALSE(S.Exists("\\keep.htm"));
+  EXPECT_TRUE(S.Exists("two"));
+}
+
 TEST(MFSContainer, OversizedLengthsFailBeforeAllocating) {
   TMFS Volume;
   for (std::uint32_t Length : {0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu, 1000u}) {
