@@ -19,14 +19,11 @@ constexpr std::uint64_t BlockMax = 32768;
 constexpr std::uint16_t CompressionMszip = 1;
 
 std::uint32_t LE32(std::string_view B, std::size_t At) {
-  const auto* P = reinterpret_cast<const unsigned char*>(B.data() + At);
-  return static_cast<std::uint32_t>(P[0]) | static_cast<std::uint32_t>(P[1]) << 8 |
-         static_cast<std::uint32_t>(P[2]) << 16 | static_cast<std::uint32_t>(P[3]) << 24;
+  return LoadLE32(reinterpret_cast<const unsigned char*>(B.data() + At));
 }
 
 std::uint16_t LE16(std::string_view B, std::size_t At) {
-  const auto* P = reinterpret_cast<const unsigned char*>(B.data() + At);
-  return static_cast<std::uint16_t>(P[0] | P[1] << 8);
+  return LoadLE16(reinterpret_cast<const unsigned char*>(B.data() + At));
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include <mspack.h>
 
 #include "platform/CabMszip.h"
+#include "text/u_Utils.h"
 
 #include <cstdarg>
 #include <cstring>
@@ -244,15 +245,6 @@ bool KnownCompression(int CompType) {
   }
 }
 
-std::uint32_t GetLE32(const unsigned char* P) {
-  return static_cast<std::uint32_t>(P[0]) | static_cast<std::uint32_t>(P[1]) << 8 |
-         static_cast<std::uint32_t>(P[2]) << 16 | static_cast<std::uint32_t>(P[3]) << 24;
-}
-
-std::uint16_t GetLE16(const unsigned char* P) {
-  return static_cast<std::uint16_t>(P[0] | P[1] << 8);
-}
-
 // Reads the fixed header at the handle's position and checks signature and
 // version; Info, if given, receives its fields.
 FDIERROR CheckHeader(TFDIContext* Ctx, std::intptr_t Handle, FDICABINETINFO* Info,
@@ -266,14 +258,14 @@ FDIERROR CheckHeader(TFDIContext* Ctx, std::intptr_t Handle, FDICABINETINFO* Inf
   }
   if (std::memcmp(H, "MSCF", 4) != 0) return FDIERROR_NOT_A_CABINET;
   if (H[25] != 1) return FDIERROR_UNKNOWN_CABINET_VERSION;
-  const std::uint16_t Flags = GetLE16(H + 30);
-  if (CabinetSize) *CabinetSize = GetLE32(H + 8);
+  const std::uint16_t Flags = LoadLE16(H + 30);
+  if (CabinetSize) *CabinetSize = LoadLE32(H + 8);
   if (Info) {
-    Info->cbCabinet = static_cast<std::int32_t>(GetLE32(H + 8));
-    Info->cFolders = GetLE16(H + 26);
-    Info->cFiles = GetLE16(H + 28);
-    Info->setID = GetLE16(H + 32);
-    Info->iCabinet = GetLE16(H + 34);
+    Info->cbCabinet = static_cast<std::int32_t>(LoadLE32(H + 8));
+    Info->cFolders = LoadLE16(H + 26);
+    Info->cFiles = LoadLE16(H + 28);
+    Info->setID = LoadLE16(H + 32);
+    Info->iCabinet = LoadLE16(H + 34);
     Info->fReserve = (Flags & MSCAB_HDR_RESV) ? 1 : 0;
     Info->hasprev = (Flags & MSCAB_HDR_PREVCAB) ? 1 : 0;
     Info->hasnext = (Flags & MSCAB_HDR_NEXTCAB) ? 1 : 0;
@@ -339,12 +331,12 @@ TMszipResult ExtractMszip(TFDIContext* Ctx, const mscabd_cabinet& Cab, std::uint
   unsigned char Entry[8];
   TMszipResult Result = TMszipResult::Declined;
   if (Ctx->Seek(Input, EntryAt, MSPACK_SYS_SEEK_START) == EntryAt && ReadExact(Entry, sizeof Entry) &&
-      GetLE16(Entry + 4) == File.folder->num_blocks) {
-    const std::uint32_t DataAt = GetLE32(Entry);
+      LoadLE16(Entry + 4) == File.folder->num_blocks) {
+    const std::uint32_t DataAt = LoadLE32(Entry);
     if (DataAt <= static_cast<std::uint32_t>(std::numeric_limits<std::int32_t>::max()) &&
         Ctx->Seek(Input, static_cast<std::int32_t>(DataAt), MSPACK_SYS_SEEK_START) ==
             static_cast<std::int32_t>(DataAt))
-      Result = DecodeMszipMember(ReadExact, Write, GetLE16(Entry + 4), File.offset, File.length);
+      Result = DecodeMszipMember(ReadExact, Write, LoadLE16(Entry + 4), File.offset, File.length);
   }
   if (Result == TMszipResult::WriteFailed) {
     // The failed write stays the last callback the caller hears of.

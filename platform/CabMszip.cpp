@@ -1,6 +1,7 @@
 // MSZIP folders decoded with libdeflate, two cores at a time, where the blocks
 // allow it, and with zlib where a block needs the one before it.
 #include "platform/CabMszip.h"
+#include "text/u_Utils.h"
 
 #include <libdeflate.h>
 #include <zlib.h>
@@ -29,18 +30,11 @@ struct TBlock {
   bool Decoded = false;
 };
 
-std::uint32_t LE32(const unsigned char* P) {
-  return static_cast<std::uint32_t>(P[0]) | static_cast<std::uint32_t>(P[1]) << 8 |
-         static_cast<std::uint32_t>(P[2]) << 16 | static_cast<std::uint32_t>(P[3]) << 24;
-}
-
-std::uint16_t LE16(const unsigned char* P) { return static_cast<std::uint16_t>(P[0] | P[1] << 8); }
-
 bool Intact(const TBlock& B) {
   const unsigned char* Data = B.Header + HeaderBytes;
   if (Data[0] != 'C' || Data[1] != 'K')
     return false;
-  const std::uint32_t Stored = LE32(B.Header);
+  const std::uint32_t Stored = LoadLE32(B.Header);
   // A zero checksum means none was written; the sizes are covered after the data.
   return Stored == 0 || CabChecksum(B.Header + 4, 4, CabChecksum(Data, B.Packed, 0)) == Stored;
 }
@@ -135,8 +129,8 @@ bool ReadBatch(const TMszipRead& Read, TBlock* Blocks, std::uint32_t Count, bool
   for (std::uint32_t I = 0; I < Count; ++I) {
     if (!Read(In, HeaderBytes))
       return false;
-    const std::uint32_t Packed = LE16(In + 4);
-    const std::uint32_t Unpacked = LE16(In + 6);
+    const std::uint32_t Packed = LoadLE16(In + 4);
+    const std::uint32_t Unpacked = LoadLE16(In + 6);
     // Every block but the folder's last unpacks to a whole 32 KiB frame.
     const bool Last = EndsFolder && I + 1 == Count;
     if (Packed < 2 || Packed > InputMax || Unpacked == 0 || Unpacked > BlockMax || (!Last && Unpacked != BlockMax))
@@ -158,7 +152,8 @@ struct TMszipFolderReader::TBatch {
   TBlock Blocks[BatchBlocks];
   std::uint32_t Count = 0;
   bool Readable = true; // every block of the batch could be read and is well-formed
-  std::thread Decoding; // fills Out while it runs
+  std::thread Decoding;  // fills Out while it runs
+  bool Waiting = false;  // read, and decoded only when it is asked for
 
   void Join() {
     if (Decoding.joinable()) Decoding.join();
@@ -173,7 +168,8 @@ TMszipFolderReader::~TMszipFolderReader() {
   FAhead->Join();
 }
 
-// Reads the folder's next batch and sets it decoding; false at the folder's end.
+// Reads the folder's next batch and sets it decoding where other threads may
+// take it; false at the folder's end.
 bool TMszipFolderReader::Start(TBatch& Batch) {
   Batch.Count = std::min(BatchBlocks, FBlocks - FStarted);
   if (Batch.Count == 0) return false;
@@ -186,9 +182,9 @@ bool TMszipFolderReader::Start(TBatch& Batch) {
         return true;
       }
     } catch (const std::system_error&) {
-      // No thread to be had: decode it now.
+      // No thread to be had: the caller's thread decodes it.
     }
-    DecodeBatch(Batch.Blocks, Batch.Count, Batch.Out.get());
+    Batch.Waiting = true;
   }
   return true;
 }
@@ -197,6 +193,10 @@ bool TMszipFolderReader::Start(TBatch& Batch) {
 // still holds the batch before, whose last block may be that history.
 void TMszipFolderReader::Finish(TBatch& Batch) {
   Batch.Join();
+  if (Batch.Waiting) {
+    DecodeBatch(Batch.Blocks, Batch.Count, Batch.Out.get());
+    Batch.Waiting = false;
+  }
   FDeclined = !Batch.Readable;
   std::unique_ptr<TInflater> Inflater;
   for (std::uint32_t I = 0; I < Batch.Count && !FDeclined; ++I) {
@@ -260,7 +260,7 @@ void SetMszipCallerThreadOnly(bool Only) { CallerThreadOnly = Only; }
 std::uint32_t CabChecksum(const unsigned char* Data, std::uint32_t Bytes, std::uint32_t Seed) {
   std::uint32_t Sum = Seed;
   for (std::uint32_t Words = Bytes / 4; Words--; Data += 4)
-    Sum ^= LE32(Data);
+    Sum ^= LoadLE32(Data);
   std::uint32_t Tail = 0;
   switch (Bytes & 3) {
   case 3: Tail |= static_cast<std::uint32_t>(*Data++) << 16; [[fallthrough]];

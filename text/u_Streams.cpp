@@ -88,14 +88,14 @@ std::int64_t TBytesReadStream::Seek(std::int64_t Offset, int Origin) {
 
 void TBytesReadStream::SetSize(std::int64_t) { throw EStreamError("Stream is read-only"); }
 
-std::int64_t TSourceStream::Read(void* Buffer, std::int64_t Count) {
-  auto* Out = static_cast<char*>(Buffer);
+std::int64_t TSourceStream::Pull(std::int64_t Count, const std::function<void(std::string_view)>& Take) {
   std::int64_t Done = 0;
   while (Done < Count && Pos < Total) {
-    if (Piece.empty() && (Piece = Next()).empty()) break; // the source ended early
-    const auto N = static_cast<std::size_t>(std::min<std::int64_t>(
-        {Count - Done, Total - Pos, static_cast<std::int64_t>(Piece.size())}));
-    std::memcpy(Out + Done, Piece.data(), N);
+    if (Piece.empty() && (Piece = Next()).empty())
+      break; // the source ended early
+    const auto N = static_cast<std::size_t>(
+        std::min<std::int64_t>({Count - Done, Total - Pos, static_cast<std::int64_t>(Piece.size())}));
+    Take(Piece.substr(0, N));
     Piece.remove_prefix(N);
     Done += static_cast<std::int64_t>(N);
     Pos += static_cast<std::int64_t>(N);
@@ -103,18 +103,18 @@ std::int64_t TSourceStream::Read(void* Buffer, std::int64_t Count) {
   return Done;
 }
 
+std::int64_t TSourceStream::Read(void* Buffer, std::int64_t Count) {
+  auto* Out = static_cast<char*>(Buffer);
+  return Pull(Count, [&Out](std::string_view Bytes) { Out = std::copy(Bytes.begin(), Bytes.end(), Out); });
+}
+
 std::string TSourceStream::ReadString(std::int64_t Count) {
-  if (Count < 0 || Count > Total - Pos) throw EReadError(SReadError);
+  if (Count < 0 || Count > Total - Pos)
+    throw EReadError(SReadError);
   std::string Result;
   Result.reserve(static_cast<std::size_t>(Count));
-  while (static_cast<std::int64_t>(Result.size()) < Count) {
-    if (Piece.empty() && (Piece = Next()).empty())
-      throw EReadError(SReadError); // the source ended early
-    const std::size_t N = std::min(Piece.size(), static_cast<std::size_t>(Count) - Result.size());
-    Result.append(Piece.substr(0, N));
-    Piece.remove_prefix(N);
-  }
-  Pos += Count;
+  if (Pull(Count, [&Result](std::string_view Bytes) { Result.append(Bytes); }) != Count)
+    throw EReadError(SReadError);
   return Result;
 }
 

@@ -2,6 +2,7 @@
 // The byte-stream contract every reader and writer of the system works on.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -101,6 +102,9 @@ protected:
   virtual std::string_view Next() = 0;
 
 private:
+  // Hands up to Count bytes to Take, piece by piece; how many there were.
+  std::int64_t Pull(std::int64_t Count, const std::function<void(std::string_view)>& Take);
+
   const std::int64_t Total;
   std::string_view Piece; // what is left of the current piece
   std::int64_t Pos = 0;

@@ -113,16 +113,6 @@ std::int64_t DosDateTimeToUnixTime(std::uint32_t DosDateTime) {
 std::uint32_t NowAsDosDateTime() { return UnixTimeToDosDateTime(std::time(nullptr)); }
 
 namespace {
-inline std::uint32_t LoadLE32(const unsigned char* P) noexcept {
-  if constexpr (std::endian::native == std::endian::little) {
-    std::uint32_t W;
-    std::memcpy(&W, P, 4);
-    return W;
-  } else {
-    return static_cast<std::uint32_t>(P[0]) | static_cast<std::uint32_t>(P[1]) << 8 |
-           static_cast<std::uint32_t>(P[2]) << 16 | static_cast<std::uint32_t>(P[3]) << 24;
-  }
-}
 inline std::uint32_t Step(std::uint32_t R, std::uint32_t W) noexcept { return std::rotl(R + W, 1); }
 } // namespace
 

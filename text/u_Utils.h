@@ -2,7 +2,9 @@
 // General utilities shared by every core unit: the exception base, message
 // formatting, the one case-insensitive comparison, DOS date-times, the MFS checksum.
 
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -22,6 +24,21 @@ public:
 class EInvalidOperation : public Exception {
   using Exception::Exception;
 };
+
+// Little-endian unsigned integers from byte formats (containers, cabinets).
+[[nodiscard]] inline std::uint32_t LoadLE32(const unsigned char* P) noexcept {
+  if constexpr (std::endian::native == std::endian::little) {
+    std::uint32_t W;
+    std::memcpy(&W, P, 4);
+    return W;
+  } else {
+    return static_cast<std::uint32_t>(P[0]) | static_cast<std::uint32_t>(P[1]) << 8 |
+           static_cast<std::uint32_t>(P[2]) << 16 | static_cast<std::uint32_t>(P[3]) << 24;
+  }
+}
+[[nodiscard]] inline std::uint16_t LoadLE16(const unsigned char* P) noexcept {
+  return static_cast<std::uint16_t>(P[0] | P[1] << 8);
+}
 
 namespace detail {
 std::string FormatImpl(std::string_view Pattern, const std::string* Args, std::size_t ArgCount);
