@@ -95,8 +95,10 @@ TfrmPrint::TfrmPrint(QWidget* Parent)
   connect(tbtnPreview, &QToolButton::clicked, this, [this] { tbtnPreviewClick(); });
 
   webPrint->setObjectName("webPrint");
+  // A section is markup taken out of a page: printed as it stands, its
+  // scripts never run (the window has no script object either).
   webPrint->SetDownloadOptions({TDownloadControlOption::DLCTL_DLIMAGES, TDownloadControlOption::DLCTL_VIDEOS,
-                                TDownloadControlOption::DLCTL_BGSOUNDS});
+                                TDownloadControlOption::DLCTL_BGSOUNDS, TDownloadControlOption::DLCTL_NO_SCRIPTS});
   webPrint->SetUserInterfaceOptions({});
   webPrint->OnShowContextMenu = [this](std::uint32_t dwID, const QPoint& ppt) {
     return webPrintShowContextMenu(dwID, ppt);

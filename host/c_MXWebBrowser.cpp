@@ -1,10 +1,12 @@
 #include "host/c_MXWebBrowser.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QContextMenuEvent>
 #include <QEventLoop>
+#include <QInputDialog>
 #include <QKeyEvent>
-#include <QMap>
+#include <QMessageBox>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -16,6 +18,7 @@
 #include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
 #include <array>
+#include <utility>
 
 #include "host/u_ScriptBridge.h"
 #include "platform/u_Ansi.h"
@@ -33,17 +36,14 @@ constexpr std::array<std::int32_t, 21> HostUIBits = {0x1,    0x2,    0x4,    0x8
                                                      0x4000, 0x10000, 0x20000, 0x40000, 0x80000, 0x100000, 0x200000};
 // Text sizes smallest .. largest as page zoom.
 constexpr std::array<double, 5> ZoomFactors = {0.7, 0.85, 1.0, 1.15, 1.3};
+// A page's process that dies again this soon after its automatic reload is
+// not reloaded a second time.
+constexpr qint64 RendererRetryWindowMs = 10000;
 
 constexpr const char* SUnspecifiedError = "Unspecified error";
 constexpr const char* SInvalidArgument = "The parameter is incorrect";
 constexpr HRESULT E_INVALIDARG = static_cast<HRESULT>(0x80070057);
 constexpr HRESULT OLECMDERR_E_NOTSUPPORTED = static_cast<HRESULT>(0x80040100);
-
-QMap<int, TMXWebBrowser*>& Browsers() {
-  static QMap<int, TMXWebBrowser*> Map;
-  return Map;
-}
-int NextBridgeId = 1;
 
 std::u16string Wide(const QString& S) {
   return std::u16string(reinterpret_cast<const char16_t*>(S.utf16()), static_cast<std::size_t>(S.size()));
@@ -100,17 +100,40 @@ public:
 
 protected:
   void javaScriptAlert(const QUrl& Origin, const QString& Msg) override {
+    if (!IsBookScheme(Origin.scheme().toStdString())) {
+      (void)ForeignDialog(Origin, Msg, QMessageBox::Ok);
+      return;
+    }
     std::int32_t Result = IDOK;
     if (Browser->ShowMessage(Wide(Msg), Wide(Caption()), MB_OK | MB_ICONWARNING, Result) != S_OK)
       QWebEnginePage::javaScriptAlert(Origin, Msg);
   }
   bool javaScriptConfirm(const QUrl& Origin, const QString& Msg) override {
+    if (!IsBookScheme(Origin.scheme().toStdString()))
+      return ForeignDialog(Origin, Msg, QMessageBox::Ok | QMessageBox::Cancel);
     std::int32_t Result = IDCANCEL;
     if (Browser->ShowMessage(Wide(Msg), Wide(Caption()), MB_OKCANCEL | MB_ICONQUESTION, Result) == S_OK)
       return Result == IDOK;
     return QWebEnginePage::javaScriptConfirm(Origin, Msg);
   }
+  bool javaScriptPrompt(const QUrl& Origin, const QString& Msg, const QString& Default, QString* Result) override {
+    if (IsBookScheme(Origin.scheme().toStdString()))
+      return QWebEnginePage::javaScriptPrompt(Origin, Msg, Default, Result);
+    const QString Source = SourceOf(Origin);
+    if (Silenced.count(Source))
+      return false;
+    bool Accepted = false;
+    *Result = QInputDialog::getText(Browser, QStringLiteral("Message from %1").arg(Source), Msg, QLineEdit::Normal,
+                                    Default, &Accepted);
+    return Accepted;
+  }
   bool acceptNavigationRequest(const QUrl& Url, NavigationType Type, bool IsMainFrame) override {
+    // Only the viewer (typed: Navigate, HTML loads), history and the book's
+    // own pages lead into the book; a page from elsewhere stays where it is.
+    const bool ByViewer = Type == NavigationTypeTyped || Type == NavigationTypeBackForward ||
+                          Type == NavigationTypeReload || std::exchange(Browser->FLoadingHTML, false);
+    if (!ByViewer && IsBookScheme(Url.scheme().toStdString()) && !Browser->ShowsBookPage())
+      return false;
     std::u16string Out;
     const std::u16string In = AnsiToWide(ToViewerUrl(Url));
     if (IsMainFrame && Browser->TranslateUrl(In, Out) == S_OK && !Out.empty() && Out != In) {
@@ -123,26 +146,46 @@ protected:
 
 private:
   static QString Caption() { return QStringLiteral("Message from webpage"); }
+
+  // A script dialog of a page from outside the book: it says where it comes
+  // from, and the reader may silence that origin for the life of the window
+  // (a page that opens dialogs in a loop must not trap the viewer). True when
+  // the reader accepted.
+  static QString SourceOf(const QUrl& Origin) {
+    return Origin.toString(QUrl::RemoveUserInfo | QUrl::RemovePath | QUrl::RemoveQuery | QUrl::RemoveFragment |
+                           QUrl::StripTrailingSlash);
+  }
+
+  bool ForeignDialog(const QUrl& Origin, const QString& Msg, QMessageBox::StandardButtons Buttons) {
+    const QString Source = SourceOf(Origin);
+    if (Silenced.count(Source))
+      return false;
+    QMessageBox Box(QMessageBox::Warning, QStringLiteral("Message from %1").arg(Source), Msg, Buttons, Browser);
+    Box.setInformativeText(QStringLiteral("This message comes from %1, not from the book.").arg(Source));
+    Box.setCheckBox(new QCheckBox(QStringLiteral("Stop dialogs from this page"), &Box));
+    const int Answer = Box.exec();
+    if (Box.checkBox()->isChecked())
+      Silenced.insert(Source);
+    return Answer == QMessageBox::Ok;
+  }
+
   TMXWebBrowser* Browser;
+  std::set<QString> Silenced;
 };
 
-TMXWebBrowser::TMXWebBrowser(QWidget* Parent) : QWebEngineView(Parent), FBridgeId(NextBridgeId++) {
-  Browsers().insert(FBridgeId, this);
+TMXWebBrowser::TMXWebBrowser(QWidget* Parent) : QWebEngineView(Parent) {
   QWebEngineProfile* Profile = QWebEngineProfile::defaultProfile();
   InstallScriptBridge(Profile);
   setPage(new TMXWebPage(Profile, this));
   // Book pages are Windows-1252 text.
   page()->settings()->setDefaultTextEncoding(QStringLiteral("windows-1252"));
-  InstallBridgeScript();
 
   connect(page(), &QWebEnginePage::windowCloseRequested, this, &TMXWebBrowser::PageCloseRequested);
   connect(this, &QWebEngineView::loadStarted, this, [this] {
     FReadyState = READYSTATE_LOADING;
     ApplyHostInfo();
   });
-  connect(this, &QWebEngineView::urlChanged, this, [this](const QUrl& Url) {
-    if (FRendererState == TRendererState::Reloaded && Url != FFailedUrl)
-      FRendererState = TRendererState::Healthy;
+  connect(this, &QWebEngineView::urlChanged, this, [this](const QUrl&) {
     if (FReadyState == READYSTATE_LOADING)
       FReadyState = READYSTATE_INTERACTIVE;
     const std::string URL = LocationURL();
@@ -174,18 +217,22 @@ TMXWebBrowser::TMXWebBrowser(QWidget* Parent) : QWebEngineView(Parent), FBridgeI
 
 TMXWebBrowser::~TMXWebBrowser() {
   qApp->removeEventFilter(this);
-  Browsers().remove(FBridgeId);
+  if (!FBridgeToken.isEmpty())
+    CloseScriptBridge(FBridgeToken);
 }
 
-TMXWebBrowser* TMXWebBrowser::FindByBridgeId(int Id) { return Browsers().value(Id, nullptr); }
-
-void TMXWebBrowser::InstallBridgeScript() {
+// A browser whose pages get a script object gets the bridge with its first
+// document; one without (the print window) never has a token.
+void TMXWebBrowser::PrepareBridge() {
+  if (!FBridgeToken.isEmpty() || !OnGetExternal)
+    return;
+  FBridgeToken = OpenScriptBridge(this);
   QWebEngineScript Script;
   Script.setName(QStringLiteral("vv-external"));
   Script.setInjectionPoint(QWebEngineScript::DocumentCreation);
   Script.setWorldId(QWebEngineScript::MainWorld);
   Script.setRunsOnSubFrames(true);
-  Script.setSourceCode(ScriptBridgeSource(FBridgeId));
+  Script.setSourceCode(ScriptBridgeSource(FBridgeToken));
   page()->scripts().insert(Script);
 }
 
@@ -303,16 +350,17 @@ void TMXWebBrowser::focusOutEvent(QFocusEvent* Event) {
 }
 
 void TMXWebBrowser::RenderProcessTerminated(int Status) {
-  if (Status == QWebEnginePage::NormalTerminationStatus || FRendererState == TRendererState::Failed)
+  if (Status == QWebEnginePage::NormalTerminationStatus || FRendererFailed)
     return;
-  if (FRendererState == TRendererState::Healthy) {
-    FRendererState = TRendererState::Reloaded;
+  // Deaths are counted by time, not by page: whatever the page does with its
+  // URL meanwhile, a second death soon after the reload is not reloaded.
+  if (!FLastRendererReload.isValid() || FLastRendererReload.hasExpired(RendererRetryWindowMs)) {
+    FLastRendererReload.start();
     FFailedUrl = url();
     QMetaObject::invokeMethod(this, [this] { reload(); }, Qt::QueuedConnection);
     return;
   }
-  // The same page killed its process again: a message instead of a loop.
-  FRendererState = TRendererState::Failed;
+  FRendererFailed = true;
   const char* Why = Status == QWebEnginePage::CrashedTerminationStatus ? "crashed"
                     : Status == QWebEnginePage::KilledTerminationStatus ? "was ended by the system"
                                                                         : "ended abnormally";
@@ -324,7 +372,7 @@ void TMXWebBrowser::RenderProcessTerminated(int Status) {
   QMetaObject::invokeMethod(this, [this, Page] { setHtml(Page, FFailedUrl); }, Qt::QueuedConnection);
 }
 
-void TMXWebBrowser::LeaveRendererFailure() { FRendererState = TRendererState::Healthy; }
+void TMXWebBrowser::LeaveRendererFailure() { FRendererFailed = false; }
 
 void TMXWebBrowser::PageCloseRequested() {
   bool CanClose = true;
@@ -345,6 +393,7 @@ void TMXWebBrowser::StartRenderer() {
 }
 
 void TMXWebBrowser::Navigate(const std::string& URL) {
+  PrepareBridge();
   FReadyState = READYSTATE_LOADING;
   LeaveRendererFailure();
   const auto Colon = URL.find(':');
@@ -377,19 +426,11 @@ void TMXWebBrowser::ExecWB(int CmdID, int, int Input) {
     FPrinter = std::make_unique<QPrinter>();
     print(FPrinter.get());
     return;
-  case OLECMDID_PRINTPREVIEW: {
-    auto* Dialog = new QPrintPreviewDialog(this);
-    Dialog->setAttribute(Qt::WA_DeleteOnClose);
-    connect(Dialog, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* Printer) {
-      // Not inside a scheme request, so a local loop is safe here.
-      QEventLoop Loop;
-      connect(this, &QWebEngineView::printFinished, &Loop, &QEventLoop::quit);
-      print(Printer);
-      Loop.exec();
-    });
-    Dialog->open();
+  case OLECMDID_PRINTPREVIEW:
+    // The command may come from page script, inside the engine's request:
+    // the caller is answered first and the preview opens from the event loop.
+    QMetaObject::invokeMethod(this, &TMXWebBrowser::OpenPrintPreview, Qt::QueuedConnection);
     return;
-  }
   case OLECMDID_COPY:
     triggerPageAction(QWebEnginePage::Copy);
     return;
@@ -401,7 +442,7 @@ void TMXWebBrowser::ExecWB(int CmdID, int, int Input) {
   case OLECMDID_REFRESH:
     FReadyState = READYSTATE_LOADING;
     // After a message about a dead page, refresh means that page again.
-    if (FRendererState == TRendererState::Failed) {
+    if (FRendererFailed) {
       LeaveRendererFailure();
       load(FFailedUrl);
     } else {
@@ -411,6 +452,20 @@ void TMXWebBrowser::ExecWB(int CmdID, int, int Input) {
   default:
     throw EWebBrowserError(OLECMDERR_E_NOTSUPPORTED);
   }
+}
+
+void TMXWebBrowser::OpenPrintPreview() {
+  auto* Dialog = new QPrintPreviewDialog(this);
+  Dialog->setAttribute(Qt::WA_DeleteOnClose);
+  connect(Dialog, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* Printer) {
+    // Painting runs from the event loop, never inside a scheme request, so
+    // waiting for the engine in a local loop is safe here.
+    QEventLoop Loop;
+    connect(this, &QWebEngineView::printFinished, &Loop, &QEventLoop::quit);
+    print(Printer);
+    Loop.exec();
+  });
+  Dialog->open();
 }
 
 std::string TMXWebBrowser::LocationURL() const {
@@ -425,8 +480,12 @@ std::string TMXWebBrowser::LocationURL() const {
   return Location;
 }
 
+bool TMXWebBrowser::ShowsBookPage() const { return IsBookScheme(url().scheme().toStdString()); }
+
 void TMXWebBrowser::LoadHTML(const std::string& Html) {
+  PrepareBridge();
   FReadyState = READYSTATE_LOADING;
+  FLoadingHTML = true;
   setHtml(AnsiToQString(Html), QUrl(QStringLiteral("mfs:/")));
 }
 

@@ -5,6 +5,7 @@
 // the viewer calls (Navigate, history, ExecWB, ReadyState, LocationURL,
 // document queries).
 
+#include <QElapsedTimer>
 #include <QPoint>
 #include <QPointer>
 #include <QWebEngineView>
@@ -185,6 +186,8 @@ public:
   [[nodiscard]] int ReadyState() const { return FReadyState; }
   // The page shown, book URLs in the viewer's form; empty before the first navigation.
   [[nodiscard]] std::string LocationURL() const;
+  // The document shown is one of the book's (a book scheme's page).
+  [[nodiscard]] bool ShowsBookPage() const;
   // Replaces the document with HTML text; relative references resolve against "mfs:\".
   void LoadHTML(const std::string& Html);
   // Asynchronous document queries: the callback runs once the page answered.
@@ -193,9 +196,9 @@ public:
   // The object handed to page script as window.external (OnGetExternal's
   // answer), or none.
   [[nodiscard]] TDispatchRef GetExternal();
-  // Identifies this browser's requests to the script bridge.
-  [[nodiscard]] int BridgeId() const { return FBridgeId; }
-  [[nodiscard]] static TMXWebBrowser* FindByBridgeId(int Id);
+  // The token of this browser's requests to the script bridge; empty while
+  // no page of it was given a script object (OnGetExternal unassigned).
+  [[nodiscard]] const QString& BridgeToken() const { return FBridgeToken; }
 
   // ---- published events ----
   TCloseQueryEvent OnCloseQuery;
@@ -248,7 +251,8 @@ private:
   void ApplyDownloadControlFlags();
   void ApplyHostInfo();
   void PageCloseRequested();
-  void InstallBridgeScript();
+  void PrepareBridge();
+  void OpenPrintPreview();
   void RenderProcessTerminated(int Status);
   void LeaveRendererFailure();
 
@@ -259,11 +263,14 @@ private:
   int FReadyState = READYSTATE_UNINITIALIZED;
   // The scheme as the last Navigate spelled it; the engine lower-cases it.
   std::string FNavigatedScheme;
-  int FBridgeId;
+  QString FBridgeToken;
+  // LoadHTML's document is the viewer's own, whatever page was shown before.
+  bool FLoadingHTML = false;
   std::unique_ptr<QPrinter> FPrinter;
-  // A page whose process died is reloaded once; if it dies again, a message
-  // page stands in for it until the next navigation.
-  enum class TRendererState { Healthy, Reloaded, Failed } FRendererState = TRendererState::Healthy;
+  // A page whose process died is reloaded; if a process dies again within a
+  // short time of that reload, a message page stands in until the next navigation.
+  QElapsedTimer FLastRendererReload;
+  bool FRendererFailed = false;
   QUrl FFailedUrl;
 };
 

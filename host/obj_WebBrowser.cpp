@@ -1,5 +1,6 @@
 #include "host/obj_WebBrowser.h"
 
+#include "platform/u_WebEngineProtocol.h"
 #include "text/u_Convert.h"
 
 namespace vv {
@@ -19,13 +20,29 @@ enum : std::int32_t {
   DISPID_READYSTATE = -525,
   DISPID_REFRESH = -550,
 };
+
+constexpr const char* SNavigationRefused =
+    "Navigate: \"%s\" is not a page of the book nor an http, https or mailto address";
+
+// Pages may open the book's pages and the web; never the reader's files, nor
+// URLs that run or carry content of their own (javascript:, data:, blob:).
+bool ScriptMayNavigateTo(std::string_view URL) {
+  const auto Colon = URL.find(':');
+  if (Colon == std::string_view::npos)
+    return false;
+  const std::string_view Scheme = URL.substr(0, Colon);
+  return IsBookScheme(Scheme) || SameText(Scheme, "http") || SameText(Scheme, "https") || SameText(Scheme, "mailto");
+}
 } // namespace
 
 TWebBrowserObject::TWebBrowserObject(TMXWebBrowser* Browser) : FBrowser(Browser) {
   DeclareMethod("Navigate", DISPID_NAVIGATE, [this](const TOleVariantList& Args) {
     if (Args.empty())
       throw EDispatchError("Argument not optional");
-    this->Browser().Navigate(WideToAnsi(VariantToWide(Args[0])));
+    const std::string URL = WideToAnsi(VariantToWide(Args[0]));
+    if (!ScriptMayNavigateTo(URL))
+      throw EDispatchError(Format(SNavigationRefused, URL));
+    this->Browser().Navigate(URL);
     return TOleVariant();
   });
   DeclareMethod("GoBack", DISPID_GOBACK, [this](const TOleVariantList&) {

@@ -8,7 +8,10 @@
 #include <QUrlQuery>
 #include <QWebEngineProfile>
 #include <QWebEngineUrlRequestJob>
+#include <QRandomGenerator>
+#include <array>
 #include <cmath>
+#include <map>
 #include <vector>
 
 #include "host/c_MXWebBrowser.h"
@@ -22,26 +25,35 @@ constexpr const char* SUnknownMember = "Object doesn't support this property or 
 constexpr const char* SNoExternal = "window.external is not available";
 constexpr const char* SReleased = "The object invoked has disconnected from its clients";
 
-// Objects handed to script, by handle; 0 is each browser's external object.
-std::vector<TDispatchRef>& Objects() {
-  static std::vector<TDispatchRef> List{nullptr};
-  return List;
-}
+// One browser's end of the bridge: the objects handed to its pages, by
+// handle; 0 is the browser's external object.
+struct TBridgeEnd {
+  TMXWebBrowser* Browser;
+  std::vector<TDispatchRef> Objects{nullptr};
 
-int HandleOf(const TDispatchRef& Object) {
-  auto& List = Objects();
-  for (std::size_t I = 1; I < List.size(); ++I)
-    if (List[I] == Object)
-      return static_cast<int>(I);
-  List.push_back(Object);
-  return static_cast<int>(List.size() - 1);
+  int HandleOf(const TDispatchRef& Object) {
+    for (std::size_t I = 1; I < Objects.size(); ++I)
+      if (Objects[I] == Object)
+        return static_cast<int>(I);
+    Objects.push_back(Object);
+    return static_cast<int>(Objects.size() - 1);
+  }
+  [[nodiscard]] TDispatchRef Find(int Handle) const {
+    return Handle > 0 && Handle < static_cast<int>(Objects.size()) ? Objects[static_cast<std::size_t>(Handle)]
+                                                                   : nullptr;
+  }
+};
+
+std::map<QString, TBridgeEnd>& BridgeEnds() {
+  static std::map<QString, TBridgeEnd> Ends;
+  return Ends;
 }
 
 std::u16string Wide(const QString& S) {
   return std::u16string(reinterpret_cast<const char16_t*>(S.utf16()), static_cast<std::size_t>(S.size()));
 }
 
-TOleVariant FromJson(const QJsonValue& V) {
+TOleVariant FromJson(const TBridgeEnd& End, const QJsonValue& V) {
   switch (V.type()) {
   case QJsonValue::Bool:
     return V.toBool();
@@ -53,18 +65,16 @@ TOleVariant FromJson(const QJsonValue& V) {
   }
   case QJsonValue::String:
     return Wide(V.toString());
-  case QJsonValue::Object: {
-    const int H = V.toObject().value(QStringLiteral("$h")).toInt(-1);
-    if (H > 0 && H < static_cast<int>(Objects().size()))
-      return Objects()[static_cast<std::size_t>(H)];
+  case QJsonValue::Object:
+    if (TDispatchRef Object = End.Find(V.toObject().value(QStringLiteral("$h")).toInt(-1)))
+      return Object;
     return {};
-  }
   default:
     return {};
   }
 }
 
-QJsonValue ToJson(const TOleVariant& V) {
+QJsonValue ToJson(TBridgeEnd& End, const TOleVariant& V) {
   if (const auto* B = std::get_if<bool>(&V))
     return *B;
   if (const auto* I = std::get_if<std::int32_t>(&V))
@@ -74,7 +84,7 @@ QJsonValue ToJson(const TOleVariant& V) {
   if (const auto* S = std::get_if<std::u16string>(&V))
     return QString::fromUtf16(S->data(), static_cast<qsizetype>(S->size()));
   if (const auto* O = std::get_if<TDispatchRef>(&V); O && *O)
-    return QJsonObject{{QStringLiteral("$h"), HandleOf(*O)}};
+    return QJsonObject{{QStringLiteral("$h"), End.HandleOf(*O)}};
   return QJsonValue::Null;
 }
 
@@ -99,7 +109,21 @@ void InstallScriptBridge(QWebEngineProfile* Profile) {
   InstalledOn = Profile;
 }
 
-QString ScriptBridgeSource(int BridgeId) {
+QString OpenScriptBridge(TMXWebBrowser* Browser) {
+  QString Token;
+  do {
+    std::array<quint32, 4> Random{};
+    QRandomGenerator::system()->fillRange(Random.data(), Random.size());
+    Token = QString::fromLatin1(
+        QByteArray(reinterpret_cast<const char*>(Random.data()), sizeof Random).toHex());
+  } while (BridgeEnds().count(Token));
+  BridgeEnds().emplace(Token, TBridgeEnd{Browser});
+  return Token;
+}
+
+void CloseScriptBridge(const QString& Token) { BridgeEnds().erase(Token); }
+
+QString ScriptBridgeSource(const QString& Token) {
   // Members become synchronous requests; member names go as written and are
   // matched without regard to case on our side.
   static const char* Source = R"JS(
@@ -168,7 +192,7 @@ QString ScriptBridgeSource(int BridgeId) {
   return QString::fromUtf8(Source)
       .arg(QString::fromUtf8(QJsonDocument(Schemes).toJson(QJsonDocument::Compact)))
       .arg(QString::fromLatin1(BridgeScheme))
-      .arg(BridgeId);
+      .arg(Token);
 }
 
 void TScriptBridgeHandler::requestStarted(QWebEngineUrlRequestJob* Job) {
@@ -180,11 +204,14 @@ void TScriptBridgeHandler::requestStarted(QWebEngineUrlRequestJob* Job) {
   }
   const QUrl Url = Job->requestUrl();
   const QStringList Parts = Url.path().split(QLatin1Char('/'), Qt::SkipEmptyParts);
-  TMXWebBrowser* Browser = Parts.size() == 2 ? TMXWebBrowser::FindByBridgeId(Parts[0].toInt()) : nullptr;
-  if (!Browser) {
+  const auto Found = Parts.size() == 2 ? BridgeEnds().find(Parts[0]) : BridgeEnds().end();
+  if (Found == BridgeEnds().end()) {
     Refuse(Job);
     return;
   }
+  // The browser's pages hold handles of this table only; it lives until the
+  // browser goes, which closes its end first.
+  TBridgeEnd& End = Found->second;
   const QString Op = Parts[1];
   const QUrlQuery Query(Url);
   const int Handle = Query.queryItemValue(QStringLiteral("h")).toInt();
@@ -196,14 +223,16 @@ void TScriptBridgeHandler::requestStarted(QWebEngineUrlRequestJob* Job) {
   auto Fail = [Guard](const std::string& Message) {
     Answer(Guard, {{QStringLiteral("ok"), false}, {QStringLiteral("e"), AnsiToQString(Message)}});
   };
-  auto Return = [Guard](const TOleVariant& Value) {
-    Answer(Guard, {{QStringLiteral("ok"), true}, {QStringLiteral("v"), ToJson(Value)}});
+  // An answer that comes after the browser went finds its end gone.
+  auto Return = [Guard, Token = Parts[0]](const TOleVariant& Value) {
+    const auto Current = BridgeEnds().find(Token);
+    if (Current == BridgeEnds().end())
+      Answer(Guard, {{QStringLiteral("ok"), false}, {QStringLiteral("e"), QLatin1String(SReleased)}});
+    else
+      Answer(Guard, {{QStringLiteral("ok"), true}, {QStringLiteral("v"), ToJson(Current->second, Value)}});
   };
 
-  TDispatchRef Object = Handle == 0 ? Browser->GetExternal()
-                        : Handle > 0 && Handle < static_cast<int>(Objects().size())
-                            ? Objects()[static_cast<std::size_t>(Handle)]
-                            : nullptr;
+  TDispatchRef Object = Handle == 0 ? End.Browser->GetExternal() : End.Find(Handle);
   if (!Object) {
     Fail(Handle == 0 ? SNoExternal : SReleased);
     return;
@@ -214,7 +243,7 @@ void TScriptBridgeHandler::requestStarted(QWebEngineUrlRequestJob* Job) {
     const std::uint16_t Kinds = DispID == DISPID_UNKNOWN ? 0 : Object->GetMemberKinds(DispID);
     TOleVariantList Args;
     for (const QJsonValue& V : JsonArgs)
-      Args.push_back(FromJson(V));
+      Args.push_back(FromJson(End, V));
     const TDispatchReply Reply(Return, Fail);
     if (Op == QLatin1String("has")) {
       Kinds ? Return({}) : Fail(SUnknownMember);

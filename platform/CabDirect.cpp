@@ -49,10 +49,12 @@ std::optional<TCabMemberPlace> FindPlainCabMember(const TCabSource& Cabinet,
   Member.DataOffset = LE32(Head, HeaderSize);
   Member.Blocks = LE16(Head, HeaderSize + 4);
   if (Files == 0 || Member.Blocks == 0 || LE16(Head, HeaderSize + 6) != CompressionMszip ||
-      FilesAt < Head.size() || Member.DataOffset > Cabinet.Size || FilesAt > Member.DataOffset ||
+      FilesAt != Head.size() || Member.DataOffset > Cabinet.Size || FilesAt > Member.DataOffset ||
       Member.DataOffset - FilesAt > std::size_t{Files} * (FileEntrySize + NameMax + 1))
     return std::nullopt;
-  // The file entries lie between the folder entry and the data.
+  // The file entries lie between the folder entry and the data. The other
+  // cabinet readers take them from right after the folder entry whatever the
+  // header's offset says; a table anywhere else is left to the general road.
   std::string Entries(Member.DataOffset - FilesAt, '\0');
   if (!Cabinet.ReadAt(FilesAt, Entries.data(), Entries.size())) return std::nullopt;
   int Found = 0;

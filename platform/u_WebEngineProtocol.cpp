@@ -117,11 +117,11 @@ void RegisterBookSchemes(const std::vector<std::string>& Schemes) {
   auto Register = [](const std::string& Name) {
     QWebEngineUrlScheme Scheme(QByteArray::fromStdString(Lower(Name)));
     Scheme.setSyntax(QWebEngineUrlScheme::Syntax::Path);
-    // Local schemes: pages of other schemes may neither load nor navigate to
-    // them; book pages may reach each other (a "system:" picture in an "mfs:"
-    // page, the bridge).
-    Scheme.setFlags(QWebEngineUrlScheme::SecureScheme | QWebEngineUrlScheme::LocalScheme |
-                    QWebEngineUrlScheme::LocalAccessAllowed | QWebEngineUrlScheme::CorsEnabled |
+    // Not local: the engine would let a local page read file: URLs and deny
+    // it the network. Pages of other origins are kept out by the handlers'
+    // initiator checks instead; CORS lets book pages reach each other (a
+    // "system:" picture in an "mfs:" page, the bridge).
+    Scheme.setFlags(QWebEngineUrlScheme::SecureScheme | QWebEngineUrlScheme::CorsEnabled |
                     QWebEngineUrlScheme::ContentSecurityPolicyIgnored);
     QWebEngineUrlScheme::registerScheme(Scheme);
   };

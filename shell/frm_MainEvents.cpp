@@ -28,13 +28,18 @@ void TfrmMain::webMain2NavigateComplete2(TMXWebBrowser*, const std::string&) {
   ReadingPageChanged();
 }
 
+// Print sections are the book's: a page from elsewhere offers none, and the
+// page is checked again whenever an answer about it arrives.
 void TfrmMain::webMain2DocumentComplete(TMXWebBrowser*, const std::string&) {
   if (!PrintButton)
     return;
   popPrint->clear();
+  PrintButton->setPopupMode(QToolButton::DelayedPopup);
+  if (!webMain->ShowsBookPage())
+    return;
   const QPointer<TfrmMain> Self(this);
   QueryPrintSections(*webMain, [Self](std::vector<std::string> Ids) {
-    if (!Self || !Self->PrintButton)
+    if (!Self || !Self->PrintButton || !Self->webMain || !Self->webMain->ShowsBookPage())
       return;
     FillPrintMenu(*Self->popPrint, Ids, [Self](QAction* Sender) {
       if (Self)
@@ -46,9 +51,11 @@ void TfrmMain::webMain2DocumentComplete(TMXWebBrowser*, const std::string&) {
 }
 
 void TfrmMain::PrintPageClick(QAction* Sender) {
+  if (!webMain || !webMain->ShowsBookPage())
+    return;
   const QPointer<TfrmMain> Self(this);
   QueryPrintSectionHtml(*webMain, QStringToAnsi(Sender->toolTip()), [Self](std::optional<std::string> Html) {
-    if (!Self)
+    if (!Self || !Self->webMain || !Self->webMain->ShowsBookPage())
       return;
     if (Html)
       ShowPrintForm(*Html);

@@ -11,6 +11,7 @@
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "host/c_FindBar.h"
 #include "platform/u_Ansi.h"
@@ -22,11 +23,24 @@
 namespace vv {
 
 namespace {
-bool OnSomeScreen(const QRect& Rect) {
-  for (const QScreen* Screen : QGuiApplication::screens())
-    if (Screen->availableGeometry().intersects(Rect))
-      return true;
-  return false;
+// A remembered place fitted to today's screens: on the screen it overlaps
+// most (else the primary one), no larger than that screen, and wholly on it.
+QRect FitToScreens(const QRect& Rect) {
+  const QScreen* Best = QGuiApplication::primaryScreen();
+  qint64 BestArea = 0;
+  for (const QScreen* Screen : QGuiApplication::screens()) {
+    const QRect Common = Screen->availableGeometry().intersected(Rect);
+    const qint64 Area = qint64{Common.width()} * Common.height();
+    if (Area > BestArea)
+      Best = Screen, BestArea = Area;
+  }
+  if (!Best)
+    return Rect;
+  const QRect Available = Best->availableGeometry();
+  const QSize Size = Rect.size().boundedTo(Available.size());
+  const int Left = std::clamp(Rect.left(), Available.left(), Available.right() + 1 - Size.width());
+  const int Top = std::clamp(Rect.top(), Available.top(), Available.bottom() + 1 - Size.height());
+  return QRect(QPoint(Left, Top), Size);
 }
 } // namespace
 
@@ -143,11 +157,7 @@ void TfrmMain::RecallReadingState() {
   if (State->ContentsWidth > 0)
     ContentsWidth = State->ContentsWidth;
   if (const auto& W = State->Window; W && RootAttribute("ResizableWindow", TVariant(false)).ToBoolean()) {
-    const QRect Rect(W->Left, W->Top, W->Width, W->Height);
-    if (OnSomeScreen(Rect))
-      setGeometry(Rect);
-    else
-      resize(Rect.size());
+    setGeometry(FitToScreens(QRect(W->Left, W->Top, W->Width, W->Height)));
     if (W->Maximized)
       setWindowState(windowState() | Qt::WindowMaximized);
   }

@@ -1,7 +1,10 @@
 #include "shell/u_ReadingState.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +17,8 @@ namespace vv {
 
 namespace {
 constexpr std::size_t SampleSize = 512;
+// Far above what the viewer writes (a page path and a few numbers).
+constexpr std::size_t MaxStateFileSize = 64 * 1024;
 
 class TFnv64 {
 public:
@@ -67,14 +72,45 @@ std::optional<int> ToInt(const std::string& Text) {
 }
 
 std::optional<TWindowPlacement> ToPlacement(const std::string& Text) {
-  TWindowPlacement P;
-  int Maximized = 0;
-  char Rest = 0;
-  if (std::sscanf(Text.c_str(), "%d %d %d %d %d%c", &P.Left, &P.Top, &P.Width, &P.Height, &Maximized, &Rest) != 5 ||
-      P.Width <= 0 || P.Height <= 0)
+  std::vector<int> Fields;
+  std::istringstream In(Text);
+  for (std::string Field; In >> Field;) {
+    const std::optional<int> Value = ToInt(Field);
+    if (!Value)
+      return std::nullopt;
+    Fields.push_back(*Value);
+  }
+  if (Fields.size() != 5 || Fields[2] <= 0 || Fields[3] <= 0)
     return std::nullopt;
-  P.Maximized = Maximized != 0;
-  return P;
+  return TWindowPlacement{Fields[0], Fields[1], Fields[2], Fields[3], Fields[4] != 0};
+}
+
+// The file's text, if it is a regular file of a sensible size: whatever else
+// stands in its place (a pipe, a device, something huge) is no state of ours
+// and must neither block nor flood the viewer.
+std::optional<std::string> ReadStateText(const std::filesystem::path& File) {
+  const int Fd = ::open(File.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (Fd < 0)
+    return std::nullopt;
+  std::optional<std::string> Text;
+  struct stat Info {};
+  if (::fstat(Fd, &Info) == 0 && S_ISREG(Info.st_mode) && Info.st_size <= static_cast<off_t>(MaxStateFileSize)) {
+    std::string Bytes(MaxStateFileSize + 1, '\0');
+    std::size_t Got = 0;
+    for (ssize_t N; Got < Bytes.size() && (N = ::read(Fd, Bytes.data() + Got, Bytes.size() - Got)) != 0;) {
+      if (N < 0) {
+        if (errno == EINTR)
+          continue;
+        Got = Bytes.size();
+        break;
+      }
+      Got += static_cast<std::size_t>(N);
+    }
+    if (Got <= MaxStateFileSize)
+      Text = Bytes.substr(0, Got);
+  }
+  ::close(Fd);
+  return Text;
 }
 } // namespace
 
@@ -98,9 +134,10 @@ std::string ReadingStateFolder() {
 
 std::optional<TReadingState> LoadReadingState(const std::string& Identity) {
   const std::filesystem::path File = StateFile(Identity);
-  std::ifstream In(File, std::ios::binary);
-  if (File.empty() || !In)
+  const std::optional<std::string> Text = File.empty() ? std::nullopt : ReadStateText(File);
+  if (!Text)
     return std::nullopt;
+  std::istringstream In(*Text);
   TReadingState State;
   std::string Line;
   while (std::getline(In, Line)) {

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QTimer>
 #include <QVariant>
+#include <QWebEngineScript>
 
 #include "host/c_MXWebBrowser.h"
 
@@ -12,11 +13,15 @@ namespace vvtest {
 
 // Runs a script in the page and waits for its answer in a real event loop:
 // the engine's scheme requests need the loop running, not a polling wait.
+// A browser that runs no page scripts (the print window) is asked in the
+// application's own world.
 inline QVariant Eval(vv::TMXWebBrowser& B, const QString& Script, int TimeoutMs = 20000) {
   QVariant Result;
   QEventLoop Loop;
   bool Done = false;
-  B.page()->runJavaScript(Script, [&](const QVariant& V) {
+  const quint32 World = (B.DownloadControlFlags() & vv::DLCTL_NO_SCRIPTS_BIT) ? QWebEngineScript::ApplicationWorld
+                                                                              : QWebEngineScript::MainWorld;
+  B.page()->runJavaScript(Script, World, [&](const QVariant& V) {
     Result = V;
     Done = true;
     Loop.quit();

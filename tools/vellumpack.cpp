@@ -1,5 +1,6 @@
 // vellumpack: turns a book folder into a viewer executable carrying the book,
 // and takes such books and cabinet files apart again.
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <fcntl.h>
@@ -198,49 +199,53 @@ int RunBuild(const TArgs& Args) {
   return Problems ? ExitFailure : 0;
 }
 
-// Packs into a private temporary file, runs it, and removes it when the viewer ends.
+// A file with no name, in the temporary folder (in memory where that folder
+// cannot hold one): nothing is left behind however packing or the viewer ends,
+// signals and kills included. Read-write, close-on-exec.
+int CreateUnnamedFile() {
+  const std::string Folder = fs::temp_directory_path().string();
+  int Fd = ::open(Folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0700);
+  if (Fd < 0) Fd = ::memfd_create("vellumbook", MFD_CLOEXEC);
+  if (Fd < 0) throw Exception(Format("Cannot create a temporary file in \"%s\"", Folder));
+  return Fd;
+}
+
+// Packs the book into an unnamed file and runs it; the exit status is the
+// viewer's, or 128 + the signal that ended it, as shells report it.
 int RunRun(const TArgs& Args) {
   const TBookArgs Request = ParseBookArgs(Args, TBookCommand::Run);
   const std::string Viewer = Request.Viewer.empty() ? DefaultViewer() : Request.Viewer;
   const TBookSource Book(Request.BookDir, Request.Options);
-  std::string Path = (fs::temp_directory_path() / "vellumbook-XXXXXX").string();
-  const int Fd = ::mkstemp(Path.data());
-  if (Fd < 0)
-    throw Exception(
-        Format("Cannot create a temporary file in \"%s\"", fs::temp_directory_path().string()));
-  ::close(Fd);
-  struct TRemove {
-    const std::string& Path;
-    ~TRemove() { ::unlink(Path.c_str()); }
-  } Remove{Path};
-  BuildBook(Book, Path, Viewer);
-  if (::chmod(Path.c_str(), 0700) != 0) throw Exception(Format("Cannot run \"%s\"", Path));
-
-  // The pipe closes on exec: once it reads empty, the viewer runs from its own
-  // copy of the file and the name can go, whatever becomes of this process.
-  int Started[2];
-  if (::pipe2(Started, O_CLOEXEC) != 0) throw Exception("Cannot start the viewer");
+  const int Written = CreateUnnamedFile();
+  const std::string WrittenPath = Format("/proc/self/fd/%d", Written);
+  int Runnable = -1;
+  try {
+    BuildBook(Book, WrittenPath, Viewer);
+    // No writer may stay open on a file that is executed; the viewer, or the
+    // interpreter of a viewer that is a script, opens it by this descriptor.
+    Runnable = ::open(WrittenPath.c_str(), O_RDONLY);
+  } catch (...) {
+    ::close(Written);
+    throw;
+  }
+  ::close(Written);
+  if (Runnable < 0) throw Exception("Cannot start the viewer");
+  const std::string RunnablePath = Format("/proc/self/fd/%d", Runnable);
   const pid_t Child = ::fork();
   if (Child < 0) throw Exception("Cannot start the viewer");
   if (Child == 0) {
-    ::close(Started[0]);
-    ::execl(Path.c_str(), Path.c_str(), static_cast<char*>(nullptr));
-    std::perror(Path.c_str());
-    const char Failed = 1;
-    (void)!::write(Started[1], &Failed, 1);
+    const char* Name = "vellumbook";
+    ::execl(RunnablePath.c_str(), Name, static_cast<char*>(nullptr));
+    std::perror(Viewer.c_str());
     ::_exit(127);
   }
-  ::close(Started[1]);
-  char Failed = 0;
-  while (::read(Started[0], &Failed, 1) < 0 && errno == EINTR) {
-  }
-  ::close(Started[0]);
-  ::unlink(Path.c_str());
+  ::close(Runnable);
   // Ctrl+C reaches the viewer too; this process stays for its exit status.
   std::signal(SIGINT, SIG_IGN);
   int Status = 0;
   while (::waitpid(Child, &Status, 0) < 0 && errno == EINTR) {
   }
+  if (WIFSIGNALED(Status)) return 128 + WTERMSIG(Status);
   return WIFEXITED(Status) ? WEXITSTATUS(Status) : ExitFailure;
 }
 
@@ -388,8 +393,9 @@ const std::vector<TCommand> Commands = {
      "                    started with --self-test; exit status 1 if not\n",
      RunBuild},
     {"run", "run BOOKDIR [--viewer PATH] [--contents PAGE] [--title T]",
-     "Pack the book as build does into a private temporary file and open it;\n"
-     "the file is removed when the viewer ends. The exit status is the viewer's.\n",
+     "Pack the book as build does into a temporary file without a name and open\n"
+     "it; nothing is left behind however either ends. The exit status is the\n"
+     "viewer's, or 128 + the signal number when a signal ended it.\n",
      RunRun},
     {"extract", "extract BOOK DIR",
      "Write the volumes of the book executable BOOK to DIR/system and DIR/files.\n", RunExtract},

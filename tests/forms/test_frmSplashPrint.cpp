@@ -461,8 +461,8 @@ private slots:
     QCOMPARE(F.imglToolbar.size(), std::size_t(2));
     QVERIFY(!F.tbtnPrint->icon().isNull() && !F.tbtnPreview->icon().isNull());
     QCOMPARE(F.tbtnPrint->iconSize(), QSize(16, 16));
-    // Images, videos and background sounds.
-    QCOMPARE(F.webPrint->DownloadControlFlags(), 0x70);
+    // Images, videos and background sounds; no scripts: a section is printed as markup.
+    QCOMPARE(F.webPrint->DownloadControlFlags(), 0xF0);
     // The browser asks the window, and the window refuses every context menu.
     QCOMPARE(F.webPrint->ShowContextMenu(CONTEXT_MENU_DEFAULT, QPoint()), S_OK);
     QCOMPARE(F.webPrint->ShowContextMenu(CONTEXT_MENU_TEXTSELECT, QPoint()), S_OK);
@@ -487,8 +487,8 @@ private slots:
     LoadHTMLIntoBrowser(*F.webPrint, PrintSectionHtml("<p>Preview me</p>"));
     QVERIFY(WaitComplete(*F.webPrint));
     QTest::mouseClick(F.tbtnPreview, Qt::LeftButton);
-    auto* Preview = F.findChild<QPrintPreviewDialog*>();
-    QVERIFY(Preview);
+    QPrintPreviewDialog* Preview = nullptr;
+    QTRY_VERIFY((Preview = F.findChild<QPrintPreviewDialog*>()));
     auto* Pages = Preview->findChild<QPrintPreviewWidget*>();
     QVERIFY(Pages);
     if (Pages->pageCount() == 0) {

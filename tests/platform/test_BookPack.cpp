@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -418,6 +419,17 @@ TEST_F(Vellumpack, RunStartsThePackedBookAndRemovesIt) {
   const TCommandResult Run = RunCapture("TMPDIR=" + Temp.string() + " " + VV_VELLUMPACK + " run " +
                               Book.string() + " --viewer " + VV_RESOURCE_PROBE);
   EXPECT_EQ(Run.Status, 2) << Run.Output;
+  EXPECT_TRUE(fs::is_empty(Temp));
+
+  // A viewer that is a script runs too; the book never has a name in the
+  // temporary folder, and a signal that ends the viewer is reported as shells do.
+  const fs::path Script = Dir / "viewer.sh";
+  WriteAll(Script, "#!/bin/sh\necho \"ran, files left: $(ls -A \"$TMPDIR\" | wc -l)\"\nkill -TERM $$\n");
+  fs::permissions(Script, fs::perms::owner_all);
+  const TCommandResult Killed = RunCapture("TMPDIR=" + Temp.string() + " " + VV_VELLUMPACK + " run " +
+                                           Book.string() + " --viewer " + Script.string());
+  EXPECT_EQ(Killed.Status, 128 + SIGTERM) << Killed.Output;
+  EXPECT_NE(Killed.Output.find("ran, files left: 0"), std::string::npos) << Killed.Output;
   EXPECT_TRUE(fs::is_empty(Temp));
 }
 

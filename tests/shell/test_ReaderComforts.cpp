@@ -11,10 +11,15 @@
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <QtTest>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
 
 #include "forms/frm_Search.h"
 #include "host/c_FindBar.h"
 #include "shell/frm_Contents.h"
+#include "shell/u_ReadingState.h"
 #include "tests/EngineTestUtil.h"
 #include "tests/shell/MainWindowTestUtil.h"
 
@@ -275,6 +280,42 @@ private slots:
     const QString Message = CatchErrorBox([&] { Other->close(); });
     QVERIFY(Message.isEmpty());
     QVERIFY(!Other->isVisible());
+  }
+
+  void aStateFileThatIsNoStateNeitherBlocksNorFloodsTheViewer() {
+    const QTemporaryDir State;
+    qputenv("XDG_STATE_HOME", QFile::encodeName(State.path()));
+    const TFiles System = ComfortsSystem("", "ResizableWindow=True");
+    std::string File;
+    {
+      auto W = OpenActive(System);
+      QVERIFY(W);
+      File = ReadingStateFolder() + "/" + BookIdentity(*W->SystemVolume, *W->FilesVolume) + ".state";
+    }
+    std::filesystem::create_directories(std::filesystem::path(File).parent_path());
+    const auto Replace = [&](const std::function<void()>& Make) {
+      std::filesystem::remove(File);
+      Make();
+    };
+    // A pipe would block the start for good, a device would never end.
+    Replace([&] { QCOMPARE(::mkfifo(File.c_str(), 0600), 0); });
+    QVERIFY(OpenActive(System));
+    Replace([&] { std::filesystem::create_symlink("/dev/zero", File); });
+    QVERIFY(OpenActive(System));
+    // Numbers out of range are no numbers; a place larger than the screens is fitted to one.
+    for (const char* Text : {"fontsize=3\nwindow=99999999999 0 800 600 0\n", "fontsize=3\nwindow=-5000 -5000 90000 90000 0\n"}) {
+      Replace([&] { std::ofstream(File) << Text; });
+      auto W = OpenActive(System);
+      QVERIFY(W);
+      QCOMPARE(W->FontSize, 3);
+      const QRect Screen = QGuiApplication::primaryScreen()->availableGeometry();
+      const bool Fits = W->width() <= Screen.width() && W->height() <= Screen.height() && Screen.intersects(W->geometry());
+      QVERIFY2(Fits, qPrintable(QStringLiteral("%1: %2,%3 %4x%5 in %6,%7 %8x%9")
+                                                              .arg(QLatin1String(Text)).arg(W->geometry().x())
+                                                              .arg(W->geometry().y()).arg(W->width()).arg(W->height())
+                                                              .arg(Screen.x()).arg(Screen.y()).arg(Screen.width())
+                                                              .arg(Screen.height())));
+    }
   }
 };
 

@@ -1,7 +1,9 @@
 // Windows and keys against the whole viewer: Escape in an open menu, modal
 // user forms, closing the main window under an open form, script objects held
-// past their window, and a page whose renderer process dies.
+// past their window, a preview asked for by script, and a page whose renderer
+// process dies.
 #include <QMenu>
+#include <QPrintPreviewDialog>
 #include <QSignalSpy>
 #include <QtTest>
 #include <csignal>
@@ -59,8 +61,26 @@ private slots:
     QTest::keyClick(W->windowHandle(), Qt::Key_Escape);
     QCoreApplication::sendPostedEvents();
     QVERIFY(W->isVisible());
+    // What the form's page was handed goes with the form.
+    QVERIFY(WaitForPage(*Form->webUserForm, "mfs:\\Forms\\About.htm"));
+    QCOMPARE(Eval(*Form->webUserForm, "window.external.UserForm.Caption").toString(), QStringLiteral("About it"));
+    const std::weak_ptr<IDispatch> FormObject = W->HostExternal->UserForm();
+    const QPointer<TfrmUserForm> Closing(Form);
     Form->reject();
     QTRY_VERIFY(Eval(*W->webMain, "window.formAnswered").toBool());
+    QTRY_VERIFY(!Closing);
+    QVERIFY(FormObject.expired());
+  }
+
+  void aPreviewAskedForByScriptOpensAfterTheScriptHasItsAnswer() {
+    auto W = OpenBook();
+    QVERIFY(WaitForPage(*W->webMain, "mfs:\\one.htm"));
+    QCOMPARE(Eval(*W->webMain, "window.external.WebBrowser.ExecWB(7, 2); 'answered'").toString(),
+             QStringLiteral("answered"));
+    QPrintPreviewDialog* Preview = nullptr;
+    QTRY_VERIFY_WITH_TIMEOUT((Preview = W->webMain->findChild<QPrintPreviewDialog*>()) && Preview->isVisible(), 20000);
+    Preview->reject();
+    QVERIFY(W->isVisible());
   }
 
   void closingTheViewerFromAFormClosesTheFormFirstAndObjectsFailCleanly() {
@@ -86,6 +106,9 @@ private slots:
     TMXWebBrowser& B = *W->webMain;
     QVERIFY(WaitForPage(B, "mfs:\\one.htm"));
     for (int Death = 1; Death <= 2; ++Death) {
+      // A page that changes its own URL between deaths is still not reloaded twice.
+      if (Death == 2)
+        Eval(B, "history.pushState({}, '', 'one.htm?moved')");
       const qint64 Pid = B.page()->renderProcessPid();
       QVERIFY(Pid > 0);
       QSignalSpy Terminated(B.page(), &QWebEnginePage::renderProcessTerminated);

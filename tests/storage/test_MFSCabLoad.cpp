@@ -223,6 +223,19 @@ TEST(LoadPlainCabinet, LoadsOnlyWhatTheGeneralRoadLoadsAlike) {
   EXPECT_TRUE(LoadPlainCabinet(Whole, CabSourceOf(Cab)));
 }
 
+// A second file table where only the header's offset points, naming another
+// container "info.mfs": every other cabinet reader takes the table after the
+// folder entry, and so does the book.
+TEST(LoadPlainCabinet, ReadsTheFileTableWhereEveryOtherReaderDoes) {
+  std::ifstream In(std::string(VV_SOURCE_DIR) + "/fuzz/corpus/cab/two_file_tables.cab", std::ios::binary);
+  const std::string Cab((std::istreambuf_iterator<char>(In)), std::istreambuf_iterator<char>());
+  ASSERT_FALSE(Cab.empty());
+  TMFS Plain, General;
+  EXPECT_FALSE(LoadPlainCabinet(Plain, CabSourceOf(Cab)));
+  LoadAnyCabinet(General, Cab);
+  EXPECT_EQ(General.DefaultSession().GetFile("\\index.htm")->Content, "<html>the real book</html>\n");
+}
+
 // Every cut of a real book archive fails cleanly, with a cabinet error.
 TEST(LoadVolumeFromCabinet, EveryTruncationFailsWithACabinetError) {
   TMFS Book;
