@@ -39,7 +39,8 @@ TBookSource::TBookSource(const std::string& BookDir, const TBookOptions& Options
     for (const std::string& Link :
          ImportFolderFromDisk((Plain ? Dir : Dir / "files").string(), Files.Root(), Options.Exclude))
       Notes.push_back(ShownPath(FilesFolder, Link) +
-                      " is a symbolic link that leads outside the book folder: left out");
+                      " is a symbolic link out of the folder, or into a folder holding it: "
+                      "left out");
   // "books/sea/" and "." name their folder too.
   const fs::path Whole = fs::absolute(Dir).lexically_normal();
   MakeSettings((Whole.has_filename() ? Whole : Whole.parent_path()).filename().string(), Options);

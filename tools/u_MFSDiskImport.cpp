@@ -44,6 +44,7 @@ struct TPlanned {
   std::string Below; // the path below Dir, "/" between names
   std::ptrdiff_t Parent;
   bool IsFolder;
+  fs::path Real; // folders: where they really are, to tell a link that loops
 };
 
 bool Excluded(const std::vector<std::string>& Exclude, const std::string& Below,
@@ -61,14 +62,16 @@ bool IsBelow(const fs::path& Path, const fs::path& Folder) {
          (F.back() == '/' || P[F.size()] == '/');
 }
 
-// A symbolic link is taken when it leads inside Root to something that does
-// not hold the link itself.
-bool TakesLink(const fs::directory_entry& Entry, const fs::path& Root) {
+// A symbolic link is taken when it leads inside Root, and, to a folder, to
+// none of the folders it is being imported into (that would never end).
+bool TakesLink(const fs::directory_entry& Entry, const fs::path& Root,
+               const std::vector<TPlanned>& Plan, std::ptrdiff_t Folder, fs::path& Real) {
   std::error_code Ec;
-  const fs::path Target = fs::canonical(Entry.path(), Ec);
-  if (Ec || !IsBelow(Target, Root)) return false;
-  const fs::path Holder = fs::canonical(Entry.path().parent_path(), Ec);
-  return !Ec && !(Holder == Target || IsBelow(Holder, Target));
+  Real = fs::canonical(Entry.path(), Ec);
+  if (Ec || !IsBelow(Real, Root)) return false;
+  for (; Folder >= 0; Folder = Plan[Folder].Parent)
+    if (Plan[Folder].Real == Real) return false;
+  return true;
 }
 
 // Every folder and regular file below Dir, parents before their children. Names
@@ -88,12 +91,15 @@ std::vector<TPlanned> PlanImport(const fs::path& Dir, const std::vector<std::str
       std::string Name = Entry.path().filename().string();
       std::string Below = Folder < 0 ? Name : Plan[Folder].Below + "/" + Name;
       if (Excluded(Exclude, Below, Name)) continue;
-      if (Entry.is_symlink() && !TakesLink(Entry, Root)) {
+      fs::path Real;
+      if (Entry.is_symlink() && !TakesLink(Entry, Root, Plan, Folder, Real)) {
         LeftOut.push_back(Below);
         continue;
       }
+      if (Entry.is_directory() && Real.empty()) Real = fs::canonical(Entry.path());
       if (Entry.is_directory() || Entry.is_regular_file())
-        Listing.push_back({Entry.path(), std::move(Name), std::move(Below), Folder, Entry.is_directory()});
+        Listing.push_back({Entry.path(), std::move(Name), std::move(Below), Folder,
+                           Entry.is_directory(), std::move(Real)});
     }
     // Sorted as the volume sorts, then by bytes, so that clashing names are
     // neighbours and the message is the same on every file system.
