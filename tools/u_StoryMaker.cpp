@@ -105,11 +105,12 @@ bool IsNavigationText(std::string_view Text) {
 }
 
 bool IsNavigationLink(const THtmlToken& Link) {
-  for (const THtmlAttribute& A : Link.Attributes)
+  for (const THtmlAttribute& A : Link.Attributes) {
     if (SameText(A.Name, "accesskey")) return true;
-    else if (SameText(A.Name, "rel"))
+    if (SameText(A.Name, "rel"))
       for (const char* Nav : {"next", "prev", "previous", "up", "home", "start", "first", "last"})
         if (SameText(A.Value, Nav)) return true;
+  }
   return false;
 }
 
@@ -145,16 +146,21 @@ bool IsContainer(std::string_view Tag) {
   return false;
 }
 
-// A list or block its generator marks as a table of contents (class or id
-// "toc", "toctree", "contents"), as DocBook and Sphinx do.
+// A list or block its generator marks as a table of contents: a word of its
+// class or id ("toc", "toctree-wrapper", "table-of-contents"), as DocBook
+// and Sphinx write them.
 bool MarksContents(const THtmlToken& T) {
+  const auto IsMark = [](std::string_view Word) {
+    return SameText(Word, "toc") || SameText(Word, "toctree") || SameText(Word, "contents");
+  };
   for (const THtmlAttribute& A : T.Attributes)
     if (SameText(A.Name, "class") || SameText(A.Name, "id")) {
-      std::string Value(A.Value);
-      for (char& C : Value)
-        C = static_cast<char>(std::tolower(static_cast<unsigned char>(C)));
-      if (Value.find("toc") != std::string::npos || Value.find("contents") != std::string::npos)
-        return true;
+      std::size_t Start = 0;
+      for (std::size_t i = 0; i <= A.Value.size(); ++i)
+        if (i == A.Value.size() || IsBlank(A.Value[i]) || A.Value[i] == '-' || A.Value[i] == '_') {
+          if (IsMark(A.Value.substr(Start, i - Start))) return true;
+          Start = i + 1;
+        }
     }
   return false;
 }

@@ -57,7 +57,8 @@ TEST(HtmlLinks, HostileMarkupIsReadInOnePass) {
   std::string Tag = "<a";
   for (int i = 0; i < 100000; ++i)
     Tag += " x=1";
-  THtmlScanner Scanner(Tag + ">text");
+  Tag += ">text";
+  THtmlScanner Scanner(Tag);
   THtmlToken T;
   ASSERT_TRUE(Scanner.Next(T));
   EXPECT_EQ(T.Attributes.size(), MaxAttributesPerElement);
