@@ -45,6 +45,19 @@ void AddSrcset(std::string_view Set, int Line, std::vector<THtmlLink>& Links) {
   }
 }
 
+// A link element the browser fetches: a style sheet or an icon. The others
+// ("next", rev="made" with a mail address) only describe.
+bool FetchesLink(const THtmlToken& Link) {
+  for (const THtmlAttribute& A : Link.Attributes)
+    if (SameText(A.Name, "rel")) {
+      std::string Rel(A.Value);
+      for (char& C : Rel)
+        C = static_cast<char>(FoldCase(static_cast<unsigned char>(C)));
+      return Rel.find("stylesheet") != std::string::npos || Rel.find("icon") != std::string::npos;
+    }
+  return false;
+}
+
 } // namespace
 
 void ScanCssLinks(std::string_view Css, int FirstLine, std::vector<THtmlLink>& Links) {
@@ -91,6 +104,7 @@ void ScanHtmlLinks(std::string_view Html, std::vector<THtmlLink>& Links) {
       continue;
     }
     InStyle = Token.Kind == THtmlToken::TKind::StartTag && SameText(Token.Name, "style");
+    if (SameText(Token.Name, "link") && !FetchesLink(Token)) continue;
     for (const THtmlAttribute& A : Token.Attributes) {
       if (SameText(A.Name, "href") || SameText(A.Name, "src"))
         Add(DecodeEntities(A.Value), Token.Line, Links);

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "text/u_Convert.h"
+#include "text/u_SpaceXMLParser.h"
 #include "text/u_Utils.h"
 
 namespace vv {
@@ -120,7 +121,11 @@ void THtmlScanner::ReadStartTag(THtmlToken& Token) {
     const std::size_t NameStart = P;
     while (P < N && !IsBlank(Html[P]) && Html[P] != '=' && Html[P] != '>' && Html[P] != '/')
       ++P;
-    THtmlAttribute& Attribute = Token.Attributes.emplace_back();
+    // Bounded as the XML reader bounds an element's; the rest are read past.
+    THtmlAttribute Spare;
+    THtmlAttribute& Attribute = Token.Attributes.size() < MaxAttributesPerElement
+                                    ? Token.Attributes.emplace_back()
+                                    : Spare;
     Attribute.Name = Html.substr(NameStart, P - NameStart);
     while (P < N && IsBlank(Html[P]))
       ++P;
@@ -151,8 +156,10 @@ std::string DecodeEntities(std::string_view Text) {
   std::string Out;
   Out.reserve(Text.size());
   for (std::size_t i = 0; i < Text.size(); ++i) {
-    const std::size_t Semi = Text[i] == '&' ? Text.find(';', i + 1) : std::string_view::npos;
-    if (Semi == std::string_view::npos || Semi - i > 10) {
+    // Looked for within the longest reference only, so a run of '&' stays linear.
+    const std::size_t Semi =
+        Text[i] == '&' ? Text.substr(0, i + 11).find(';', i + 1) : std::string_view::npos;
+    if (Semi == std::string_view::npos) {
       Out += Text[i];
       continue;
     }

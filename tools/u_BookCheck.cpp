@@ -1,6 +1,7 @@
 #include "tools/u_BookCheck.h"
 
 #include <functional>
+#include <sstream>
 #include <vector>
 
 #include "story/u_Story.h"
@@ -18,9 +19,18 @@ class TBookCheck {
 public:
   TBookCheck(std::ostream& Out, std::ostream& Err) : Out(Out), Err(Err) {}
 
+  // The settings as the viewer will read them; the problems found.
+  int CheckSettingsOf(TBookSource& Source) {
+    Book = &Source;
+    CheckSettings();
+    return Problems;
+  }
+
   int Run(const std::string& BookDir, const TBookOptions& Options) {
     TLinkCount Links;
-    if (Guard(BookDir, [&] { Book = std::make_unique<TBookSource>(BookDir, Options); })) {
+    std::unique_ptr<TBookSource> Source;
+    if (Guard(BookDir, [&] { Source = std::make_unique<TBookSource>(BookDir, Options); })) {
+      Book = Source.get();
       NoteMade();
       CheckSettings();
       Links = CheckLinks(*Book, Roots, VariablesTable.get(), Out, Err);
@@ -79,6 +89,8 @@ private:
       else
         Out << "note: " << File.Name << " is made at build time: " << File.How << "\n";
     if (Pictures > 0) Out << "note: " << Pictures << " toolbar pictures are made at build time\n";
+    for (const std::string& Note : Book->Notes)
+      Out << "note: " << Note << "\n";
   }
 
   // The bytes of a settings file named by System.xml, or nothing (reported).
@@ -242,7 +254,7 @@ private:
 
   std::ostream& Out;
   std::ostream& Err;
-  std::unique_ptr<TBookSource> Book;
+  TBookSource* Book = nullptr; // the book being checked
   std::unique_ptr<TVariables> VariablesTable;
   std::vector<std::string> Roots; // pages readers are sent to by the settings
   int Problems = 0;
@@ -254,6 +266,11 @@ private:
 int CheckBook(const std::string& BookDir, const TBookOptions& Options, std::ostream& Out,
               std::ostream& Err) {
   return TBookCheck(Out, Err).Run(BookDir, Options);
+}
+
+int CheckSettingsForBuild(TBookSource& Book, std::ostream& Err) {
+  std::ostringstream Notes; // check's business
+  return TBookCheck(Notes, Err).CheckSettingsOf(Book);
 }
 
 } // namespace vv

@@ -15,4 +15,8 @@ namespace vv {
 [[nodiscard]] int CheckBook(const std::string& BookDir, const TBookOptions& Options,
                             std::ostream& Out, std::ostream& Err);
 
+// What build refuses: the problems of the book's settings as the viewer will
+// read them (links are check's business), each a line on Err; their number.
+[[nodiscard]] int CheckSettingsForBuild(TBookSource& Book, std::ostream& Err);
+
 } // namespace vv

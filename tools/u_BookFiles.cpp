@@ -6,13 +6,6 @@ namespace vv {
 
 namespace {
 
-std::string Folded(std::string_view Path) {
-  std::string Out(Path);
-  for (char& C : Out)
-    C = static_cast<char>(FoldCase(static_cast<unsigned char>(C)));
-  return Out;
-}
-
 // The scheme of "mfs:\a.htm" or "https://x" in lower case; empty for a path.
 std::string SchemeOf(std::string_view Link) {
   const std::size_t Colon = Link.find(':');
@@ -25,6 +18,13 @@ std::string SchemeOf(std::string_view Link) {
 }
 
 } // namespace
+
+std::string Folded(std::string_view Path) {
+  std::string Out(Path);
+  for (char& C : Out)
+    C = static_cast<char>(FoldCase(static_cast<unsigned char>(C)));
+  return Out;
+}
 
 std::string ShownPath(const std::string& Folder, std::string_view Path) {
   while (!Path.empty() && (Path.front() == '\\' || Path.front() == '/'))
@@ -67,6 +67,9 @@ TLinkTarget ResolveLink(std::string_view FromPage, std::string_view Link) {
   std::string_view Rest = Link.substr(0, Link.find_first_of("?#"));
   if (Rest.empty()) return {};
   if (Rest.substr(0, 2) == "//") return {TLinkTarget::TKind::External, {}};
+  // "list@host" (a mailto: without its scheme) names no file.
+  if (const std::size_t At = Rest.find('@'); At != std::string_view::npos && Rest.find('/') > At)
+    return {TLinkTarget::TKind::External, {}};
   TLinkTarget Target;
   Target.Kind = TLinkTarget::TKind::Content;
   if (const std::string Scheme = SchemeOf(Rest); !Scheme.empty()) {
@@ -83,7 +86,11 @@ TLinkTarget ResolveLink(std::string_view FromPage, std::string_view Link) {
     else
       Path += Rest[i] == '/' ? '\\' : Rest[i];
   if (Path.empty() || Path.front() != '\\') Path.insert(0, TMFS::ExtractPath(FromPage));
-  Target.Path = TMFS::CanonicalizePath(Path);
+  try {
+    Target.Path = TMFS::CanonicalizePath(Path);
+  } catch (const EMFSError&) { // only ".." above the root is refused
+    return {TLinkTarget::TKind::Outside, {}};
+  }
   return Target;
 }
 

@@ -16,6 +16,9 @@ namespace vv {
 // "files/chapter/p.htm".
 [[nodiscard]] std::string ShownPath(const std::string& Folder, std::string_view Path);
 
+// Path with its letters folded as the volume matches them.
+[[nodiscard]] std::string Folded(std::string_view Path);
+
 // A page is what the browser shows as a document: .htm, .html or .xhtml.
 [[nodiscard]] bool IsPagePath(std::string_view Path);
 
@@ -36,7 +39,8 @@ struct TLinkTarget {
   enum class TKind {
     Content,  // a file of the content volume: Path
     System,   // a "system:" file: Path in the system volume
-    External, // http, https, mailto and "//host" links: counted, not followed
+    External, // http, https, mailto, "//host" links and bare mail addresses: counted, not followed
+    Outside,  // climbs above the root ("../other/index.html"): no file of the book
     Ignored,  // the page itself ("#top"), other schemes (javascript:, data:, ...)
   };
   TKind Kind = TKind::Ignored;

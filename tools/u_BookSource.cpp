@@ -36,7 +36,11 @@ TBookSource::TBookSource(const std::string& BookDir, const TBookOptions& Options
   if (Plain) FilesFolder.clear();
   if (HasSystem) ImportFolderFromDisk((Dir / "system").string(), System.Root());
   if (Plain || fs::is_directory(Dir / "files"))
-    ImportFolderFromDisk((Plain ? Dir : Dir / "files").string(), Files.Root());
+    for (const std::string& Link :
+         ImportFolderFromDisk((Plain ? Dir : Dir / "files").string(), Files.Root(), Options.Exclude))
+      Notes.push_back(ShownPath(FilesFolder, Link) +
+                      " is a symbolic link out of the folder, or into a folder holding it: "
+                      "left out");
   // "books/sea/" and "." name their folder too.
   const fs::path Whole = fs::absolute(Dir).lexically_normal();
   MakeSettings((Whole.has_filename() ? Whole : Whole.parent_path()).filename().string(), Options);
@@ -56,26 +60,35 @@ bool TBookSource::Add(TMFS& Volume, const std::string& Path, const std::string& 
 void TBookSource::MakeSettings(const std::string& FolderName, const TBookOptions& Options) {
   const TBookFiles Pages(Files);
   const std::string Contents = FindContentsPage(Pages, Options.Contents);
-  if (!System.DefaultSession().Exists("\\Story.xml"))
-    Add(System, "\\Story.xml",
-        Contents.empty() ? StoryFromFileNames(Files, Pages)
-                         : StoryFromContents(Files, Pages, Contents),
-        Contents.empty() ? "every page in file-name order"
-                         : "from the contents page " + ShownPath(FilesFolder, Contents));
+  if (!System.DefaultSession().Exists("\\Story.xml")) {
+    if (Contents.empty()) {
+      Add(System, "\\Story.xml", StoryFromFileNames(Files, Pages), "every page in file-name order");
+    } else {
+      const TMadeStory Story = StoryFromContents(Files, Pages, Contents);
+      Add(System, "\\Story.xml", Story.Xml,
+          "from the contents page " + ShownPath(FilesFolder, Contents) +
+              " and the lists of contents of the pages it leads to");
+      if (Story.Unlisted > 0)
+        Notes.push_back(Format("%d %s that no list of contents reaches %s placed in the last "
+                               "part of the reading order, \"%s\"",
+                               Story.Unlisted, Story.Unlisted == 1 ? "page" : "pages",
+                               Story.Unlisted == 1 ? "is" : "are", UnlistedPartName));
+    }
+  }
   if (System.DefaultSession().Exists("\\System.xml")) return;
 
   Add(System, "\\System.xml", DefaultSystemXml(), "a window of 1100 x 800, resizable");
   std::string Title = Options.Title;
   if (Title.empty() && !Contents.empty())
     Title = PageTitle(Files.DefaultSession().GetFile(Contents)->Content);
-  Add(System, "\\Variables.xml", DefaultVariablesXml(Title.empty() ? FolderName : Title, ""),
-      "the book's title");
+  if (Title.empty()) Title = FolderName;
+  Add(System, "\\Variables.xml", DefaultVariablesXml(Title, ""), "the book's title");
   if (Add(System, "\\ToolButtons.xml", DefaultToolbarXml(), "every command of the toolbar"))
     for (const TToolbarPicture& Picture : DrawToolbarPictures())
       Add(System, Format("\\%s\\%s.bmp", ToolbarPictureFolder, Picture.Name), Picture.Bmp,
           "toolbar picture", false);
-  Add(System, "\\Forms.xml", DefaultFormsXml(), "the About form");
-  Add(Files, std::string("\\") + AboutPageName, DefaultAboutPage(), "the About form's page");
+  Add(System, "\\Forms.xml", DefaultFormsXml(Title), "the About form");
+  Add(Files, std::string("\\") + AboutPageName, DefaultAboutPage(""), "the About form's page");
 }
 
 std::string TBookSource::MadeSettingsText() const {

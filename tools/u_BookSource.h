@@ -21,6 +21,8 @@ struct TBookOptions {
   std::string Contents;
   // The title of a book without System.xml; empty: the contents page's title.
   std::string Title;
+  // Shell patterns of pages' files to leave out (see ImportFolderFromDisk).
+  std::vector<std::string> Exclude;
 };
 
 class TBookSource {
@@ -43,6 +45,9 @@ public:
     std::string Text; // settings files and pages; empty for pictures
   };
   std::vector<TMadeFile> Made;
+  // What the author should know of how the book was read: links left out,
+  // pages placed in the reading order's last part.
+  std::vector<std::string> Notes;
 
   // Every settings file that was made, each under a "==> name <==" line,
   // and the pictures by name only.

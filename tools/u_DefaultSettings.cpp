@@ -83,18 +83,25 @@ std::string DefaultVariablesXml(std::string_view Title, std::string_view Author)
     }
     return Out;
   };
-  return "<Variables>\n  <Variable Name=\"BookTitle\">" + Content(Title) +
-         "</Variable>\n  <Variable Name=\"Author\">" + Content(Author) +
+  // A value never refers to a variable: "%{BookTitle}" in a page's title would refer to itself.
+  auto Literal = [](std::string_view Text) {
+    std::string Out(Text);
+    for (std::size_t At = Out.find("%{"); At != std::string::npos; At = Out.find("%{", At + 2))
+      Out.insert(At + 1, " ");
+    return Out;
+  };
+  return "<Variables>\n  <Variable Name=\"BookTitle\">" + Content(Literal(Title)) +
+         "</Variable>\n  <Variable Name=\"Author\">" + Content(Literal(Author)) +
          "</Variable>\n</Variables>\n";
 }
 
-std::string DefaultFormsXml() {
-  return Format("<Forms>\n  <Form Name=\"About\" Path=\"%s\" Caption=\"About %{BookTitle}\" "
+std::string DefaultFormsXml(std::string_view Title) {
+  return Format("<Forms>\n  <Form Name=\"About\" Path=\"%s\" Caption=%s "
                 "Width=460 Height=320 Center=True SystemMenu=True HideScrollBar=True/>\n</Forms>\n",
-                AboutPageName);
+                AboutPageName, QuotedSetting("About " + std::string(Title)));
 }
 
-std::string DefaultAboutPage() {
+std::string DefaultAboutPage(std::string_view Author) {
   return "<!DOCTYPE html>\n"
          "<html>\n"
          "<head>\n"
@@ -108,8 +115,8 @@ std::string DefaultAboutPage() {
          "</style>\n"
          "</head>\n"
          "<body>\n"
-         "<h1>%{BookTitle}</h1>\n"
-         "<p>by %{Author}</p>\n"
+         "<h1>%{BookTitle}</h1>\n" +
+         std::string(Author.empty() ? "" : "<p>by %{Author}</p>\n") +
          "</body>\n"
          "</html>\n";
 }

@@ -18,9 +18,11 @@ inline constexpr const char* AboutPageName = "About.html";
 // The About page is the one favourite, an example to follow.
 [[nodiscard]] std::string DefaultToolbarXml();
 [[nodiscard]] std::string DefaultVariablesXml(std::string_view Title, std::string_view Author);
-[[nodiscard]] std::string DefaultFormsXml();
-// Self-contained (no style sheet of the book), since a plain folder gets it too.
-[[nodiscard]] std::string DefaultAboutPage();
+// Form captions are shown as written, so the title itself stands in the caption.
+[[nodiscard]] std::string DefaultFormsXml(std::string_view Title);
+// Self-contained (no style sheet of the book), since a plain folder gets it
+// too; without an author it says nothing of one.
+[[nodiscard]] std::string DefaultAboutPage(std::string_view Author);
 
 // Value quoted for a settings file: a double quote inside is written twice.
 [[nodiscard]] std::string QuotedSetting(std::string_view Value);

@@ -27,6 +27,17 @@ TLinkCount CheckLinks(TBookSource& Book, const std::vector<std::string>& Roots,
   for (std::size_t i = 0; i < Files.Paths().size(); ++i)
     IndexOf.emplace(&Files.Paths()[i], i);
 
+  // One line per broken link; a target missing from many pages is one line
+  // with a count of the other pages, so a missing style sheet does not bury the rest.
+  struct TReportLine {
+    std::string Text;
+    int MoreLinks = 0, OtherPages = 0;
+  };
+  std::vector<TReportLine> Report;
+  struct TFirst {
+    std::size_t Line, LastPage;
+  };
+  std::unordered_map<std::string, TFirst> FirstOf; // by target as resolved
   std::vector<THtmlLink> Links;
   for (std::size_t i = 0; i < Files.Paths().size(); ++i) {
     const std::string& Path = Files.Paths()[i];
@@ -44,23 +55,44 @@ TLinkCount CheckLinks(TBookSource& Book, const std::vector<std::string>& Roots,
       const TLinkTarget Target =
           ResolveLink(Path, Expand ? Variables->Substitute(Link.Target) : Link.Target);
       if (Target.Kind == TLinkTarget::TKind::External) ++Count.External;
-      if (Target.Kind != TLinkTarget::TKind::Content && Target.Kind != TLinkTarget::TKind::System)
+      const bool Outside = Target.Kind == TLinkTarget::TKind::Outside;
+      if (Target.Kind != TLinkTarget::TKind::Content && Target.Kind != TLinkTarget::TKind::System &&
+          !Outside)
         continue;
       ++Count.Checked;
       const bool InSystem = Target.Kind == TLinkTarget::TKind::System;
-      const std::string* Found = (InSystem ? SystemFiles : Files).Find(Target.Path);
+      const std::string* Found = Outside ? nullptr : (InSystem ? SystemFiles : Files).Find(Target.Path);
       if (!Found) {
         ++Count.Broken;
-        if (++Broken <= MaxListed)
-          Err << ShownPath(Book.FilesFolder, Path) << ":" << Link.Line << ": \"" << Link.Target
-              << "\" not found\n";
+        const std::string Key = Outside ? Link.Target : Folded(Target.Path);
+        if (const auto First = FirstOf.find(Key); First != FirstOf.end()) {
+          TReportLine& Line = Report[First->second.Line];
+          ++Line.MoreLinks;
+          if (First->second.LastPage != i) ++Line.OtherPages;
+          First->second.LastPage = i;
+        } else if (++Broken <= MaxListed) {
+          FirstOf.emplace(Key, TFirst{Report.size(), i});
+          Report.push_back({ShownPath(Book.FilesFolder, Path) + ":" + std::to_string(Link.Line) +
+                            ": \"" + Link.Target + "\" " +
+                            (Outside ? "is outside the book" : "not found")});
+        }
       } else if (!InSystem && Page && IsPagePath(*Found)) {
         PageLinks[i].push_back(IndexOf.at(Found));
       }
     }
     if (Broken > MaxListed)
-      Err << ShownPath(Book.FilesFolder, Path) << ": " << Broken - MaxListed
-          << " more links not found\n";
+      Report.push_back({ShownPath(Book.FilesFolder, Path) + ": " + std::to_string(Broken - MaxListed) +
+                        " more links not found"});
+  }
+  for (const TReportLine& Line : Report) {
+    Err << Line.Text;
+    const auto Pages = [](int N) { return std::to_string(N) + (N == 1 ? " other page" : " other pages"); };
+    if (Line.MoreLinks > 0 && Line.MoreLinks == Line.OtherPages)
+      Err << " (and on " << Pages(Line.OtherPages) << ")";
+    else if (Line.MoreLinks > 0)
+      Err << " (and " << Line.MoreLinks << (Line.MoreLinks == 1 ? " more link" : " more links")
+          << " to it" << (Line.OtherPages > 0 ? ", on " + Pages(Line.OtherPages) : "") << ")";
+    Err << "\n";
   }
 
   std::vector<bool> Reached(Files.Paths().size(), false);

@@ -1,5 +1,7 @@
 #include "tools/u_MFSDiskImport.h"
 
+#include <fnmatch.h>
+
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
@@ -39,24 +41,66 @@ std::string ReadWholeFile(const fs::path& P) {
 struct TPlanned {
   fs::path Path;
   std::string Name;
+  std::string Below; // the path below Dir, "/" between names
   std::ptrdiff_t Parent;
   bool IsFolder;
+  fs::path Real; // folders: where they really are, to tell a link that loops
 };
+
+bool Excluded(const std::vector<std::string>& Exclude, const std::string& Below,
+              const std::string& Name) {
+  return std::any_of(Exclude.begin(), Exclude.end(), [&](const std::string& Pattern) {
+    return ::fnmatch(Pattern.c_str(), Below.c_str(), 0) == 0 ||
+           ::fnmatch(Pattern.c_str(), Name.c_str(), 0) == 0;
+  });
+}
+
+// Whether Path lies below Folder (both canonical).
+bool IsBelow(const fs::path& Path, const fs::path& Folder) {
+  const std::string P = Path.string(), F = Folder.string();
+  return P.size() > F.size() && P.compare(0, F.size(), F) == 0 &&
+         (F.back() == '/' || P[F.size()] == '/');
+}
+
+// A symbolic link is taken when it leads inside Root, and, to a folder, to
+// none of the folders it is being imported into (that would never end).
+bool TakesLink(const fs::directory_entry& Entry, const fs::path& Root,
+               const std::vector<TPlanned>& Plan, std::ptrdiff_t Folder, fs::path& Real) {
+  std::error_code Ec;
+  Real = fs::canonical(Entry.path(), Ec);
+  if (Ec || !IsBelow(Real, Root)) return false;
+  for (; Folder >= 0; Folder = Plan[Folder].Parent)
+    if (Plan[Folder].Real == Real) return false;
+  return true;
+}
 
 // Every folder and regular file below Dir, parents before their children. Names
 // of one folder that the volume would take for one (it matches them without
 // regard to case) are refused here: importing both would destroy the first
 // while it is still being filled.
-std::vector<TPlanned> PlanImport(const fs::path& Dir) {
+std::vector<TPlanned> PlanImport(const fs::path& Dir, const std::vector<std::string>& Exclude,
+                                 std::vector<std::string>& LeftOut) {
+  const fs::path Root = fs::canonical(Dir);
   std::vector<TPlanned> Plan;
   std::vector<TPlanned> Listing;
   for (std::ptrdiff_t Folder = -1; Folder < static_cast<std::ptrdiff_t>(Plan.size()); ++Folder) {
     if (Folder >= 0 && !Plan[Folder].IsFolder)
       continue;
     Listing.clear();
-    for (const fs::directory_entry& Entry : fs::directory_iterator(Folder < 0 ? Dir : Plan[Folder].Path))
-      if (!Entry.is_symlink() && (Entry.is_directory() || Entry.is_regular_file()))
-        Listing.push_back({Entry.path(), Entry.path().filename().string(), Folder, Entry.is_directory()});
+    for (const fs::directory_entry& Entry : fs::directory_iterator(Folder < 0 ? Dir : Plan[Folder].Path)) {
+      std::string Name = Entry.path().filename().string();
+      std::string Below = Folder < 0 ? Name : Plan[Folder].Below + "/" + Name;
+      if (Excluded(Exclude, Below, Name)) continue;
+      fs::path Real;
+      if (Entry.is_symlink() && !TakesLink(Entry, Root, Plan, Folder, Real)) {
+        LeftOut.push_back(Below);
+        continue;
+      }
+      if (Entry.is_directory() && Real.empty()) Real = fs::canonical(Entry.path());
+      if (Entry.is_directory() || Entry.is_regular_file())
+        Listing.push_back({Entry.path(), std::move(Name), std::move(Below), Folder,
+                           Entry.is_directory(), std::move(Real)});
+    }
     // Sorted as the volume sorts, then by bytes, so that clashing names are
     // neighbours and the message is the same on every file system.
     std::sort(Listing.begin(), Listing.end(), [](const TPlanned& A, const TPlanned& B) {
@@ -72,10 +116,12 @@ std::vector<TPlanned> PlanImport(const fs::path& Dir) {
 }
 } // namespace
 
-void ImportFolderFromDisk(const std::string& Dir, TMFSFolder& Root) {
+std::vector<std::string> ImportFolderFromDisk(const std::string& Dir, TMFSFolder& Root,
+                                              const std::vector<std::string>& Exclude) {
   if (!fs::is_directory(Dir))
     throw EMFSError(Format(SFolderNotFound, Dir));
-  const std::vector<TPlanned> Plan = PlanImport(Dir);
+  std::vector<std::string> LeftOut;
+  const std::vector<TPlanned> Plan = PlanImport(Dir, Exclude, LeftOut);
   std::vector<TMFSFolder*> Folders(Plan.size(), nullptr);
   for (std::size_t i = 0; i < Plan.size(); ++i) {
     const TPlanned& Entry = Plan[i];
@@ -92,6 +138,8 @@ void ImportFolderFromDisk(const std::string& Dir, TMFSFolder& Root) {
       File->Content = ReadWholeFile(Entry.Path);
     }
   }
+  std::sort(LeftOut.begin(), LeftOut.end());
+  return LeftOut;
 }
 
 } // namespace vv

@@ -192,17 +192,18 @@ void WriteNewBook(const std::string& Dir, const std::string& Title, const std::s
   for (const TPage& Page : ChapterPages)
     Put(Files, Page.Path, ChapterPage(Page));
   Put(Files, "\\style.css", StyleSheet);
-  Put(Files, std::string("\\") + AboutPageName, DefaultAboutPage());
 
   TMFS System;
   Put(System, "\\README.txt", SystemReadme);
   Put(System, "\\System.xml", DefaultSystemXml());
-  Put(System, "\\Story.xml", StoryFromContents(Files, TBookFiles(Files), "\\index.html"));
+  // Before the About page is there: it is the form's, not the reading order's.
+  Put(System, "\\Story.xml", StoryFromContents(Files, TBookFiles(Files), "\\index.html").Xml);
+  Put(Files, std::string("\\") + AboutPageName, DefaultAboutPage(Author));
   Put(System, "\\ToolButtons.xml", DefaultToolbarXml());
   for (const TToolbarPicture& Picture : DrawToolbarPictures())
     Put(System, Format("\\%s\\%s.bmp", ToolbarPictureFolder, Picture.Name), Picture.Bmp);
   Put(System, "\\Variables.xml", DefaultVariablesXml(Title, Author));
-  Put(System, "\\Forms.xml", DefaultFormsXml());
+  Put(System, "\\Forms.xml", DefaultFormsXml(Title));
 
   System.Root().SaveToDisk((fs::path(Dir) / "system").string());
   Files.Root().SaveToDisk((fs::path(Dir) / "files").string());

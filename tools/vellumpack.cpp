@@ -152,6 +152,8 @@ TBookArgs ParseBookArgs(const TArgs& Args, TBookCommand Command) {
                                                                     : nullptr;
     if (Value && i + 1 < Args.size())
       *Value = Args[++i];
+    else if (A == "--exclude" && i + 1 < Args.size())
+      Book.Options.Exclude.push_back(Args[++i]);
     else if (Builds && A == "--print-settings")
       Book.PrintSettings = true;
     else if (Builds && A == "--check-runtime")
@@ -177,8 +179,14 @@ int RunBuild(const TArgs& Args) {
   TProgressReport Report;
   if (!Request.Out.empty()) Report(Format("Reading %s", Request.BookDir), 0, 1);
   const auto Start = std::chrono::steady_clock::now();
-  const TBookSource Book(Request.BookDir, Request.Options);
+  TBookSource Book(Request.BookDir, Request.Options);
   if (Request.PrintSettings) std::fputs(Book.MadeSettingsText().c_str(), stdout);
+  for (const std::string& Note : Book.Notes)
+    std::fprintf(stderr, "note: %s\n", Note.c_str());
+  // A book the viewer would refuse to open is not made.
+  if (const int Problems = CheckSettingsForBuild(Book, std::cerr))
+    throw Exception(Format("%d %s found: nothing is packed (see vellumpack check)", Problems,
+                           Problems == 1 ? "problem" : "problems"));
   if (Request.Out.empty()) return 0;
 
   BuildBook(Book, Request.Out, Viewer, std::ref(Report));
@@ -367,8 +375,8 @@ const std::vector<TCommand> Commands = {
      "the About page, each file commented. Title defaults to DIR's name.\n",
      RunNew},
     {"build",
-     "build BOOKDIR -o OUT [--viewer PATH] [--contents PAGE] [--title T] [--print-settings] "
-     "[--check-runtime]",
+     "build BOOKDIR -o OUT [--viewer PATH] [--contents PAGE] [--title T] [--exclude PATTERN]... "
+     "[--print-settings] [--check-runtime]",
      "Pack the book in BOOKDIR into a copy of the viewer executable, as the\n"
      "resources SYSTEM_MFS and FILES_MFS (each an MSZIP cabinet holding\n"
      "\"info.mfs\"), and write it to OUT, made executable.\n"
@@ -376,8 +384,11 @@ const std::vector<TCommand> Commands = {
      "BOOKDIR holds system/ (settings) and files/ (pages), or is a plain folder\n"
      "of pages. Settings it lacks are made for the book, never written to BOOKDIR:\n"
      "the reading order from the contents page (its links, nested as its lists\n"
-     "nest) or, without one, every page in file-name order; without System.xml,\n"
-     "a window of 1100 x 800, the title, a toolbar with every command, an About form.\n"
+     "nest, then the lists of contents of each page placed, nested under it, and\n"
+     "a last part \"Other pages\" for the pages no list reaches) or, without one,\n"
+     "every page in file-name order; without System.xml, a window of 1100 x 800,\n"
+     "the title, a toolbar with every command, an About form. A book whose\n"
+     "settings check finds faulty (an empty reading order, say) is not packed.\n"
      "\n"
      "  -o, --output OUT  the book executable to write\n"
      "  --viewer PATH     the viewer executable (default: vellumview beside vellumpack,\n"
@@ -385,6 +396,9 @@ const std::vector<TCommand> Commands = {
      "  --contents PAGE   the contents page, which the book opens on (default: the\n"
      "                    first of index.html, index.htm, contents.html, toc.html)\n"
      "  --title T         the book's title (default: the contents page's title)\n"
+     "  --exclude PATTERN leave out the pages' files whose path below the folder,\n"
+     "                    or name, the shell pattern matches (\"*.pdf\", \"src/*\",\n"
+     "                    \".htaccess\"); may be given more than once\n"
      "  --print-settings  write the settings made for the book to standard output;\n"
      "                    without -o nothing is packed\n"
      "  --check-runtime   then check that the book runs on this machine: every\n"
@@ -392,7 +406,7 @@ const std::vector<TCommand> Commands = {
      "                    is installed, and the book unpacks its archives when\n"
      "                    started with --self-test; exit status 1 if not\n",
      RunBuild},
-    {"run", "run BOOKDIR [--viewer PATH] [--contents PAGE] [--title T]",
+    {"run", "run BOOKDIR [--viewer PATH] [--contents PAGE] [--title T] [--exclude PATTERN]...",
      "Pack the book as build does into a temporary file without a name and open\n"
      "it; nothing is left behind however either ends. The exit status is the\n"
      "viewer's, or 128 + the signal number when a signal ended it.\n",
@@ -401,14 +415,17 @@ const std::vector<TCommand> Commands = {
      "Write the volumes of the book executable BOOK to DIR/system and DIR/files.\n", RunExtract},
     {"list", "list BOOK", "Print both volumes of the book executable BOOK with file sizes.\n",
      RunList},
-    {"check", "check BOOKDIR [--contents PAGE] [--title T]",
+    {"check", "check BOOKDIR [--contents PAGE] [--title T] [--exclude PATTERN]...",
      "Check the book in BOOKDIR as build would pack it (the same settings are\n"
      "made for what it lacks): System.xml and every settings file it names parse,\n"
      "its settings convert, the variables resolve without cycles or duplicates,\n"
      "every page of the reading order exists, and every href, src, srcset and\n"
-     "CSS url() naming a book file finds it. Pages that neither the reading order\n"
-     "nor any link reaches are noted. Exit status 1 when a problem or a broken\n"
-     "link is found, 0 otherwise (notes alone keep 0).\n",
+     "CSS url() naming a book file finds it (a target missing from many pages is\n"
+     "one line with a count; a link above the folder is outside the book). Pages\n"
+     "that neither the reading order nor any link reaches, pages placed in the\n"
+     "last part of a made reading order and symbolic links left out are noted.\n"
+     "Exit status 1 when a problem or a broken link is found, 0 otherwise (notes\n"
+     "alone keep 0).\n",
      RunCheck},
     {"cab", "cab list|extract ...",
      "Look into any cabinet file through the viewer's own cabinet reader.\n",

@@ -19,6 +19,7 @@
 #include "tools/u_RuntimeCheck.h"
 #include "tools/u_CabTool.h"
 #include "tools/u_MFSDiskImport.h"
+#include "tools/u_StoryMaker.h"
 
 using namespace vv;
 namespace fs = std::filesystem;
@@ -317,11 +318,16 @@ TEST_F(PlainFolder, BuildMakesTheReadingOrderFromTheContentsPage) {
                            "    </item>\n"
                            "    <item page=\"\\one\\ch2.html\" pagename=\"Chapter 2\"/>\n"
                            "  </item>\n"
+                           "  <item pagename=\"Other pages\">\n"
+                           "    <item page=\"\\aside.html\" pagename=\"T\"/>\n"
+                           "  </item>\n"
                            "</Story>\n"),
             std::string::npos)
       << Print.Output;
   EXPECT_NE(Print.Output.find("<Variable Name=\"BookTitle\">Sea & Sky</Variable>"), std::string::npos);
   EXPECT_NE(Print.Output.find("Width=1100 Height=800"), std::string::npos);
+  // Captions are shown as written; a book without an author says nothing of one.
+  EXPECT_NE(Print.Output.find("Caption=\"About Sea & Sky\""), std::string::npos) << Print.Output;
 
   const std::string Out = (Dir / "book.bin").string();
   const TCommandResult Build = Pack("build " + Plain.string() + " -o " + Out + " --title Ocean --viewer " +
@@ -333,7 +339,7 @@ TEST_F(PlainFolder, BuildMakesTheReadingOrderFromTheContentsPage) {
             std::string::npos);
   EXPECT_TRUE(System.DefaultSession().Exists("\\Toolbar\\print.bmp"));
   EXPECT_TRUE(Files.DefaultSession().Exists("\\one\\s1.html"));
-  EXPECT_TRUE(Files.DefaultSession().Exists("\\About.html"));
+  EXPECT_EQ(Files.DefaultSession().GetFile("\\About.html")->Content.find("by"), std::string::npos);
   EXPECT_FALSE(fs::exists(Plain / "system")); // the author's folder is left as it was
   EXPECT_FALSE(fs::exists(Plain / "About.html"));
 }
@@ -355,11 +361,14 @@ TEST_F(PlainFolder, CheckMakesTheSameSettingsAndNotesWhatNothingReaches) {
   const TCommandResult Check = Pack("check " + Plain.string());
   EXPECT_EQ(Check.Status, 1);
   EXPECT_NE(Check.Output.find("note: system/Story.xml is made at build time: from the contents page "
-                           "index.html\n"),
+                           "index.html and the lists of contents of the pages it leads to\n"),
             std::string::npos)
       << Check.Output;
   EXPECT_NE(Check.Output.find("index.html:12: \"missing.html\" not found\n"), std::string::npos);
-  EXPECT_NE(Check.Output.find("note: aside.html is reached neither"), std::string::npos);
+  EXPECT_NE(Check.Output.find("note: 1 page that no list of contents reaches is placed in the last "
+                              "part of the reading order, \"Other pages\"\n"),
+            std::string::npos)
+      << Check.Output;
   fs::remove(Plain / "index.html");
   // Without a contents page: every page, in natural order of the names.
   for (const char* Page : {"p10.html", "p9.html"})
@@ -401,15 +410,184 @@ TEST_F(Vellumpack, CheckFindsEveryKindOfBrokenLink) {
   WriteAll(Links / "files" / "ch" / "a.html", "<a href=\"/nowhere.html\">x</a>\n" + Many);
   const TCommandResult Broken = Pack("check " + Links.string());
   EXPECT_EQ(Broken.Status, 1);
-  for (const char* Line : {"files/index.html:3: \"/img/b.png\" not found\n",
-                           "files/index.html:3: \"img/b.png\" not found\n",
-                           "files/index.html:4: \"img/b.png\" not found\n",
-                           "files/style.css:1: \"img/b.png\" not found\n",
+  for (const char* Line : {"files/index.html:3: \"/img/b.png\" not found (and 3 more links to it, "
+                           "on 1 other page)\n",
                            "files/ch/a.html:1: \"/nowhere.html\" not found\n",
                            "files/ch/a.html:20: \"../gone18.png\" not found\n",
                            "files/ch/a.html: 6 more links not found\n", "30 problems found\n"})
     EXPECT_NE(Broken.Output.find(Line), std::string::npos) << Line << Broken.Output;
   EXPECT_EQ(Broken.Output.find("gone19"), std::string::npos);
+}
+
+// A folder of pages written from a list, and the reading order build makes of it.
+class Shapes : public Vellumpack {
+protected:
+  struct TShape {
+    const char* Name;
+    std::vector<std::pair<const char*, const char*>> Pages;
+    const char* Story; // the items after the contents page
+  };
+
+  std::string StoryOf(const TShape& Shape) {
+    const fs::path Folder = Dir / Shape.Name;
+    for (const auto& [Path, Html] : Shape.Pages)
+      WriteAll(Folder / Path, Html);
+    const TCommandResult Print = Pack("build " + Folder.string() + " --print-settings");
+    EXPECT_EQ(Print.Status, 0) << Print.Output;
+    const std::size_t Start = Print.Output.find("pagename=\"Contents\"/>\n");
+    const std::size_t End = Print.Output.find("</Story>");
+    return Start < End && End != std::string::npos
+               ? Print.Output.substr(Start + 22, End - Start - 22)
+               : Print.Output;
+  }
+};
+
+// Each page is placed where the nearest list of contents names it, nested
+// under the page whose list it is; what no list reaches comes last.
+TEST_F(Shapes, TheReadingOrderHoldsEveryPageNestedAsItsListsAre) {
+  const TShape Cases[] = {
+      {"breadth_first",
+       {{"index.html", "<ul><li><a href=\"a.html\">A</a></li><li><a href=\"b.html\">B</a></li></ul>"},
+        {"a.html", "<ul><li><a href=\"a1.html\">A one</a></li></ul>"},
+        {"a1.html", "<ul><li><a href=\"b1.html\">deeper, but read later</a></li></ul>"},
+        {"b.html", "<ol><li><a href=\"b1.html\">B one</a></li></ol>"},
+        {"b1.html", "b1"}},
+       "  <item page=\"\\a.html\" pagename=\"A\">\n"
+       "    <item page=\"\\a1.html\" pagename=\"A one\"/>\n"
+       "  </item>\n"
+       "  <item page=\"\\b.html\" pagename=\"B\">\n"
+       "    <item page=\"\\b1.html\" pagename=\"B one\"/>\n"
+       "  </item>\n"},
+      // DocBook: a navigation bar first, tables of contents as dl in a marked
+      // block, a part page listing its chapters and their sections again.
+      {"docbook",
+       {{"index.html",
+         "<table class=\"navheader\"><tr><td><a accesskey=\"n\" href=\"ch1.html\">Next</a></td></tr>"
+         "</table><div class=\"toc\"><dl class=\"toc\"><dt><a href=\"part1.html\">I. Part</a></dt>"
+         "<dd><dl><dt><a href=\"ch1.html\">1. Chapter</a></dt><dt><a href=\"ch2.html\">2. Chapter</a>"
+         "</dt></dl></dd></dl></div>"},
+        {"part1.html",
+         "<div class=\"toc\"><dl><dt><a href=\"ch1.html\">1. Chapter</a></dt><dd><dl><dt>"
+         "<a href=\"ch1s1.html\">1.1. Section</a></dt></dl></dd></dl></div>"},
+        {"ch1.html",
+         "<ul class=\"nav\"><li><a href=\"ch2s1.html\">Next &raquo;</a></li>"
+         "<li><a href=\"index.html\">Home</a></li></ul>"
+         "<div class=\"toc\"><dl><dt><a href=\"ch1s1.html\">again</a></dt><dd><dl><dt>"
+         "<a href=\"ch1s1.html#x\">1.1.1. Part of a page</a></dt></dl></dd></dl></div>"
+         "<ul><li>See <a href=\"ch2s1.html\">the text's own list</a></li></ul>"},
+        {"ch2.html",
+         "<div class=\"toc\"><dl><dt><a href=\"ch2s1.html\">2.1. Section</a></dt></dl></div>"},
+        {"ch1s1.html", "s"},
+        {"ch2s1.html", "s"}},
+       "  <item page=\"\\part1.html\" pagename=\"I. Part\">\n"
+       "    <item page=\"\\ch1.html\" pagename=\"1. Chapter\">\n"
+       "      <item page=\"\\ch1s1.html\" pagename=\"1.1. Section\"/>\n"
+       "    </item>\n"
+       "    <item page=\"\\ch2.html\" pagename=\"2. Chapter\">\n"
+       "      <item page=\"\\ch2s1.html\" pagename=\"2.1. Section\"/>\n"
+       "    </item>\n"
+       "  </item>\n"},
+      // A picture names nothing, nor does "Next"; the title does, else the file name.
+      {"pictures",
+       {{"index.html", "<ul><li><a href=\"p.html\"><img src=\"p.png\"></a></li>"
+                       "<li><a href=\"q.html\"><img src=\"q.png\" alt=\"\"></a></li>"
+                       "<li><a href=\"r.html\">Next</a></li></ul>"},
+        {"p.html", "<title>Titled  Page</title>"},
+        {"q.html", "q"},
+        {"r.html", "<title>Reached by Next only</title>"},
+        {"s10.html", "s"},
+        {"s9.html", "s"}},
+       "  <item page=\"\\p.html\" pagename=\"Titled Page\"/>\n"
+       "  <item page=\"\\q.html\" pagename=\"q\"/>\n"
+       "  <item pagename=\"Other pages\">\n"
+       "    <item page=\"\\r.html\" pagename=\"Reached by Next only\"/>\n"
+       "    <item page=\"\\s9.html\" pagename=\"s9\"/>\n"
+       "    <item page=\"\\s10.html\" pagename=\"s10\"/>\n"
+       "  </item>\n"},
+  };
+  for (const TShape& Shape : Cases)
+    EXPECT_EQ(StoryOf(Shape), Shape.Story) << Shape.Name;
+}
+
+// git's documentation opens on a symbolic link; links out of the folder, and
+// files the author names, stay out of the book.
+TEST_F(Shapes, LinksInsideAreFollowedAndExcludedFilesLeftOut) {
+  const fs::path Site = Dir / "site";
+  WriteAll(Site / "git.html", "<dl><dt><a href=\"add.html\">add</a></dt><dd>adds</dd></dl>");
+  WriteAll(Site / "add.html", "add");
+  WriteAll(Site / "manual.pdf", "%PDF");
+  WriteAll(Site / "src" / "gen.html", "source");
+  WriteAll(Site / ".htaccess", "deny");
+  WriteAll(Dir / "elsewhere.html", "not the book's");
+  WriteAll(Site / "img" / "p.png", "png");
+  fs::create_symlink("git.html", Site / "index.html");
+  fs::create_symlink("../elsewhere.html", Site / "outside.html");
+  fs::create_directory_symlink("img", Site / "pictures");
+  fs::create_directory_symlink(".", Site / "img" / "loop");
+  const std::string Exclude = " --exclude '*.pdf' --exclude src --exclude .htaccess";
+  const TCommandResult Check = Pack("check " + Site.string() + Exclude);
+  EXPECT_EQ(Check.Status, 0) << Check.Output;
+  for (const char* Link : {"img/loop", "outside.html"})
+    EXPECT_NE(Check.Output.find("note: " + std::string(Link) + " is a symbolic link out of the "
+                                "folder, or into a folder holding it: left out\n"),
+              std::string::npos)
+        << Check.Output;
+  EXPECT_NE(Check.Output.find("Book is clean: 3 pages in the reading order"), std::string::npos)
+      << Check.Output; // index.html, add.html and git.html, last
+  const std::string Out = (Dir / "book.bin").string();
+  const TCommandResult Build =
+      Pack("build " + Site.string() + Exclude + " -o " + Out + " --viewer " + VV_RESOURCE_PROBE);
+  ASSERT_EQ(Build.Status, 0) << Build.Output;
+  TMFS System, Files;
+  LoadBook(Out, System, Files);
+  EXPECT_EQ(Files.DefaultSession().GetFile("\\index.html")->Content.substr(0, 4), "<dl>");
+  EXPECT_EQ(Files.DefaultSession().GetFile("\\pictures\\p.png")->Content, "png");
+  for (const char* Left : {"\\manual.pdf", "\\src\\gen.html", "\\.htaccess", "\\outside.html"})
+    EXPECT_FALSE(Files.DefaultSession().Exists(Left)) << Left;
+}
+
+// Whatever the pages hold, the settings made of them load in the viewer's own
+// readers (check reads them so), stay small, and build refuses what they refuse.
+TEST_F(Vellumpack, MadeSettingsPassTheReaders) {
+  const fs::path Site = Dir / "hostile";
+  std::string Deep;
+  for (int i = 0; i < 20000; ++i)
+    Deep += "<ul><li>";
+  WriteAll(Site / "index.html",
+           "<html><head><meta charset=\"utf-8\"><title>%{BookTitle} guide</title></head><body><ul>"
+           "<li><a href=\"nul.html\">a" + std::string(1, '\0') + "b \xC0\x80 c</a></li>"
+           "<li><a href=\"long.html\">" + std::string(300000, 'x') + "</a></li></ul>" + Deep +
+           "<a href=\"deep.html\">deep</a></body></html>");
+  for (const char* Page : {"nul.html", "long.html", "deep.html"})
+    WriteAll(Site / Page, "page");
+  const TCommandResult Check = Pack("check " + Site.string());
+  EXPECT_EQ(Check.Status, 0) << Check.Output.substr(0, 2000);
+  const std::string Out = (Dir / "book.bin").string();
+  const TCommandResult Build = Pack("build " + Site.string() + " -o " + Out + " --viewer " +
+                                    VV_RESOURCE_PROBE);
+  ASSERT_EQ(Build.Status, 0) << Build.Output.substr(0, 2000);
+  TMFS System, Files;
+  LoadBook(Out, System, Files);
+  const std::string Story = System.DefaultSession().GetFile("\\Story.xml")->Content;
+  EXPECT_LT(Story.size(), 20000u);
+  EXPECT_EQ(Story.find('\0'), std::string::npos);
+  EXPECT_NE(Story.find("pagename=\"" + std::string(MaxPageNameLength - 3, 'x') + "...\""),
+            std::string::npos);
+  EXPECT_NE(Story.find("deep.html"), std::string::npos);
+  EXPECT_NE(System.DefaultSession().GetFile("\\Variables.xml")->Content.find(">% {BookTitle} guide<"),
+            std::string::npos);
+
+  // A reading order without pages would open on an error: nothing is packed.
+  const fs::path Empty = Dir / "empty";
+  WriteAll(Empty / "notes.txt", "no pages");
+  const TCommandResult Refused = Pack("build " + Empty.string() + " -o " + (Dir / "e.bin").string() +
+                                      " --viewer " + VV_RESOURCE_PROBE);
+  EXPECT_EQ(Refused.Status, 1);
+  EXPECT_NE(Refused.Output.find("system/Story.xml: the reading order has no pages\n"),
+            std::string::npos)
+      << Refused.Output;
+  EXPECT_NE(Refused.Output.find("1 problem found: nothing is packed"), std::string::npos);
+  EXPECT_FALSE(fs::exists(Dir / "e.bin"));
 }
 
 TEST_F(Vellumpack, RunStartsThePackedBookAndRemovesIt) {

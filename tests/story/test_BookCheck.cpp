@@ -154,3 +154,20 @@ TEST(BookCheck, MissingFoldersAndFiles) {
   EXPECT_EQ(Check(Book.Dir).Err,
             "system/Story.xml: the reading order has no pages\n1 problem found\n");
 }
+
+// A link above the folder is one fault among others, not the end of the check;
+// what no browser fetches is no fault; a target missing everywhere is one line.
+TEST(BookCheck, GoesOnPastLinksOutsideTheBookAndNamesARepeatOnce) {
+  TBookDir Book;
+  WriteGoodBook(Book);
+  Book.Write("files/a.htm", "<a href=\"../other/index.html\">up</a>\n"
+                            "<link rev=\"made\" href=\"list@host.org\"><a href=\"help@host.org\">mail</a>\n"
+                            "<link rel=\"next\" href=\"gone.htm\">\n"
+                            "<link rel=\"stylesheet\" href=\"gone.css\">");
+  Book.Write("files/SUB/B.HTM", "<link rel=\"Stylesheet\" href=\"../Gone.css\">\n<img src=\"../../x.png\">");
+  const TResult R = Check(Book.Dir);
+  EXPECT_EQ(R.Err, "files/a.htm:1: \"../other/index.html\" is outside the book\n"
+                   "files/a.htm:4: \"gone.css\" not found (and on 1 other page)\n"
+                   "files/SUB/B.HTM:2: \"../../x.png\" is outside the book\n"
+                   "4 problems found\n");
+}

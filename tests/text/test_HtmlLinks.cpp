@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "text/u_HtmlLinks.h"
+#include "text/u_HtmlScanner.h"
+#include "text/u_SpaceXMLParser.h"
 
 using namespace vv;
 
@@ -46,6 +48,22 @@ TEST(HtmlLinks, CountsLinesInStyleSheets) {
   ASSERT_EQ(Links.size(), 1u);
   EXPECT_EQ(Links[0].Target, "x.png");
   EXPECT_EQ(Links[0].Line, 12);
+}
+
+// A megabyte of '&' is decoded in one pass; a tag's attributes are bounded.
+TEST(HtmlLinks, HostileMarkupIsReadInOnePass) {
+  const std::string Amps(1 << 20, '&');
+  EXPECT_EQ(DecodeEntities(Amps + "amp;&#65;&#x42"), Amps + "A&#x42");
+  std::string Tag = "<a";
+  for (int i = 0; i < 100000; ++i)
+    Tag += " x=1";
+  Tag += ">text";
+  THtmlScanner Scanner(Tag);
+  THtmlToken T;
+  ASSERT_TRUE(Scanner.Next(T));
+  EXPECT_EQ(T.Attributes.size(), MaxAttributesPerElement);
+  ASSERT_TRUE(Scanner.Next(T));
+  EXPECT_EQ(T.Text, "text");
 }
 
 } // namespace
