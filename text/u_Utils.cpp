@@ -1,5 +1,7 @@
 #include "text/u_Utils.h"
 
+#include "text/u_Unicode.h"
+
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -57,19 +59,40 @@ constexpr std::array<unsigned char, 256> FoldTable = MakeFoldTable();
 
 unsigned char FoldCase(unsigned char C) noexcept { return FoldTable[C]; }
 
+std::string FoldedKey(std::string_view Name) {
+  bool Ascii = true;
+  for (const char C : Name)
+    Ascii = Ascii && static_cast<unsigned char>(C) < 0x80;
+  if (!Ascii && IsValidUtf8(Name)) return FoldUtf8(Name);
+  std::string Key(Name);
+  for (char& C : Key)
+    C = static_cast<char>(FoldTable[static_cast<unsigned char>(C)]);
+  return Key;
+}
+
 int CompareText(std::string_view A, std::string_view B) noexcept {
+  // ASCII folds alike in both ways, so an ASCII prefix decides by itself;
+  // the first byte beyond ASCII decides how both names fold.
   const std::size_t N = A.size() < B.size() ? A.size() : B.size();
   for (std::size_t i = 0; i < N; ++i) {
-    const int a = FoldTable[static_cast<unsigned char>(A[i])];
-    const int b = FoldTable[static_cast<unsigned char>(B[i])];
-    if (a != b)
-      return a - b;
+    const auto a = static_cast<unsigned char>(A[i]), b = static_cast<unsigned char>(B[i]);
+    if ((a | b) >= 0x80) {
+      try {
+        return CompareStr(FoldedKey(A), FoldedKey(B));
+      } catch (...) { // out of memory: the bytes alone still give an order
+        return CompareStr(A, B);
+      }
+    }
+    if (FoldTable[a] != FoldTable[b])
+      return FoldTable[a] - FoldTable[b];
   }
-  return A.size() < B.size() ? -1 : (A.size() > B.size() ? 1 : 0);
+  if (A.size() == B.size()) return 0;
+  // The longer name's rest may fold to nothing shorter, but never to empty.
+  return A.size() < B.size() ? -1 : 1;
 }
 
 bool SameText(std::string_view A, std::string_view B) noexcept {
-  return A.size() == B.size() && CompareText(A, B) == 0;
+  return CompareText(A, B) == 0;
 }
 
 int CompareStr(std::string_view A, std::string_view B) noexcept {
