@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <vector>
 
 namespace vv {
 
@@ -113,6 +114,19 @@ char32_t SimpleFold(char32_t Code) noexcept {
   --Run;
   if (Code > Run->Last || (Code - Run->First) % Run->Step != 0) return Code;
   return static_cast<char32_t>(static_cast<std::int32_t>(Code) + Run->Delta);
+}
+
+bool FoldsAlone(char32_t Code) noexcept {
+  static const std::vector<char32_t> Targets = [] {
+    std::vector<char32_t> T;
+    for (const TFoldRun& R : FoldRuns)
+      for (char32_t C = R.First; C <= R.Last; C += R.Step)
+        T.push_back(static_cast<char32_t>(static_cast<std::int32_t>(C) + R.Delta));
+    std::sort(T.begin(), T.end());
+    return T;
+  }();
+  return Code != ReplacementChar && SimpleFold(Code) == Code &&
+         !std::binary_search(Targets.begin(), Targets.end(), Code);
 }
 
 void FoldUtf8Into(std::string_view Text, std::string& Out) {

@@ -25,6 +25,9 @@ void AppendUtf8(std::string& Out, char32_t Code);
 
 // The simple case folding of one character (itself when it has none).
 [[nodiscard]] char32_t SimpleFold(char32_t Code) noexcept;
+// Whether Code folds to itself and nothing else folds to it: the scripts
+// without case, digits, punctuation. U+FFFD is not, as malformed bytes fold to it.
+[[nodiscard]] bool FoldsAlone(char32_t Code) noexcept;
 // Text with every character folded, malformed bytes as U+FFFD.
 [[nodiscard]] std::string FoldUtf8(std::string_view Text);
 // The same into Out, reusing its storage.

@@ -6,12 +6,8 @@ namespace vv {
 
 namespace {
 
-std::string Folded(std::string_view Path) {
-  std::string Out(Path);
-  for (char& C : Out)
-    C = static_cast<char>(FoldCase(static_cast<unsigned char>(C)));
-  return Out;
-}
+// Keys that match as the volume's names do.
+std::string Folded(std::string_view Path) { return FoldedKey(Path); }
 
 // The scheme of "mfs:\a.htm" or "https://x" in lower case; empty for a path.
 std::string SchemeOf(std::string_view Link) {

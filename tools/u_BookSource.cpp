@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "text/u_eBookCommon.h"
 #include "tools/u_BookFiles.h"
 #include "tools/u_DefaultSettings.h"
 #include "tools/u_MFSDiskImport.h"
@@ -53,15 +54,32 @@ bool TBookSource::Add(TMFS& Volume, const std::string& Path, const std::string& 
   return true;
 }
 
+// The code page of the book's own System.xml; a book without one is made
+// in UTF-8. A System.xml that does not parse is the check's to report.
+TCodePage TBookSource::ReadCodePage() {
+  if (!System.DefaultSession().Exists("\\System.xml")) return TCodePage::Utf8;
+  try {
+    TXMLParser Settings;
+    Settings.LoadFromBytes(System.DefaultSession().GetFile("\\System.xml")->Content);
+    return SettingsCodePage(Settings.Root());
+  } catch (const Exception&) {
+    return TCodePage::Windows1252;
+  }
+}
+
 void TBookSource::MakeSettings(const std::string& FolderName, const TBookOptions& Options) {
   const TBookFiles Pages(Files);
   const std::string Contents = FindContentsPage(Pages, Options.Contents);
-  if (!System.DefaultSession().Exists("\\Story.xml"))
+  CodePage = ReadCodePage();
+  if (!System.DefaultSession().Exists("\\Story.xml")) {
+    TStoryNames Names{CodePage, {}};
     Add(System, "\\Story.xml",
-        Contents.empty() ? StoryFromFileNames(Files, Pages)
-                         : StoryFromContents(Files, Pages, Contents),
+        Contents.empty() ? StoryFromFileNames(Files, Pages, Names)
+                         : StoryFromContents(Files, Pages, Contents, Names),
         Contents.empty() ? "every page in file-name order"
                          : "from the contents page " + ShownPath(FilesFolder, Contents));
+    LostNames = std::move(Names.Lost);
+  }
   if (System.DefaultSession().Exists("\\System.xml")) return;
 
   Add(System, "\\System.xml", DefaultSystemXml(), "a window of 1100 x 800, resizable");
@@ -83,8 +101,8 @@ std::string TBookSource::MadeSettingsText() const {
   for (const TMadeFile& File : Made)
     if (File.Text.empty())
       Pictures += (Pictures.empty() ? "" : " ") + File.Name;
-    else
-      Text += "==> " + File.Name + " (" + File.How + ") <==\n" + File.Text + "\n";
+    else // for the terminal, which reads UTF-8
+      Text += "==> " + File.Name + " (" + File.How + ") <==\n" + BookToUtf8(File.Text, CodePage) + "\n";
   if (!Pictures.empty()) Text += "==> toolbar pictures <==\n" + Pictures + "\n";
   return Text;
 }
