@@ -86,13 +86,13 @@ void TBookSource::MakeSettings(const std::string& FolderName, const TBookOptions
   std::string Title = Options.Title;
   if (Title.empty() && !Contents.empty())
     Title = PageTitle(Files.DefaultSession().GetFile(Contents)->Content);
-  Add(System, "\\Variables.xml", DefaultVariablesXml(Title.empty() ? FolderName : Title, ""),
-      "the book's title");
+  if (Title.empty()) Title = FolderName;
+  Add(System, "\\Variables.xml", DefaultVariablesXml(Title, ""), "the book's title");
   if (Add(System, "\\ToolButtons.xml", DefaultToolbarXml(), "every command of the toolbar"))
     for (const TToolbarPicture& Picture : DrawToolbarPictures())
       Add(System, Format("\\%s\\%s.bmp", ToolbarPictureFolder, Picture.Name), Picture.Bmp,
           "toolbar picture", false);
-  Add(System, "\\Forms.xml", DefaultFormsXml(), "the About form");
+  Add(System, "\\Forms.xml", DefaultFormsXml(Title), "the About form");
   Add(Files, std::string("\\") + AboutPageName, DefaultAboutPage(), "the About form's page");
 }
 

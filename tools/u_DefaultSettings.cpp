@@ -88,10 +88,10 @@ std::string DefaultVariablesXml(std::string_view Title, std::string_view Author)
          "</Variable>\n</Variables>\n";
 }
 
-std::string DefaultFormsXml() {
-  return Format("<Forms>\n  <Form Name=\"About\" Path=\"%s\" Caption=\"About %{BookTitle}\" "
+std::string DefaultFormsXml(std::string_view Title) {
+  return Format("<Forms>\n  <Form Name=\"About\" Path=\"%s\" Caption=%s "
                 "Width=460 Height=320 Center=True SystemMenu=True HideScrollBar=True/>\n</Forms>\n",
-                AboutPageName);
+                AboutPageName, QuotedSetting("About " + std::string(Title)));
 }
 
 std::string DefaultAboutPage() {

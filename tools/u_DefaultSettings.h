@@ -18,7 +18,8 @@ inline constexpr const char* AboutPageName = "About.html";
 // The About page is the one favourite, an example to follow.
 [[nodiscard]] std::string DefaultToolbarXml();
 [[nodiscard]] std::string DefaultVariablesXml(std::string_view Title, std::string_view Author);
-[[nodiscard]] std::string DefaultFormsXml();
+// A form's caption expands no variables, so the title is written into it.
+[[nodiscard]] std::string DefaultFormsXml(std::string_view Title);
 // Self-contained (no style sheet of the book), since a plain folder gets it too.
 [[nodiscard]] std::string DefaultAboutPage();
 

@@ -205,7 +205,7 @@ void WriteNewBook(const std::string& Dir, const std::string& Title, const std::s
   for (const TToolbarPicture& Picture : DrawToolbarPictures())
     Put(System, Format("\\%s\\%s.bmp", ToolbarPictureFolder, Picture.Name), Picture.Bmp);
   Put(System, "\\Variables.xml", DefaultVariablesXml(Title, Author));
-  Put(System, "\\Forms.xml", DefaultFormsXml());
+  Put(System, "\\Forms.xml", DefaultFormsXml(Title));
 
   System.Root().SaveToDisk((fs::path(Dir) / "system").string());
   Files.Root().SaveToDisk((fs::path(Dir) / "files").string());
