@@ -196,8 +196,12 @@ bool DeclaresUtf8(std::string_view Html) {
   // the http-equiv form with "charset=utf-8" in its content. Only the "<" of
   // the head are visited, since search asks this of every page.
   const std::string_view Head = Html.substr(0, 2048);
+  // Word is lower case ASCII; setting bit 5 lowers ASCII letters and keeps "-" and digits.
   auto Is = [](std::string_view Text, std::size_t At, std::string_view Word) {
-    return At + Word.size() <= Text.size() && SameText(Text.substr(At, Word.size()), Word);
+    if (At + Word.size() > Text.size()) return false;
+    for (std::size_t k = 0; k < Word.size(); ++k)
+      if ((Text[At + k] | 0x20) != Word[k]) return false;
+    return true;
   };
   for (std::size_t Lt = Head.find('<'); Lt != std::string_view::npos; Lt = Head.find('<', Lt + 1)) {
     if (!Is(Head, Lt + 1, "meta")) continue;

@@ -129,22 +129,66 @@ bool FoldsAlone(char32_t Code) noexcept {
          !std::binary_search(Targets.begin(), Targets.end(), Code);
 }
 
+namespace {
+// Folds of the one- and two-byte characters, looked up directly: the scripts
+// of most cased text (Latin, Greek, Cyrillic, Armenian, Hebrew) live there.
+const std::array<char32_t, 0x800>& LowFolds() {
+  static const std::array<char32_t, 0x800> Table = [] {
+    std::array<char32_t, 0x800> T{};
+    for (char32_t C = 0; C < 0x800; ++C)
+      T[C] = SimpleFold(C);
+    return T;
+  }();
+  return Table;
+}
+
+// Writes Code as UTF-8 at P; returns the end.
+char* PutUtf8(char* P, char32_t Code) {
+  if (Code < 0x80) {
+    *P++ = static_cast<char>(Code);
+  } else if (Code < 0x800) {
+    *P++ = static_cast<char>(0xC0 | Code >> 6);
+    *P++ = static_cast<char>(0x80 | (Code & 0x3F));
+  } else if (Code < 0x10000) {
+    *P++ = static_cast<char>(0xE0 | Code >> 12);
+    *P++ = static_cast<char>(0x80 | (Code >> 6 & 0x3F));
+    *P++ = static_cast<char>(0x80 | (Code & 0x3F));
+  } else {
+    *P++ = static_cast<char>(0xF0 | Code >> 18);
+    *P++ = static_cast<char>(0x80 | (Code >> 12 & 0x3F));
+    *P++ = static_cast<char>(0x80 | (Code >> 6 & 0x3F));
+    *P++ = static_cast<char>(0x80 | (Code & 0x3F));
+  }
+  return P;
+}
+} // namespace
+
 void FoldUtf8Into(std::string_view Text, std::string& Out) {
-  Out.clear();
-  Out.reserve(Text.size());
+  const auto& Low = LowFolds();
+  // A fold is at most half as long again as its character (U+023A, two
+  // bytes, folds to U+2C65, three); only malformed bytes, three bytes each
+  // as U+FFFD, may need more room.
   const std::size_t N = Text.size();
+  Out.resize(N + N / 2 + 8);
+  char* P = Out.data();
   for (std::size_t i = 0; i < N;) {
-    // Runs of ASCII, the bulk of most pages, by table.
+    if (Out.data() + Out.size() - P < 4) {
+      const std::size_t Used = static_cast<std::size_t>(P - Out.data());
+      Out.resize(Out.size() * 2);
+      P = Out.data() + Used;
+    }
     const auto B = static_cast<unsigned char>(Text[i]);
     if (B < 0x80) {
-      Out += static_cast<char>(B >= 'A' && B <= 'Z' ? B + 32 : B);
+      *P++ = static_cast<char>(B >= 'A' && B <= 'Z' ? B + 32 : B);
       ++i;
       continue;
     }
     std::size_t Length;
-    AppendUtf8(Out, SimpleFold(DecodeUtf8(Text, i, Length)));
+    const char32_t Code = DecodeUtf8(Text, i, Length);
+    P = PutUtf8(P, Code < 0x800 ? Low[Code] : SimpleFold(Code));
     i += Length;
   }
+  Out.resize(static_cast<std::size_t>(P - Out.data()));
 }
 
 std::string FoldUtf8(std::string_view Text) {
