@@ -1,6 +1,6 @@
 #include "host/obj_WebBrowser.h"
 
-#include "text/u_Convert.h"
+#include "platform/u_Ansi.h"
 
 namespace vv {
 
@@ -25,7 +25,7 @@ TWebBrowserObject::TWebBrowserObject(TMXWebBrowser* Browser) : FBrowser(Browser)
   DeclareMethod("Navigate", DISPID_NAVIGATE, [this](const TOleVariantList& Args) {
     if (Args.empty())
       throw EDispatchError("Argument not optional");
-    this->Browser().Navigate(WideToAnsi(VariantToWide(Args[0])));
+    this->Browser().Navigate(WideToBook(VariantToWide(Args[0])));
     return TOleVariant();
   });
   DeclareMethod("GoBack", DISPID_GOBACK, [this](const TOleVariantList&) {
@@ -55,7 +55,7 @@ TWebBrowserObject::TWebBrowserObject(TMXWebBrowser* Browser) : FBrowser(Browser)
     return TOleVariant();
   });
   DeclareGet("LocationURL", DISPID_LOCATIONURL,
-             [this] { return TOleVariant(AnsiToWide(this->Browser().LocationURL())); });
+             [this] { return TOleVariant(BookToWide(this->Browser().LocationURL())); });
   DeclareGet("LocationName", DISPID_LOCATIONNAME,
              [this] { return TOleVariant(this->Browser().title().toStdU16String()); });
   DeclareGet("ReadyState", DISPID_READYSTATE, [this] { return TOleVariant(std::int32_t{this->Browser().ReadyState()}); });

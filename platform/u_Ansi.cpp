@@ -17,14 +17,20 @@ void SetBookCodePage(TCodePage CodePage) noexcept { CurrentCodePage = CodePage; 
 
 TCodePage BookCodePage() noexcept { return CurrentCodePage; }
 
+std::u16string BookToWide(std::string_view Bytes) {
+  return CurrentCodePage == TCodePage::Utf8 ? Utf8ToUtf16(Bytes) : AnsiToWide(Bytes);
+}
+
+std::string WideToBook(std::u16string_view Text) {
+  return CurrentCodePage == TCodePage::Utf8 ? Utf16ToUtf8(Text) : WideToAnsi(Text);
+}
+
 QString AnsiToQString(std::string_view Ansi) {
-  const std::u16string Wide = CurrentCodePage == TCodePage::Utf8 ? Utf8ToUtf16(Ansi) : AnsiToWide(Ansi);
+  const std::u16string Wide = BookToWide(Ansi);
   return QString::fromUtf16(Wide.data(), static_cast<qsizetype>(Wide.size()));
 }
 
-std::string QStringToAnsi(const QString& Text) {
-  return CurrentCodePage == TCodePage::Utf8 ? Utf16ToUtf8(Utf16Of(Text)) : WideToAnsi(Utf16Of(Text));
-}
+std::string QStringToAnsi(const QString& Text) { return WideToBook(Utf16Of(Text)); }
 
 bool BookCodePageHolds(const QString& Text) {
   if (CurrentCodePage == TCodePage::Utf8) return true;

@@ -15,6 +15,10 @@ namespace vv {
 void SetBookCodePage(TCodePage CodePage) noexcept;
 [[nodiscard]] TCodePage BookCodePage() noexcept;
 
+// Book strings against 16-bit text, for script values as for Qt strings.
+[[nodiscard]] std::u16string BookToWide(std::string_view Bytes);
+[[nodiscard]] std::string WideToBook(std::u16string_view Text);
+
 [[nodiscard]] QString AnsiToQString(std::string_view Ansi);
 // Characters the code page lacks become "?".
 [[nodiscard]] std::string QStringToAnsi(const QString& Text);

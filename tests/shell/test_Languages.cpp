@@ -158,6 +158,13 @@ class TestLanguages : public QObject {
     QTRY_COMPARE(W->pnlFind->MatchText(), QString("1 of %1").arg(Book.MatchesOnFirst));
     QTest::keyClick(W->pnlFind->edtFind, Qt::Key_Escape);
 
+    // Scripts read and write page paths as the book names them.
+    QCOMPARE(Eval(B, "window.external.Story.Current").toString(), "\\" + Utf8(First.File));
+    const TPage& Last = Book.Pages.back();
+    Eval(B, "window.external.WebBrowser.Navigate(" + QString::fromStdString("'mfs:/" + Last.File + "')"));
+    QVERIFY(WaitForPage(B, "mfs:\\" + Last.File));
+    QTRY_COMPARE(Tree.currentItem()->text(0), Utf8(Last.Name));
+
     const auto [Caption, Text] = AboutForm(*W);
     QCOMPARE(Caption, "About " + Utf8(Book.Title));
     QVERIFY2(Text.contains(Utf8(Book.Title)), qPrintable(Text));
