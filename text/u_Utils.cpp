@@ -59,11 +59,30 @@ constexpr std::array<unsigned char, 256> FoldTable = MakeFoldTable();
 
 unsigned char FoldCase(unsigned char C) noexcept { return FoldTable[C]; }
 
+namespace {
+bool IsAscii(std::string_view S) noexcept {
+  for (const char C : S)
+    if (static_cast<unsigned char>(C) >= 0x80) return false;
+  return true;
+}
+
+// Whether Name folds as Unicode rather than by the Windows-1252 table.
+bool FoldsAsUnicode(std::string_view Name) noexcept { return !IsAscii(Name) && IsValidUtf8(Name); }
+
+int CompareByTable(std::string_view A, std::string_view B) noexcept {
+  const std::size_t N = A.size() < B.size() ? A.size() : B.size();
+  for (std::size_t i = 0; i < N; ++i) {
+    const int a = FoldTable[static_cast<unsigned char>(A[i])];
+    const int b = FoldTable[static_cast<unsigned char>(B[i])];
+    if (a != b)
+      return a - b;
+  }
+  return A.size() < B.size() ? -1 : (A.size() > B.size() ? 1 : 0);
+}
+} // namespace
+
 std::string FoldedKey(std::string_view Name) {
-  bool Ascii = true;
-  for (const char C : Name)
-    Ascii = Ascii && static_cast<unsigned char>(C) < 0x80;
-  if (!Ascii && IsValidUtf8(Name)) return FoldUtf8(Name);
+  if (FoldsAsUnicode(Name)) return FoldUtf8(Name);
   std::string Key(Name);
   for (char& C : Key)
     C = static_cast<char>(FoldTable[static_cast<unsigned char>(C)]);
@@ -71,12 +90,14 @@ std::string FoldedKey(std::string_view Name) {
 }
 
 int CompareText(std::string_view A, std::string_view B) noexcept {
-  // ASCII folds alike in both ways, so an ASCII prefix decides by itself;
-  // the first byte beyond ASCII decides how both names fold.
+  // ASCII folds alike either way, so an ASCII prefix decides by itself; at the
+  // first byte beyond it, names without UTF-8 (the names of every
+  // Windows-1252 book) go on by the table as they always have.
   const std::size_t N = A.size() < B.size() ? A.size() : B.size();
   for (std::size_t i = 0; i < N; ++i) {
     const auto a = static_cast<unsigned char>(A[i]), b = static_cast<unsigned char>(B[i]);
     if ((a | b) >= 0x80) {
+      if (!FoldsAsUnicode(A) && !FoldsAsUnicode(B)) return CompareByTable(A.substr(i), B.substr(i));
       try {
         return CompareStr(FoldedKey(A), FoldedKey(B));
       } catch (...) { // out of memory: the bytes alone still give an order
@@ -86,9 +107,8 @@ int CompareText(std::string_view A, std::string_view B) noexcept {
     if (FoldTable[a] != FoldTable[b])
       return FoldTable[a] - FoldTable[b];
   }
-  if (A.size() == B.size()) return 0;
-  // The longer name's rest may fold to nothing shorter, but never to empty.
-  return A.size() < B.size() ? -1 : 1;
+  // The rest of the longer name never folds to nothing.
+  return A.size() < B.size() ? -1 : (A.size() > B.size() ? 1 : 0);
 }
 
 bool SameText(std::string_view A, std::string_view B) noexcept {
