@@ -40,7 +40,7 @@ bool LoadPlainCabinet(TMFS& Volume, const TCabSource& Cabinet) {
 void LoadAnyCabinet(TMFS& Volume, std::string CabBytes) {
   auto Scratch = std::make_unique<TMFS>();
   TMFSSession& Session = Scratch->DefaultSession();
-  Session.CreateFile("\\info.cab", 0, false)->Content = std::move(CabBytes);
+  Session.CreateMFSFile("\\info.cab", 0, false)->Content = std::move(CabBytes);
   {
     TMFSCabReader Reader(&Session, "\\info.cab");
     Reader.Extract(ContainerName, "\\info.mfs");
