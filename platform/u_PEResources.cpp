@@ -38,29 +38,25 @@ struct TPELayout {
   std::vector<TSection> Sections;
 };
 
-bool Read(const TFileReadAt& ReadAt, std::uint64_t At, void* Buffer, std::size_t Count) {
-  return ReadAt(At, Buffer, Count);
-}
-
 std::optional<std::uint32_t> Read32(const TFileReadAt& ReadAt, std::uint64_t At) {
   unsigned char B[4];
-  if (!Read(ReadAt, At, B, 4)) return std::nullopt;
+  if (!ReadAt(At, B, 4)) return std::nullopt;
   return LoadLE32(B);
 }
 
 std::optional<std::uint16_t> Read16(const TFileReadAt& ReadAt, std::uint64_t At) {
   unsigned char B[2];
-  if (!Read(ReadAt, At, B, 2)) return std::nullopt;
+  if (!ReadAt(At, B, 2)) return std::nullopt;
   return LoadLE16(B);
 }
 
 std::optional<TPELayout> ReadLayout(const TFileReadAt& ReadAt) {
   unsigned char Dos[64];
-  if (!Read(ReadAt, 0, Dos, sizeof Dos) || Dos[0] != 'M' || Dos[1] != 'Z') return std::nullopt;
+  if (!ReadAt(0, Dos, sizeof Dos) || Dos[0] != 'M' || Dos[1] != 'Z') return std::nullopt;
   TPELayout L;
   L.HeadersAt = LoadLE32(Dos + 0x3C);
   unsigned char File[24];
-  if (L.HeadersAt > (1u << 20) || !Read(ReadAt, L.HeadersAt, File, sizeof File) ||
+  if (L.HeadersAt > (1u << 20) || !ReadAt(L.HeadersAt, File, sizeof File) ||
       std::string_view(reinterpret_cast<const char*>(File), 4) != std::string_view("PE\0\0", 4))
     return std::nullopt;
   const std::uint16_t SectionCount = LoadLE16(File + 6), OptionalSize = LoadLE16(File + 20);
@@ -85,7 +81,7 @@ std::optional<TPELayout> ReadLayout(const TFileReadAt& ReadAt) {
   L.ResourceRva = *Rva;
   L.ResourceSize = *Size;
   std::string Table(std::size_t{SectionCount} * SectionHeaderSize, '\0');
-  if (!Read(ReadAt, L.SectionsAt, Table.data(), Table.size())) return std::nullopt;
+  if (!ReadAt(L.SectionsAt, Table.data(), Table.size())) return std::nullopt;
   for (std::uint16_t i = 0; i < SectionCount; ++i) {
     const auto* S = reinterpret_cast<const unsigned char*>(Table.data()) + i * SectionHeaderSize;
     L.Sections.push_back({LoadLE32(S + 8), LoadLE32(S + 12), LoadLE32(S + 16), LoadLE32(S + 20)});
@@ -111,7 +107,7 @@ std::string Upper(std::string S) {
 // A resource directory read within the resource section's bytes.
 class TDirectoryReader {
 public:
-  TDirectoryReader(std::string Bytes) : FBytes(std::move(Bytes)) {}
+  explicit TDirectoryReader(std::string Bytes) : FBytes(std::move(Bytes)) {}
 
   // The entries (name or empty for a numbered one, offset word) of the table at At.
   std::optional<std::vector<std::pair<std::string, std::uint32_t>>> Entries(std::uint32_t At) const {
@@ -164,7 +160,7 @@ std::vector<TResourceInfo> ReadPEResources(const TFileReadAt& ReadAt) {
   if (!L || L->ResourceRva == 0) return {};
   const std::optional<std::uint64_t> At = FileOffset(*L, L->ResourceRva, L->ResourceSize);
   std::string Bytes(L->ResourceSize, '\0');
-  if (!At || !Read(ReadAt, *At, Bytes.data(), Bytes.size())) return {};
+  if (!At || !ReadAt(*At, Bytes.data(), Bytes.size())) return {};
   const TDirectoryReader Dir(std::move(Bytes));
   std::vector<TResourceInfo> Result;
   const auto Types = Dir.Entries(0);
@@ -209,19 +205,10 @@ void WritePEWithResources(std::string Image, const std::vector<std::pair<std::st
       Image.compare(NewHeaderAt, SectionHeaderSize, std::string(SectionHeaderSize, '\0')) != 0)
     throw EOSError(EINVAL, "The viewer has no room for a resource section");
 
-  // The resources' bytes first, each 8-aligned, then the directory behind them.
+  // The directory first, where tools look for it too, then the resources'
+  // bytes, each 8-aligned; the data entries are completed once their sizes are known.
   const std::uint64_t SectionAt = AlignUp(Image.size(), L->FileAlignment);
   const std::uint64_t SectionRva = AlignUp(ImageEnd, L->SectionAlignment);
-  std::vector<std::pair<std::uint64_t, std::uint64_t>> Placed; // offset within the section, size
-  std::uint64_t End = 0;
-  for (std::size_t i = 0; i < TypeNames.size(); ++i) {
-    End = AlignUp(End, 8);
-    const std::uint64_t Size = WriteData(SectionAt + End, i);
-    Placed.emplace_back(End, Size);
-    End += Size;
-    if (End > MaxSectionSize) throw EOSError(EFBIG, "The book is too large for a Windows executable");
-  }
-  const std::uint64_t DirectoryAt = AlignUp(End, 8);
 
   // Types, then names, in the loader's order: upper case, sorted.
   std::vector<std::string> Types;
@@ -268,17 +255,22 @@ void WritePEWithResources(std::string Image, const std::vector<std::pair<std::st
       Put32(Dir, TypeTables[t] + 20 + 8 * n, SubdirectoryBit | NameTables[i]);
       PutTable(NameTables[i], 0, 1); // language 0: neutral
       Put32(Dir, NameTables[i] + 20, DataEntries[i]);
-      Put32(Dir, DataEntries[i], static_cast<std::uint32_t>(SectionRva + Placed[i].first));
-      Put32(Dir, DataEntries[i] + 4, static_cast<std::uint32_t>(Placed[i].second));
     }
   }
-  const auto DirectorySize = static_cast<std::uint32_t>(Dir.size());
-  const std::uint64_t SectionSize = DirectoryAt + DirectorySize;
+  std::uint64_t SectionSize = Dir.size();
+  for (std::size_t i = 0; i < TypeNames.size(); ++i) {
+    SectionSize = AlignUp(SectionSize, 8);
+    const std::uint64_t Size = WriteData(SectionAt + SectionSize, i);
+    Put32(Dir, DataEntries[i], static_cast<std::uint32_t>(SectionRva + SectionSize));
+    Put32(Dir, DataEntries[i] + 4, static_cast<std::uint32_t>(Size));
+    SectionSize += Size;
+    if (SectionSize > MaxSectionSize) throw EOSError(EFBIG, "The book is too large for a Windows executable");
+  }
   const std::uint64_t RawSize = AlignUp(SectionSize, L->FileAlignment);
   if (RawSize > MaxSectionSize || SectionRva + AlignUp(SectionSize, L->SectionAlignment) > 0xFFFFFFFFu)
     throw EOSError(EFBIG, "The book is too large for a Windows executable");
-  Dir.resize(RawSize - DirectoryAt, '\0');
-  WriteBytes(SectionAt + DirectoryAt, Dir);
+  WriteBytes(SectionAt, Dir);
+  WriteBytes(SectionAt + SectionSize, std::string(RawSize - SectionSize, '\0'));
 
   // The headers: one more section, the resource directory, the image's new size.
   std::string Header(SectionHeaderSize, '\0');
@@ -295,8 +287,8 @@ void WritePEWithResources(std::string Image, const std::vector<std::pair<std::st
   Put32(Image, L->OptionalAt + 8, Initialized + static_cast<std::uint32_t>(RawSize));
   Put32(Image, L->OptionalAt + 56, static_cast<std::uint32_t>(SectionRva + AlignUp(SectionSize, L->SectionAlignment)));
   Put32(Image, L->OptionalAt + 64, 0); // no checksum: only drivers need one
-  Put32(Image, L->DirectoryAt, static_cast<std::uint32_t>(SectionRva + DirectoryAt));
-  Put32(Image, L->DirectoryAt + 4, DirectorySize);
+  Put32(Image, L->DirectoryAt, static_cast<std::uint32_t>(SectionRva));
+  Put32(Image, L->DirectoryAt + 4, static_cast<std::uint32_t>(Dir.size()));
   Image.resize(SectionAt, '\0');
   WriteBytes(0, Image);
 }
