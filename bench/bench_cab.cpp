@@ -33,7 +33,7 @@ const vv::TMFS& Book() {
           Content += Words[X % 8];
       }
       Content.resize(FileSize);
-      S.CreateFile(Folder + "\\file" + std::to_string(i) + (i % 2 ? ".png" : ".htm"), 0, false)->Content = Content;
+      S.CreateMFSFile(Folder + "\\file" + std::to_string(i) + (i % 2 ? ".png" : ".htm"), 0, false)->Content = Content;
     }
     return V;
   }();

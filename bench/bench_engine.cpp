@@ -59,12 +59,12 @@ int main(int argc, char** argv) {
     std::string Html = "<html><body>";
     for (int I = 0; I < PicturesPerPage; ++I) {
       const std::string Name = "pic" + std::to_string(I) + ".png";
-      S.CreateFile(Folder + "\\" + Name, 0, false)->Content = Png(P * PicturesPerPage + I);
+      S.CreateMFSFile(Folder + "\\" + Name, 0, false)->Content = Png(P * PicturesPerPage + I);
       Html += "<img src=\"p" + std::to_string(P) + ".files\\" + Name + "\">";
     }
-    S.CreateFile("\\p" + std::to_string(P) + ".htm", 0, false)->Content = Html + "</body></html>";
+    S.CreateMFSFile("\\p" + std::to_string(P) + ".htm", 0, false)->Content = Html + "</body></html>";
   }
-  S.CreateFile("\\blank.htm", 0, false)->Content = "<html><body>bridge</body></html>";
+  S.CreateMFSFile("\\blank.htm", 0, false)->Content = "<html><body>bridge</body></html>";
 
   vv::TWebEngineProtocolPlatform Platform;
   vv::TMFSInternetProtocol Files("mfs", &Volume);
@@ -74,7 +74,7 @@ int main(int argc, char** argv) {
   auto Echo = std::make_shared<TEcho>();
   Browser.OnGetExternal = [&](vv::TDispatchRef& D) {
     D = Echo;
-    return vv::S_OK;
+    return vv::VV_S_OK;
   };
 
   QSignalSpy Complete(&Browser, &vv::TMXWebBrowser::DocumentComplete);

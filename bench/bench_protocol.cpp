@@ -24,7 +24,7 @@ struct Book {
         X = X * 1103515245u + 12345u;
         C = static_cast<char>(X >> 24);
       }
-      S.CreateFile(Folder + "\\page" + std::to_string(i) + ".htm", 0, false)->Content = std::move(Bytes);
+      S.CreateMFSFile(Folder + "\\page" + std::to_string(i) + ".htm", 0, false)->Content = std::move(Bytes);
       Urls.push_back(u"mfs:\\chap" + Wide(i / 50) + u"\\page" + Wide(i) + u".htm");
     }
   }
@@ -75,10 +75,10 @@ void BM_ProtocolStartRead(benchmark::State& State) {
   for (auto _ : State) {
     for (const auto& Url : B.Urls) {
       vv::TCustomInternetProtocol P;
-      if (P.Start(Url, &Sink, nullptr, 0, 0) != vv::S_OK)
+      if (P.Start(Url, &Sink, nullptr, 0, 0) != vv::VV_S_OK)
         State.SkipWithError("Start failed");
       std::uint32_t Got = 0;
-      while (P.Read(Target.data(), static_cast<std::uint32_t>(Target.size()), &Got) == vv::E_PENDING)
+      while (P.Read(Target.data(), static_cast<std::uint32_t>(Target.size()), &Got) == vv::VV_E_PENDING)
         ;
       benchmark::DoNotOptimize(Target.data());
       benchmark::ClobberMemory();

@@ -116,7 +116,7 @@ void Generate(TBenchBook& Book, int PageCount, bool Utf8) {
     }
     const std::string Path = Folder + "\\page" + std::to_string(m) + ".htm";
     const bool Marker = m == Markers[0] || m == Markers[1] || m == Markers[2];
-    Session.CreateFile(Path, 0, false)->Content = MakePage(Random, Words, Pick, m, Marker, Utf8);
+    Session.CreateMFSFile(Path, 0, false)->Content = MakePage(Random, Words, Pick, m, Marker, Utf8);
     Xml += "<item page=\"" + Path + "\" pagename=\"Page " + std::to_string(m) + "\"/>\r\n";
   }
   Xml += "</item>\r\n</Story>\r\n";
@@ -143,7 +143,7 @@ void Load(TBenchBook& Book, const std::filesystem::path& Folder) {
     if (Entry.is_directory())
       Session.ForceFolders(Path);
     else
-      Session.CreateFile(Path, 0, false)->Content = ReadWhole(Entry.path());
+      Session.CreateMFSFile(Path, 0, false)->Content = ReadWhole(Entry.path());
   }
   Book.Story = std::make_unique<vv::TStory>(
       std::make_unique<vv::TStoryLine>(ReadWhole(Folder / "system" / "Story.xml")));

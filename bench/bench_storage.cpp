@@ -60,7 +60,7 @@ const std::string& Container() {
     for (int i = 0; i < FileCount; ++i) {
       const std::string Folder = "\\chap" + std::to_string(i / 50);
       S.ForceFolders(Folder);
-      S.CreateFile(Folder + "\\page" + std::to_string(i) + ".htm", 0, false)->Content =
+      S.CreateMFSFile(Folder + "\\page" + std::to_string(i) + ".htm", 0, false)->Content =
           Payload().substr(static_cast<std::size_t>(i) * Each, Each);
     }
     return Volume.SaveToString();

@@ -131,7 +131,7 @@ void TfrmPrint::tbtnPreviewClick() {
   }
 }
 
-HRESULT TfrmPrint::webPrintShowContextMenu(std::uint32_t, const QPoint&) { return S_OK; }
+HRESULT TfrmPrint::webPrintShowContextMenu(std::uint32_t, const QPoint&) { return VV_S_OK; }
 
 void LoadHTMLIntoBrowser(TMXWebBrowser& Browser, const std::string& Html) {
   Browser.LoadHTML(LinesWithCRLF(Html));

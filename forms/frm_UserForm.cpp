@@ -32,7 +32,7 @@ void TfrmUserForm::webUserFormCloseQuery(TMXWebBrowser*, bool& CanClose) {
 
 HRESULT TfrmUserForm::webUserForm2GetExternal(TDispatchRef& Dispatch) {
   Dispatch = External;
-  return Dispatch ? S_OK : E_UNEXPECTED;
+  return Dispatch ? VV_S_OK : VV_E_UNEXPECTED;
 }
 
 void TfrmUserForm::ApplyWindowFlags() {

@@ -28,7 +28,7 @@ template <typename StepFn> void Walk(std::size_t Cap, const StepFn& Step) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {
   vv::TMFS Volume;
-  Volume.DefaultSession().CreateFile("\\Story.xml", 0, false)->Content.assign(reinterpret_cast<const char*>(Data),
+  Volume.DefaultSession().CreateMFSFile("\\Story.xml", 0, false)->Content.assign(reinterpret_cast<const char*>(Data),
                                                                                Size);
   std::unique_ptr<vv::TStory> Story;
   try {

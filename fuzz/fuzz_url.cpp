@@ -19,10 +19,10 @@ struct TFixture {
   std::unique_ptr<vv::TMFSInternetProtocol> Handler;
   TFixture() {
     auto& S = Volume.DefaultSession();
-    S.CreateFile("\\index.htm", 0, false)->Content = "<html>index</html>";
+    S.CreateMFSFile("\\index.htm", 0, false)->Content = "<html>index</html>";
     S.ForceFolders("\\chapter\\img");
-    S.CreateFile("\\chapter\\page 1.htm", 0, false)->Content = std::string(5000, 'p');
-    S.CreateFile("\\chapter\\empty.htm", 0, false);
+    S.CreateMFSFile("\\chapter\\page 1.htm", 0, false)->Content = std::string(5000, 'p');
+    S.CreateMFSFile("\\chapter\\empty.htm", 0, false);
     Handler = std::make_unique<vv::TMFSInternetProtocol>("mfs", &Volume);
   }
 };
@@ -44,7 +44,7 @@ std::u16string Decode(std::string_view Bytes, bool Wide) {
 void Serve(std::u16string_view Url, std::uint32_t Chunk) {
   vvtest::RecordingSink Sink;
   vv::TCustomInternetProtocol P;
-  if (P.Start(Url, &Sink, nullptr, 0, 0) != vv::S_OK)
+  if (P.Start(Url, &Sink, nullptr, 0, 0) != vv::VV_S_OK)
     return;
   std::vector<char> Buffer(Chunk);
   // Every Read moves at least one byte until the end: more reads than bytes is an endless drain.
@@ -55,7 +55,7 @@ void Serve(std::u16string_view Url, std::uint32_t Chunk) {
     const vv::HRESULT R = P.Read(Buffer.data(), Chunk, &Got);
     if (Got > Chunk)
       __builtin_trap();
-    if (R != vv::E_PENDING)
+    if (R != vv::VV_E_PENDING)
       break;
   }
 }
@@ -66,11 +66,11 @@ void Combine(std::u16string_view Base, std::u16string_view Relative, std::uint32
   std::unique_ptr<char16_t[]> Result(Size ? new char16_t[Size] : nullptr);
   std::uint32_t Length = 0xFFFFFFFF;
   const vv::HRESULT R = P.CombineUrl(Base, Relative, 0, Result.get(), Size, &Length, 0);
-  if (R == vv::S_OK) {
+  if (R == vv::VV_S_OK) {
     // The contract: Length characters fit with their terminator.
     if (Length >= Size || Result[Length] != 0 || std::char_traits<char16_t>::length(Result.get()) != Length)
       __builtin_trap();
-  } else if (R == vv::S_FALSE) {
+  } else if (R == vv::VV_S_FALSE) {
     if (Length <= Size)
       __builtin_trap(); // asks for no more room than it had
   }
@@ -101,7 +101,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
   const vv::HRESULT Same = P.CompareUrl(A, B, 0);
   const vv::HRESULT SameIgnoringSlashes = P.CompareUrl(A, B, 1);
   // Comparison is symmetric, and ignoring slashes only ever makes more URLs equal.
-  if (P.CompareUrl(B, A, 0) != Same || (Same == vv::S_OK && SameIgnoringSlashes != vv::S_OK))
+  if (P.CompareUrl(B, A, 0) != Same || (Same == vv::VV_S_OK && SameIgnoringSlashes != vv::VV_S_OK))
     __builtin_trap();
   vv::ProtocolSession.Platform = &Fixture.Platform;
   return 0;

@@ -42,8 +42,8 @@ constexpr qint64 RendererRetryWindowMs = 10000;
 
 constexpr const char* SUnspecifiedError = "Unspecified error";
 constexpr const char* SInvalidArgument = "The parameter is incorrect";
-constexpr HRESULT E_INVALIDARG = static_cast<HRESULT>(0x80070057);
-constexpr HRESULT OLECMDERR_E_NOTSUPPORTED = static_cast<HRESULT>(0x80040100);
+constexpr HRESULT VV_E_INVALIDARG = static_cast<HRESULT>(0x80070057);
+constexpr HRESULT VV_OLECMDERR_E_NOTSUPPORTED = static_cast<HRESULT>(0x80040100);
 
 std::u16string Wide(const QString& S) {
   return std::u16string(reinterpret_cast<const char16_t*>(S.utf16()), static_cast<std::size_t>(S.size()));
@@ -104,16 +104,16 @@ protected:
       (void)ForeignDialog(Origin, Msg, QMessageBox::Ok);
       return;
     }
-    std::int32_t Result = IDOK;
-    if (Browser->ShowMessage(Wide(Msg), Wide(Caption()), MB_OK | MB_ICONWARNING, Result) != S_OK)
+    std::int32_t Result = VV_IDOK;
+    if (Browser->ShowMessage(Wide(Msg), Wide(Caption()), VV_MB_OK | VV_MB_ICONWARNING, Result) != VV_S_OK)
       QWebEnginePage::javaScriptAlert(Origin, Msg);
   }
   bool javaScriptConfirm(const QUrl& Origin, const QString& Msg) override {
     if (!IsBookScheme(Origin.scheme().toStdString()))
       return ForeignDialog(Origin, Msg, QMessageBox::Ok | QMessageBox::Cancel);
-    std::int32_t Result = IDCANCEL;
-    if (Browser->ShowMessage(Wide(Msg), Wide(Caption()), MB_OKCANCEL | MB_ICONQUESTION, Result) == S_OK)
-      return Result == IDOK;
+    std::int32_t Result = VV_IDCANCEL;
+    if (Browser->ShowMessage(Wide(Msg), Wide(Caption()), VV_MB_OKCANCEL | VV_MB_ICONQUESTION, Result) == VV_S_OK)
+      return Result == VV_IDOK;
     return QWebEnginePage::javaScriptConfirm(Origin, Msg);
   }
   bool javaScriptPrompt(const QUrl& Origin, const QString& Msg, const QString& Default, QString* Result) override {
@@ -136,7 +136,7 @@ protected:
       return false;
     std::u16string Out;
     const std::u16string In = AnsiToWide(ToViewerUrl(Url));
-    if (IsMainFrame && Browser->TranslateUrl(In, Out) == S_OK && !Out.empty() && Out != In) {
+    if (IsMainFrame && Browser->TranslateUrl(In, Out) == VV_S_OK && !Out.empty() && Out != In) {
       const QUrl Target = ToEngineUrl(WideToAnsi(Out));
       QMetaObject::invokeMethod(this, [this, Target] { setUrl(Target); }, Qt::QueuedConnection);
       return false;
@@ -257,7 +257,7 @@ void TMXWebBrowser::ApplyDownloadControlFlags() {
 
 void TMXWebBrowser::ApplyHostInfo() {
   TDocHostUIInfo Info;
-  if (GetHostInfo(Info) != S_OK)
+  if (GetHostInfo(Info) != VV_S_OK)
     return;
   page()->settings()->setAttribute(QWebEngineSettings::ShowScrollBars, (Info.dwFlags & DOCHOSTUIFLAG_SCROLL_NO) == 0);
 }
@@ -266,46 +266,46 @@ HRESULT TMXWebBrowser::GetHostInfo(TDocHostUIInfo& pInfo) {
   pInfo.cbSize = 20;
   pInfo.dwFlags = static_cast<std::uint32_t>(FHostUIFlags);
   pInfo.dwDoubleClick = 0;
-  return OnGetHostInfo ? OnGetHostInfo(pInfo) : S_OK;
+  return OnGetHostInfo ? OnGetHostInfo(pInfo) : VV_S_OK;
 }
 
 HRESULT TMXWebBrowser::ShowContextMenu(std::uint32_t dwID, const QPoint& ppt) {
-  return OnShowContextMenu ? OnShowContextMenu(dwID, ppt) : S_FALSE;
+  return OnShowContextMenu ? OnShowContextMenu(dwID, ppt) : VV_S_FALSE;
 }
 
 HRESULT TMXWebBrowser::ShowMessage(const std::u16string& Text, const std::u16string& Caption, std::int32_t Type,
                                    std::int32_t& Result) {
-  return OnShowMessage ? OnShowMessage(0, Text, Caption, Type, u"", 0, Result) : S_FALSE;
+  return OnShowMessage ? OnShowMessage(0, Text, Caption, Type, u"", 0, Result) : VV_S_FALSE;
 }
 
 HRESULT TMXWebBrowser::TranslateAccelerator(const TKeyMessage& Msg) {
-  return OnTranslateAccelerator ? OnTranslateAccelerator(Msg, nullptr, 0) : S_FALSE;
+  return OnTranslateAccelerator ? OnTranslateAccelerator(Msg, nullptr, 0) : VV_S_FALSE;
 }
 
 HRESULT TMXWebBrowser::TranslateUrl(const std::u16string& In, std::u16string& Out) {
-  return OnTranslateUrl ? OnTranslateUrl(0, In, Out) : S_FALSE;
+  return OnTranslateUrl ? OnTranslateUrl(0, In, Out) : VV_S_FALSE;
 }
 
 TDispatchRef TMXWebBrowser::GetExternal() {
   TDispatchRef Dispatch;
   if (!OnGetExternal)
     return nullptr;
-  return OnGetExternal(Dispatch) == S_OK ? Dispatch : nullptr;
+  return OnGetExternal(Dispatch) == VV_S_OK ? Dispatch : nullptr;
 }
 
 void TMXWebBrowser::contextMenuEvent(QContextMenuEvent* Event) {
-  std::uint32_t Kind = CONTEXT_MENU_DEFAULT;
+  std::uint32_t Kind = VV_CONTEXT_MENU_DEFAULT;
   if (const QWebEngineContextMenuRequest* R = lastContextMenuRequest()) {
     if (R->linkUrl().isValid())
-      Kind = CONTEXT_MENU_ANCHOR;
+      Kind = VV_CONTEXT_MENU_ANCHOR;
     else if (R->isContentEditable())
-      Kind = CONTEXT_MENU_CONTROL;
+      Kind = VV_CONTEXT_MENU_CONTROL;
     else if (!R->selectedText().isEmpty())
-      Kind = CONTEXT_MENU_TEXTSELECT;
+      Kind = VV_CONTEXT_MENU_TEXTSELECT;
     else if (R->mediaType() == QWebEngineContextMenuRequest::MediaTypeImage)
-      Kind = CONTEXT_MENU_IMAGE;
+      Kind = VV_CONTEXT_MENU_IMAGE;
   }
-  if (ShowContextMenu(Kind, Event->globalPos()) == S_OK) {
+  if (ShowContextMenu(Kind, Event->globalPos()) == VV_S_OK) {
     Event->accept();
     return;
   }
@@ -324,7 +324,7 @@ bool TMXWebBrowser::eventFilter(QObject* Watched, QEvent* Event) {
       Msg.Key = Key->key();
       Msg.wParam = VirtualKey(Key->key());
       Msg.Modifiers = Key->modifiers();
-      if (TranslateAccelerator(Msg) == S_OK)
+      if (TranslateAccelerator(Msg) == VV_S_OK)
         return true; // handled by the host: the page never sees it
     }
   }
@@ -403,14 +403,14 @@ void TMXWebBrowser::Navigate(const std::string& URL) {
 
 void TMXWebBrowser::GoBack() {
   if (!history()->canGoBack())
-    throw EWebBrowserError(E_FAIL, SUnspecifiedError);
+    throw EWebBrowserError(VV_E_FAIL, SUnspecifiedError);
   LeaveRendererFailure();
   back();
 }
 
 void TMXWebBrowser::GoForward() {
   if (!history()->canGoForward())
-    throw EWebBrowserError(E_FAIL, SUnspecifiedError);
+    throw EWebBrowserError(VV_E_FAIL, SUnspecifiedError);
   LeaveRendererFailure();
   forward();
 }
@@ -422,7 +422,7 @@ void TMXWebBrowser::ExecWB(int CmdID, int, int Input) {
   case OLECMDID_PRINT:
     // One print at a time; the printer lives until the engine has finished.
     if (FPrinter)
-      throw EWebBrowserError(E_FAIL, SUnspecifiedError);
+      throw EWebBrowserError(VV_E_FAIL, SUnspecifiedError);
     FPrinter = std::make_unique<QPrinter>();
     print(FPrinter.get());
     return;
@@ -436,7 +436,7 @@ void TMXWebBrowser::ExecWB(int CmdID, int, int Input) {
     return;
   case OLECMDID_ZOOM:
     if (Input < 0 || Input >= static_cast<int>(ZoomFactors.size()))
-      throw EWebBrowserError(E_INVALIDARG, SInvalidArgument);
+      throw EWebBrowserError(VV_E_INVALIDARG, SInvalidArgument);
     setZoomFactor(ZoomFactors[static_cast<std::size_t>(Input)]);
     return;
   case OLECMDID_REFRESH:
@@ -450,7 +450,7 @@ void TMXWebBrowser::ExecWB(int CmdID, int, int Input) {
     }
     return;
   default:
-    throw EWebBrowserError(OLECMDERR_E_NOTSUPPORTED);
+    throw EWebBrowserError(VV_OLECMDERR_E_NOTSUPPORTED);
   }
 }
 

@@ -93,14 +93,14 @@ enum : int { READYSTATE_UNINITIALIZED = 0, READYSTATE_LOADING = 1, READYSTATE_LO
              READYSTATE_INTERACTIVE = 3, READYSTATE_COMPLETE = 4 };
 
 // Context-menu kinds handed to OnShowContextMenu.
-enum : std::uint32_t { CONTEXT_MENU_DEFAULT = 0, CONTEXT_MENU_IMAGE = 1, CONTEXT_MENU_CONTROL = 2,
-                       CONTEXT_MENU_TEXTSELECT = 4, CONTEXT_MENU_ANCHOR = 5 };
+enum : std::uint32_t { VV_CONTEXT_MENU_DEFAULT = 0, VV_CONTEXT_MENU_IMAGE = 1, VV_CONTEXT_MENU_CONTROL = 2,
+                       VV_CONTEXT_MENU_TEXTSELECT = 4, VV_CONTEXT_MENU_ANCHOR = 5 };
 
 // Message-box types and answers of OnShowMessage.
-enum : std::int32_t { MB_OK = 0, MB_OKCANCEL = 1, MB_ICONQUESTION = 0x20, MB_ICONWARNING = 0x30 };
-enum : std::int32_t { IDOK = 1, IDCANCEL = 2 };
+enum : std::int32_t { VV_MB_OK = 0, VV_MB_OKCANCEL = 1, VV_MB_ICONQUESTION = 0x20, VV_MB_ICONWARNING = 0x30 };
+enum : std::int32_t { VV_IDOK = 1, VV_IDCANCEL = 2 };
 
-constexpr std::uint32_t WM_KEYDOWN = 0x100;
+constexpr std::uint32_t VV_WM_KEYDOWN = 0x100;
 
 struct TDocHostUIInfo {
   std::uint32_t cbSize = 0;
@@ -110,7 +110,7 @@ struct TDocHostUIInfo {
 
 // A key on its way to the page.
 struct TKeyMessage {
-  std::uint32_t message = WM_KEYDOWN;
+  std::uint32_t message = VV_WM_KEYDOWN;
   std::uint32_t wParam = 0; // virtual-key code
   int Key = 0;              // Qt::Key
   Qt::KeyboardModifiers Modifiers;

@@ -34,7 +34,7 @@ std::int32_t TAutoObject::GetIDOfName(std::string_view Name) {
   for (const TMember& M : Members)
     if (SameText(M.Name, Name))
       return M.DispID;
-  return DISPID_UNKNOWN;
+  return VV_DISPID_UNKNOWN;
 }
 
 std::uint16_t TAutoObject::GetMemberKinds(std::int32_t DispID) {
@@ -60,23 +60,23 @@ void TAutoObject::Invoke(std::int32_t DispID, std::uint16_t Kind, const TOleVari
 }
 
 void TAutoObject::DeclareMethod(std::string Name, std::int32_t DispID, TSyncHandler Handler) {
-  Members.push_back({std::move(Name), DispID, DISPATCH_METHOD,
+  Members.push_back({std::move(Name), DispID, VV_DISPATCH_METHOD,
                      [H = std::move(Handler)](const TOleVariantList& Args, const TDispatchReply& Reply) {
                        Reply.Return(H(Args));
                      }});
 }
 
 void TAutoObject::DeclareAsyncMethod(std::string Name, std::int32_t DispID, TAsyncHandler Handler) {
-  Members.push_back({std::move(Name), DispID, DISPATCH_METHOD, std::move(Handler)});
+  Members.push_back({std::move(Name), DispID, VV_DISPATCH_METHOD, std::move(Handler)});
 }
 
 void TAutoObject::DeclareGet(std::string Name, std::int32_t DispID, std::function<TOleVariant()> Getter) {
-  Members.push_back({std::move(Name), DispID, DISPATCH_PROPERTYGET,
+  Members.push_back({std::move(Name), DispID, VV_DISPATCH_PROPERTYGET,
                      [G = std::move(Getter)](const TOleVariantList&, const TDispatchReply& Reply) { Reply.Return(G()); }});
 }
 
 void TAutoObject::DeclarePut(std::string Name, std::int32_t DispID, std::function<void(const TOleVariant&)> Setter) {
-  Members.push_back({std::move(Name), DispID, DISPATCH_PROPERTYPUT,
+  Members.push_back({std::move(Name), DispID, VV_DISPATCH_PROPERTYPUT,
                      [S = std::move(Setter)](const TOleVariantList& Args, const TDispatchReply& Reply) {
                        if (Args.size() != 1)
                          throw EDispatchError(SWrongArgCount);

@@ -16,10 +16,10 @@
 namespace vv {
 
 // Invoke kinds, numbered as the platform numbers them.
-constexpr std::uint16_t DISPATCH_METHOD = 1;
-constexpr std::uint16_t DISPATCH_PROPERTYGET = 2;
-constexpr std::uint16_t DISPATCH_PROPERTYPUT = 4;
-constexpr std::int32_t DISPID_UNKNOWN = -1;
+constexpr std::uint16_t VV_DISPATCH_METHOD = 1;
+constexpr std::uint16_t VV_DISPATCH_PROPERTYGET = 2;
+constexpr std::uint16_t VV_DISPATCH_PROPERTYPUT = 4;
+constexpr std::int32_t VV_DISPID_UNKNOWN = -1;
 
 class IDispatch;
 using TDispatchRef = std::shared_ptr<IDispatch>;
@@ -45,7 +45,7 @@ private:
 class IDispatch {
 public:
   virtual ~IDispatch() = default;
-  // DISPID_UNKNOWN when there is no such member.
+  // VV_DISPID_UNKNOWN when there is no such member.
   [[nodiscard]] virtual std::int32_t GetIDOfName(std::string_view Name) = 0;
   // The DISPATCH_* kinds the member offers; 0 for an unknown identifier.
   [[nodiscard]] virtual std::uint16_t GetMemberKinds(std::int32_t DispID) = 0;

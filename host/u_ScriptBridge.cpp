@@ -240,7 +240,7 @@ void TScriptBridgeHandler::requestStarted(QWebEngineUrlRequestJob* Job) {
   try {
     // Names arrive as UTF-16 from script; member names are ASCII.
     const std::int32_t DispID = Object->GetIDOfName(Name.toStdString());
-    const std::uint16_t Kinds = DispID == DISPID_UNKNOWN ? 0 : Object->GetMemberKinds(DispID);
+    const std::uint16_t Kinds = DispID == VV_DISPID_UNKNOWN ? 0 : Object->GetMemberKinds(DispID);
     TOleVariantList Args;
     for (const QJsonValue& V : JsonArgs)
       Args.push_back(FromJson(End, V));
@@ -250,14 +250,14 @@ void TScriptBridgeHandler::requestStarted(QWebEngineUrlRequestJob* Job) {
     } else if (Kinds == 0) {
       Fail(SUnknownMember);
     } else if (Op == QLatin1String("get")) {
-      if (Kinds & DISPATCH_PROPERTYGET)
-        Object->Invoke(DispID, DISPATCH_PROPERTYGET, {}, Reply);
+      if (Kinds & VV_DISPATCH_PROPERTYGET)
+        Object->Invoke(DispID, VV_DISPATCH_PROPERTYGET, {}, Reply);
       else
         Answer(Guard, {{QStringLiteral("ok"), true}, {QStringLiteral("v"), QJsonObject{{QStringLiteral("$m"), 1}}}});
     } else if (Op == QLatin1String("call")) {
-      Object->Invoke(DispID, (Kinds & DISPATCH_METHOD) ? DISPATCH_METHOD : DISPATCH_PROPERTYGET, Args, Reply);
+      Object->Invoke(DispID, (Kinds & VV_DISPATCH_METHOD) ? VV_DISPATCH_METHOD : VV_DISPATCH_PROPERTYGET, Args, Reply);
     } else if (Op == QLatin1String("put")) {
-      Object->Invoke(DispID, DISPATCH_PROPERTYPUT, Args, Reply);
+      Object->Invoke(DispID, VV_DISPATCH_PROPERTYPUT, Args, Reply);
     } else {
       Refuse(Job);
     }

@@ -66,8 +66,8 @@ struct TFDIFile {
   bool Owned;
 };
 
-constexpr int CabinetOpenFlags = _O_BINARY | _O_RDONLY;
-constexpr int CabinetPermission = _S_IREAD | _S_IWRITE;
+constexpr int CabinetOpenFlags = VV_O_BINARY | VV_O_RDONLY;
+constexpr int CabinetPermission = VV_S_IREAD | VV_S_IWRITE;
 constexpr std::uint32_t ReadFailed = 0xFFFFFFFFu;
 constexpr int HeaderSize = 36;
 

@@ -35,23 +35,23 @@ struct ERF {
 
 // C run-time open flags and permissions handed to the open callback.
 enum : int {
-  _O_RDONLY = 0x0000,
-  _O_WRONLY = 0x0001,
-  _O_RDWR = 0x0002,
-  _O_APPEND = 0x0008,
-  _O_RANDOM = 0x0010,
-  _O_SEQUENTIAL = 0x0020,
-  _O_TEMPORARY = 0x0040,
-  _O_CREAT = 0x0100,
-  _O_TRUNC = 0x0200,
-  _O_EXCL = 0x0400,
-  _O_SHORT_LIVED = 0x1000,
-  _O_BINARY = 0x8000,
-  _S_IWRITE = 0x0080,
-  _S_IREAD = 0x0100,
+  VV_O_RDONLY = 0x0000,
+  VV_O_WRONLY = 0x0001,
+  VV_O_RDWR = 0x0002,
+  VV_O_APPEND = 0x0008,
+  VV_O_RANDOM = 0x0010,
+  VV_O_SEQUENTIAL = 0x0020,
+  VV_O_TEMPORARY = 0x0040,
+  VV_O_CREAT = 0x0100,
+  VV_O_TRUNC = 0x0200,
+  VV_O_EXCL = 0x0400,
+  VV_O_SHORT_LIVED = 0x1000,
+  VV_O_BINARY = 0x8000,
+  VV_S_IWRITE = 0x0080,
+  VV_S_IREAD = 0x0100,
 };
 
-enum : int { cpuUNKNOWN = -1, cpu80286 = 0, cpu80386 = 1 };
+enum : int { VV_cpuUNKNOWN = -1, VV_cpu80286 = 0, VV_cpu80386 = 1 };
 
 // Handles are the callbacks' own values; -1 means failure. The file callbacks
 // run inside the C library and must not throw.

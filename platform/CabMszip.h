@@ -11,6 +11,8 @@
 #include <memory>
 #include <string_view>
 
+#include "platform/CabChecksum.h"
+
 namespace vv {
 
 enum class TMszipResult {
@@ -64,9 +66,5 @@ void SetMszipCallerThreadOnly(bool Only);
 [[nodiscard]] TMszipResult DecodeMszipMember(const TMszipRead& Read, const TMszipWrite& Write,
                                              std::uint32_t Blocks, std::uint32_t Offset,
                                              std::uint32_t Length);
-
-// The data block checksum of the cabinet format, continuing from Seed.
-[[nodiscard]] std::uint32_t CabChecksum(const unsigned char* Data, std::uint32_t Bytes,
-                                        std::uint32_t Seed);
 
 } // namespace vv

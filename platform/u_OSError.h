@@ -13,7 +13,8 @@ public:
   const int ErrorCode;
 };
 
-// Raises EOSError for the current errno; Context names what failed.
+// Raises EOSError for the system's last error (errno; GetLastError on
+// Windows); Context names what failed.
 [[noreturn]] void RaiseLastOSError(const std::string& Context);
 
 } // namespace vv

@@ -1,6 +1,7 @@
 // The resource table at the end of an executable file. Every field is
 // validated before use: a damaged table reads as "no resources".
 #include "platform/u_Resources.h"
+#include "platform/u_PEResources.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -63,8 +64,17 @@ struct TTable {
   std::vector<TResourceInfo> Entries;
 };
 
-// The table of the open file, or false when there is no valid one.
+TFileReadAt ReaderOf(int Fd) {
+  return [Fd](std::uint64_t At, void* Buffer, std::size_t Count) { return ReadAt(Fd, Buffer, Count, At); };
+}
+
+// The table of the open file, or false when there is no valid one. Windows
+// books keep theirs in the image's resource section instead.
 bool ReadTable(int Fd, TTable& Table) {
+  if (IsPEImage(ReaderOf(Fd))) {
+    Table.Entries = ReadPEResources(ReaderOf(Fd));
+    return !Table.Entries.empty();
+  }
   struct stat St {};
   if (::fstat(Fd, &St) != 0 || St.st_size < static_cast<off_t>(FooterSize)) return false;
   const auto FileSize = static_cast<std::uint64_t>(St.st_size);
@@ -207,8 +217,28 @@ private:
   std::int64_t Pos = 0, End = 0;
 };
 
+// A Windows viewer: the resources become a section of its image.
+void WritePESection(int InFd, int OutFd, const std::string& ExePath, const std::string& OutPath,
+                    const std::vector<TResourceSource>& Resources) {
+  struct stat St {};
+  if (::fstat(InFd, &St) != 0) RaiseLastOSError(Format("Reading \"%s\"", ExePath));
+  std::string Image(static_cast<std::size_t>(St.st_size), '\0');
+  if (!ReadAt(InFd, Image.data(), Image.size(), 0)) RaiseLastOSError(Format("Reading \"%s\"", ExePath));
+  std::vector<std::pair<std::string, std::string>> TypeNames;
+  for (const TResourceSource& R : Resources) TypeNames.emplace_back(R.Type, R.Name);
+  WritePEWithResources(
+      std::move(Image), TypeNames,
+      [&](std::uint64_t Offset, std::size_t Index) {
+        TResourceRegion Region(OutFd, Offset, OutPath);
+        Resources[Index].Write(Region);
+        return static_cast<std::uint64_t>(Region.Size());
+      },
+      [&](std::uint64_t Offset, const std::string& Bytes) { WriteAt(OutFd, Bytes.data(), Bytes.size(), Offset, OutPath); });
+}
+
 void WriteTable(int InFd, int OutFd, const std::string& ExePath, const std::string& OutPath,
                 const std::vector<TResourceSource>& Resources) {
+  if (IsPEImage(ReaderOf(InFd))) return WritePESection(InFd, OutFd, ExePath, OutPath, Resources);
   // A viewer that already carries a table contributes only the program bytes,
   // so packing a packed book replaces its resources instead of stacking them.
   TTable Existing;

@@ -1,6 +1,7 @@
 #pragma once
-// Named byte blocks carried by an executable: a table appended to the end of
-// its file (layout in docs/resources.md), read by type and name.
+// Named byte blocks carried by an executable: on Windows the module's own
+// resources; elsewhere a table appended to the end of its file (layout in
+// docs/resources.md), read by type and name.
 
 #include <cstdint>
 #include <functional>
@@ -33,6 +34,8 @@ struct TResourceInfo {
 // executable; empty when there is none (no table, a damaged table, no such
 // name). A failure to read a resource that was found raises EOSError.
 [[nodiscard]] std::string LoadResourceData(std::string_view Name);
+
+#ifndef _WIN32
 
 // The same for any file. Type and name match without regard to case.
 [[nodiscard]] std::string LoadResourceDataFromFile(const std::string& Path, std::string_view Type,
@@ -78,5 +81,6 @@ void WriteExecutableWithResources(const std::string& ExePath, const std::string&
                                   const std::vector<TResourceSource>& Resources);
 void WriteExecutableWithResources(const std::string& ExePath, const std::string& OutPath,
                                   const std::vector<TResource>& Resources);
+#endif
 
 } // namespace vv

@@ -16,7 +16,7 @@
 namespace vv {
 
 namespace {
-constexpr HRESULT E_INVALIDARG = static_cast<HRESULT>(0x80070057);
+constexpr HRESULT VV_E_INVALIDARG = static_cast<HRESULT>(0x80070057);
 
 std::vector<std::string>& BookSchemes() {
   static std::vector<std::string> Schemes;
@@ -261,7 +261,7 @@ void TBookSchemeHandler::requestStarted(QWebEngineUrlRequestJob* Job) {
   TJobSink Sink;
   const HRESULT Started = Request.Start(Wide, &Sink, nullptr, 0, 0);
   if (!Succeeded(Started)) {
-    Job->fail(Started == INET_E_INVALID_URL ? QWebEngineUrlRequestJob::UrlInvalid
+    Job->fail(Started == VV_INET_E_INVALID_URL ? QWebEngineUrlRequestJob::UrlInvalid
                                             : QWebEngineUrlRequestJob::RequestFailed);
     return;
   }
@@ -273,7 +273,7 @@ void TBookSchemeHandler::requestStarted(QWebEngineUrlRequestJob* Job) {
   do {
     R = Request.Read(Chunk, sizeof Chunk, &Got);
     Bytes.append(Chunk, Got);
-  } while (R == E_PENDING && Got > 0);
+  } while (R == VV_E_PENDING && Got > 0);
 
   const QByteArray Mime = Request.ServedErrorPage() ? QByteArray("text/html") : MimeTypeFor(Path, Bytes);
   auto* Buffer = new QBuffer(Job);
@@ -295,29 +295,29 @@ TWebEngineProtocolPlatform::~TWebEngineProtocolPlatform() {
     ProtocolSession.Platform = nullptr;
 }
 
-HRESULT TWebEngineProtocolPlatform::Connect() { return S_OK; }
+HRESULT TWebEngineProtocolPlatform::Connect() { return VV_S_OK; }
 void TWebEngineProtocolPlatform::Disconnect() {}
 
 HRESULT TWebEngineProtocolPlatform::RegisterNameSpace(const std::u16string& Protocol) {
   const QByteArray Scheme = QByteArray::fromStdString(Lower(WideToAnsi(Protocol)));
   // The engine serves only schemes declared before the application started.
   if (QWebEngineUrlScheme::schemeByName(Scheme).name().isEmpty())
-    return E_INVALIDARG;
+    return VV_E_INVALIDARG;
   if (std::find(Installed.begin(), Installed.end(), Scheme) != Installed.end())
-    return S_OK;
+    return VV_S_OK;
   Profile->installUrlSchemeHandler(Scheme, Handler.get());
   Installed.push_back(Scheme);
-  return S_OK;
+  return VV_S_OK;
 }
 
 HRESULT TWebEngineProtocolPlatform::UnregisterNameSpace(const std::u16string& Protocol) {
   const QByteArray Scheme = QByteArray::fromStdString(Lower(WideToAnsi(Protocol)));
   const auto It = std::find(Installed.begin(), Installed.end(), Scheme);
   if (It == Installed.end())
-    return S_FALSE;
+    return VV_S_FALSE;
   Profile->removeUrlScheme(Scheme);
   Installed.erase(It);
-  return S_OK;
+  return VV_S_OK;
 }
 
 } // namespace vv

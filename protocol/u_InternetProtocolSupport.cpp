@@ -13,7 +13,7 @@ constexpr const char* SCombineURLNotAssigned = "Property OnCombineURL not assign
 constexpr const char* SProtocolNotSet = "Protocol not set";
 constexpr const char* SErrorPage = "<html><pre><p>An exception occured during attempt to get data</p><p>URL: "
                                    "<b>%s</b></p><p>Exception: <b>%s</b></p></html>";
-constexpr std::uint32_t ERROR_NOT_SUPPORTED = 50;
+constexpr std::uint32_t VV_ERROR_NOT_SUPPORTED = 50;
 constexpr const char* SOleError = "OLE error %s";
 
 std::string HexCode(HRESULT Code) {
@@ -46,7 +46,7 @@ HRESULT ReturnUrl(const std::string& Text, char16_t* Result, std::uint32_t Resul
   if (ResultSize <= Length) {
     if (ResultLength)
       *ResultLength = Length + 1;
-    return S_FALSE;
+    return VV_S_FALSE;
   }
   if (ResultLength)
     *ResultLength = Length;
@@ -56,7 +56,7 @@ HRESULT ReturnUrl(const std::string& Text, char16_t* Result, std::uint32_t Resul
     std::copy_n(Wide.data(), Count, Result);
     Result[Count] = 0;
   }
-  return S_OK;
+  return VV_S_OK;
 }
 } // namespace
 
@@ -65,7 +65,7 @@ EOleError::EOleError(HRESULT ErrorCode) : Exception(Format(SOleError, HexCode(Er
 std::uint32_t TInternetProtocolPlatform::CanonicalizeUrl(std::string_view, std::uint32_t, std::uint32_t,
                                                          std::string&, std::uint32_t&) {
   // A platform without a canonicaliser: the caller keeps the URL as combined.
-  return ERROR_NOT_SUPPORTED;
+  return VV_ERROR_NOT_SUPPORTED;
 }
 
 // ---- TInternetProtocolSupport ----
@@ -210,7 +210,7 @@ std::string FormatErrorPage(std::string_view URL, std::string_view Message) {
 
 HRESULT TCustomInternetProtocol::ParseUrl(std::u16string_view, std::uint32_t, std::uint32_t, char16_t*,
                                           std::uint32_t, std::uint32_t*, std::uint32_t) {
-  return INET_E_DEFAULT_ACTION;
+  return VV_INET_E_DEFAULT_ACTION;
 }
 
 HRESULT TCustomInternetProtocol::CombineUrl(std::u16string_view BaseUrl, std::u16string_view RelativeUrl,
@@ -234,18 +234,18 @@ HRESULT TCustomInternetProtocol::CombineUrl(std::u16string_view BaseUrl, std::u1
     const std::uint32_t Error =
         ProtocolSession.Platform
             ? ProtocolSession.Platform->CanonicalizeUrl(Candidate, ResultSize + 1, CombineFlags, Canonical, Length)
-            : ERROR_NOT_SUPPORTED;
+            : VV_ERROR_NOT_SUPPORTED;
     if (Error == 0)
       return ReturnUrl(Canonical.substr(0, Length), Result, ResultSize, ResultLength);
-    if (Error == ERROR_INSUFFICIENT_BUFFER) {
+    if (Error == VV_ERROR_INSUFFICIENT_BUFFER) {
       if (ResultLength)
         *ResultLength = Length;
-      return S_FALSE;
+      return VV_S_FALSE;
     }
     return ReturnUrl(Candidate, Result, ResultSize, ResultLength);
   } catch (...) {
     // A support that cannot combine leaves the combination to the browser.
-    return INET_E_DEFAULT_ACTION;
+    return VV_INET_E_DEFAULT_ACTION;
   }
 }
 
@@ -256,19 +256,19 @@ HRESULT TCustomInternetProtocol::CompareUrl(std::u16string_view Url1, std::u16st
     SplitURL(Url1, Scheme1, Rest1);
     SplitURL(Url2, Scheme2, Rest2);
     if (!SameText(Scheme1, Scheme2))
-      return S_FALSE;
+      return VV_S_FALSE;
     TInternetProtocolSupport* Support = ProtocolSession.Find(Scheme1);
     if (!Support)
-      return S_FALSE;
-    return Support->CompareURL(Rest1, Rest2, CompareFlags != 0) ? S_OK : S_FALSE;
+      return VV_S_FALSE;
+    return Support->CompareURL(Rest1, Rest2, CompareFlags != 0) ? VV_S_OK : VV_S_FALSE;
   } catch (...) {
-    return S_FALSE;
+    return VV_S_FALSE;
   }
 }
 
 HRESULT TCustomInternetProtocol::QueryInfo(std::u16string_view, std::uint32_t, std::uint32_t, void*, std::uint32_t,
                                            std::uint32_t*, std::uint32_t) {
-  return INET_E_QUERYOPTION_UNKNOWN;
+  return VV_INET_E_QUERYOPTION_UNKNOWN;
 }
 
 HRESULT TCustomInternetProtocol::Start(std::u16string_view Url, TInternetProtocolSink* Sink, const void*,
@@ -283,7 +283,7 @@ HRESULT TCustomInternetProtocol::Start(std::u16string_view Url, TInternetProtoco
     Rest = DecodeBlanks(Rest);
     TInternetProtocolSupport* Support = ProtocolSession.Find(Scheme);
     if (!Support)
-      return INET_E_INVALID_URL;
+      return VV_INET_E_INVALID_URL;
     try {
       Support->GetData(Rest, Data);
     } catch (const std::exception& E) {
@@ -294,7 +294,7 @@ HRESULT TCustomInternetProtocol::Start(std::u16string_view Url, TInternetProtoco
       FServedErrorPage = true;
     }
   } catch (...) {
-    return INET_E_CANNOT_LOAD_DATA;
+    return VV_INET_E_CANNOT_LOAD_DATA;
   }
   try {
     if (Data.empty())
@@ -305,19 +305,19 @@ HRESULT TCustomInternetProtocol::Start(std::u16string_view Url, TInternetProtoco
     if (Sink) {
       Sink->ReportData(BSCF_FIRSTDATANOTIFICATION | BSCF_LASTDATANOTIFICATION | BSCF_DATAFULLYAVAILABLE, DataSize,
                        DataSize);
-      Sink->ReportResult(S_OK, 0, nullptr);
+      Sink->ReportResult(VV_S_OK, 0, nullptr);
     }
-    return S_OK;
+    return VV_S_OK;
   } catch (...) {
-    return INET_E_CANNOT_LOAD_DATA;
+    return VV_INET_E_CANNOT_LOAD_DATA;
   }
 }
 
-HRESULT TCustomInternetProtocol::Continue(const void*) { return S_OK; }
-HRESULT TCustomInternetProtocol::Abort(HRESULT, std::uint32_t) { return S_OK; }
-HRESULT TCustomInternetProtocol::Terminate(std::uint32_t) { return S_OK; }
-HRESULT TCustomInternetProtocol::Suspend() { return S_OK; }
-HRESULT TCustomInternetProtocol::Resume() { return S_OK; }
+HRESULT TCustomInternetProtocol::Continue(const void*) { return VV_S_OK; }
+HRESULT TCustomInternetProtocol::Abort(HRESULT, std::uint32_t) { return VV_S_OK; }
+HRESULT TCustomInternetProtocol::Terminate(std::uint32_t) { return VV_S_OK; }
+HRESULT TCustomInternetProtocol::Suspend() { return VV_S_OK; }
+HRESULT TCustomInternetProtocol::Resume() { return VV_S_OK; }
 
 HRESULT TCustomInternetProtocol::Read(void* Buffer, std::uint32_t Count, std::uint32_t* BytesReadOut) noexcept {
   const std::size_t Available = DataStream.size() - std::min(StreamPosition, DataStream.size());
@@ -328,11 +328,11 @@ HRESULT TCustomInternetProtocol::Read(void* Buffer, std::uint32_t Count, std::ui
   if (BytesReadOut)
     *BytesReadOut = static_cast<std::uint32_t>(N);
   BytesRead += static_cast<std::int32_t>(N);
-  return static_cast<std::uint32_t>(BytesRead) == DataSize ? S_FALSE : E_PENDING;
+  return static_cast<std::uint32_t>(BytesRead) == DataSize ? VV_S_FALSE : VV_E_PENDING;
 }
 
-HRESULT TCustomInternetProtocol::Seek(std::int64_t, std::uint32_t, std::uint64_t*) { return S_OK; }
-HRESULT TCustomInternetProtocol::LockRequest(std::uint32_t) { return S_OK; }
-HRESULT TCustomInternetProtocol::UnlockRequest() { return S_OK; }
+HRESULT TCustomInternetProtocol::Seek(std::int64_t, std::uint32_t, std::uint64_t*) { return VV_S_OK; }
+HRESULT TCustomInternetProtocol::LockRequest(std::uint32_t) { return VV_S_OK; }
+HRESULT TCustomInternetProtocol::UnlockRequest() { return VV_S_OK; }
 
 } // namespace vv

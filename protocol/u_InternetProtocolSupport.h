@@ -17,16 +17,16 @@ namespace vv {
 using HRESULT = std::int32_t;
 
 // Result codes, numbered as the platform numbers them.
-constexpr HRESULT S_OK = 0;
-constexpr HRESULT S_FALSE = 1;
-constexpr HRESULT E_PENDING = static_cast<HRESULT>(0x8000000A);
-constexpr HRESULT E_NOTIMPL = static_cast<HRESULT>(0x80004001);
-constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005);
-constexpr HRESULT E_UNEXPECTED = static_cast<HRESULT>(0x8000FFFF);
-constexpr HRESULT INET_E_INVALID_URL = static_cast<HRESULT>(0x800C0002);
-constexpr HRESULT INET_E_CANNOT_LOAD_DATA = static_cast<HRESULT>(0x800C000F);
-constexpr HRESULT INET_E_DEFAULT_ACTION = static_cast<HRESULT>(0x800C0011);
-constexpr HRESULT INET_E_QUERYOPTION_UNKNOWN = static_cast<HRESULT>(0x800C0013);
+constexpr HRESULT VV_S_OK = 0;
+constexpr HRESULT VV_S_FALSE = 1;
+constexpr HRESULT VV_E_PENDING = static_cast<HRESULT>(0x8000000A);
+constexpr HRESULT VV_E_NOTIMPL = static_cast<HRESULT>(0x80004001);
+constexpr HRESULT VV_E_FAIL = static_cast<HRESULT>(0x80004005);
+constexpr HRESULT VV_E_UNEXPECTED = static_cast<HRESULT>(0x8000FFFF);
+constexpr HRESULT VV_INET_E_INVALID_URL = static_cast<HRESULT>(0x800C0002);
+constexpr HRESULT VV_INET_E_CANNOT_LOAD_DATA = static_cast<HRESULT>(0x800C000F);
+constexpr HRESULT VV_INET_E_DEFAULT_ACTION = static_cast<HRESULT>(0x800C0011);
+constexpr HRESULT VV_INET_E_QUERYOPTION_UNKNOWN = static_cast<HRESULT>(0x800C0013);
 [[nodiscard]] constexpr bool Succeeded(HRESULT R) noexcept { return R >= 0; }
 
 // ReportData flags.
@@ -34,7 +34,7 @@ constexpr std::uint32_t BSCF_FIRSTDATANOTIFICATION = 1;
 constexpr std::uint32_t BSCF_LASTDATANOTIFICATION = 4;
 constexpr std::uint32_t BSCF_DATAFULLYAVAILABLE = 8;
 
-constexpr std::uint32_t ERROR_INSUFFICIENT_BUFFER = 122;
+constexpr std::uint32_t VV_ERROR_INSUFFICIENT_BUFFER = 122;
 
 // The longest URL rest (after the scheme and its colon) that is served.
 constexpr std::size_t MaxUrlRest = 255;
@@ -63,7 +63,7 @@ public:
   virtual HRESULT RegisterNameSpace(const std::u16string& Protocol) = 0;
   virtual HRESULT UnregisterNameSpace(const std::u16string& Protocol) = 0;
   // Canonicalise Url into at most BufferLength characters (terminator
-  // included). Returns 0 with Canonical and its Length, ERROR_INSUFFICIENT_BUFFER
+  // included). Returns 0 with Canonical and its Length, VV_ERROR_INSUFFICIENT_BUFFER
   // with the needed Length, or another error code.
   virtual std::uint32_t CanonicalizeUrl(std::string_view Url, std::uint32_t BufferLength, std::uint32_t Flags,
                                         std::string& Canonical, std::uint32_t& Length);
@@ -173,7 +173,7 @@ public:
   HRESULT Resume();
 
   // IInternetProtocol
-  // E_PENDING after every chunk except the one that reaches DataSize (S_FALSE).
+  // VV_E_PENDING after every chunk except the one that reaches DataSize (VV_S_FALSE).
   HRESULT Read(void* Buffer, std::uint32_t Count, std::uint32_t* BytesReadOut) noexcept;
   HRESULT Seek(std::int64_t Move, std::uint32_t Origin, std::uint64_t* NewPosition);
   HRESULT LockRequest(std::uint32_t Options);

@@ -65,12 +65,12 @@ void TfrmMain::PrintPageClick(QAction* Sender) {
 }
 
 HRESULT TfrmMain::webMain2ShowContextMenu(std::uint32_t, const QPoint&) {
-  return !Story || Story->RightClickBlocked() ? S_OK : S_FALSE;
+  return !Story || Story->RightClickBlocked() ? VV_S_OK : VV_S_FALSE;
 }
 
 HRESULT TfrmMain::webMain2GetExternal(TDispatchRef& ppDispatch) {
   ppDispatch = HostExternal;
-  return S_OK;
+  return VV_S_OK;
 }
 
 bool TfrmMain::ApplicationEvents1Message(QObject*, QEvent* Event) {

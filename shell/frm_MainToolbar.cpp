@@ -32,7 +32,7 @@ QColor ToQColor(TColor Color) {
 }
 
 std::string ReadWholeFile(TMFSSession& Session, const std::string& Path) {
-  const auto Stream = Session.CreateFileStream(Path, OPEN_EXISTING, 0);
+  const auto Stream = Session.CreateFileStream(Path, VV_OPEN_EXISTING, 0);
   return Stream->ReadString(Stream->Size());
 }
 
@@ -249,34 +249,34 @@ void TfrmMain::RunCommand(int Kind) {
     return;
   const QPointer<TfrmMain> Self(this);
   try {
-    const TDispatchRef Browser = std::get<TDispatchRef>(CallExternal(HostExternal, "WebBrowser", DISPATCH_PROPERTYGET));
+    const TDispatchRef Browser = std::get<TDispatchRef>(CallExternal(HostExternal, "WebBrowser", VV_DISPATCH_PROPERTYGET));
     const TDispatchRef StoryObject = HostExternal->Story();
-    auto AtEdge = [&](const char* Flag) { return std::get<bool>(CallExternal(StoryObject, Flag, DISPATCH_PROPERTYGET)); };
+    auto AtEdge = [&](const char* Flag) { return std::get<bool>(CallExternal(StoryObject, Flag, VV_DISPATCH_PROPERTYGET)); };
     switch (Kind) {
     case tbkBack:
     case tbkForward:
       try {
-        CallExternal(Browser, Kind == tbkBack ? "GoBack" : "GoForward", DISPATCH_METHOD);
+        CallExternal(Browser, Kind == tbkBack ? "GoBack" : "GoForward", VV_DISPATCH_METHOD);
       } catch (const Exception&) {
       }
       break;
-    case tbkFirst: CallExternal(StoryObject, "First", DISPATCH_METHOD); break;
-    case tbkLast: CallExternal(StoryObject, "Last", DISPATCH_METHOD); break;
+    case tbkFirst: CallExternal(StoryObject, "First", VV_DISPATCH_METHOD); break;
+    case tbkLast: CallExternal(StoryObject, "Last", VV_DISPATCH_METHOD); break;
     case tbkPrior:
       if (!AtEdge("Bof"))
-        CallExternal(StoryObject, "Prior", DISPATCH_METHOD);
+        CallExternal(StoryObject, "Prior", VV_DISPATCH_METHOD);
       break;
     case tbkNext:
       if (!AtEdge("Eof"))
-        CallExternal(StoryObject, "Next", DISPATCH_METHOD);
+        CallExternal(StoryObject, "Next", VV_DISPATCH_METHOD);
       break;
     case tbkPriorChapter:
       if (!AtEdge("Bof"))
-        CallExternal(StoryObject, "PriorChapter", DISPATCH_METHOD, {TOleVariant(std::int32_t{1})});
+        CallExternal(StoryObject, "PriorChapter", VV_DISPATCH_METHOD, {TOleVariant(std::int32_t{1})});
       break;
     case tbkNextChapter:
       if (!AtEdge("Eof"))
-        CallExternal(StoryObject, "NextChapter", DISPATCH_METHOD, {TOleVariant(std::int32_t{1})});
+        CallExternal(StoryObject, "NextChapter", VV_DISPATCH_METHOD, {TOleVariant(std::int32_t{1})});
       break;
     case tbkAbout: {
       SetFontSize(2);
@@ -293,11 +293,11 @@ void TfrmMain::RunCommand(int Kind) {
         SetFontSize(FontSize);
       break;
     }
-    case tbkExit: CallExternal(HostExternal, "Terminate", DISPATCH_METHOD); break;
+    case tbkExit: CallExternal(HostExternal, "Terminate", VV_DISPATCH_METHOD); break;
     case tbkPrint: webMain->ExecWB(OLECMDID_PRINTPREVIEW, OLECMDEXECOPT_DONTPROMPTUSER); break;
     case tbkCopy: webMain->ExecWB(OLECMDID_COPY, OLECMDEXECOPT_DONTPROMPTUSER); break;
     case tbkRefresh: webMain->ExecWB(OLECMDID_REFRESH, OLECMDEXECOPT_DONTPROMPTUSER); break;
-    case tbkHome: CallExternal(Browser, "GoHome", DISPATCH_METHOD); break;
+    case tbkHome: CallExternal(Browser, "GoHome", VV_DISPATCH_METHOD); break;
     default: break;
     }
   } catch (const std::exception& E) {

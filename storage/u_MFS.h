@@ -33,8 +33,8 @@ enum : std::uint32_t {
 };
 
 // Creation dispositions and the delete-on-close flag, numbered as the platform numbers them.
-enum : int { CREATE_NEW = 1, CREATE_ALWAYS = 2, OPEN_EXISTING = 3, OPEN_ALWAYS = 4, TRUNCATE_EXISTING = 5 };
-constexpr std::uint32_t FILE_FLAG_DELETE_ON_CLOSE = 0x04000000;
+enum : int { VV_CREATE_NEW = 1, VV_CREATE_ALWAYS = 2, VV_OPEN_EXISTING = 3, VV_OPEN_ALWAYS = 4, VV_TRUNCATE_EXISTING = 5 };
+constexpr std::uint32_t VV_FILE_FLAG_DELETE_ON_CLOSE = 0x04000000;
 
 // Containers nesting folders deeper than this are refused as malformed.
 constexpr int MaxFolderNesting = 1000;
@@ -113,7 +113,7 @@ public:
   void ChangeDir(std::string_view Path);
   [[nodiscard]] bool Exists(std::string_view Path);
   [[nodiscard]] TMFSFile* GetFile(std::string_view Path);
-  TMFSFile* CreateFile(std::string_view Path, std::uint32_t Attributes, bool AllowExisting);
+  TMFSFile* CreateMFSFile(std::string_view Path, std::uint32_t Attributes, bool AllowExisting);
   TMFSFolder* ForceFolders(std::string_view Path);
   [[nodiscard]] std::unique_ptr<TMFSFileStream> CreateFileStream(std::string_view Path, int Disposition,
                                                                  std::uint32_t Flags);

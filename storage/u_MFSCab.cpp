@@ -124,10 +124,10 @@ TMFSCabReader::TMFSCabReader(TMFSSession* Session, std::string_view CabinetPath)
   TCabCall Call(this);
   try {
     Context = FDICreate(MFSCabAlloc, MFSCabFree, MFSCabOpen, MFSCabRead, MFSCabWrite, MFSCabClose,
-                        MFSCabSeek, cpuUNKNOWN, &ErrorRecord);
+                        MFSCabSeek, VV_cpuUNKNOWN, &ErrorRecord);
     if (!Context) CheckResult(0);
     std::string Path = this->CabinetPath;
-    const std::intptr_t Handle = MFSCabOpen(Path.data(), _O_BINARY | _O_RDONLY, 0);
+    const std::intptr_t Handle = MFSCabOpen(Path.data(), VV_O_BINARY | VV_O_RDONLY, 0);
     FDICABINETINFO Info;
     // An archive that cannot be opened is reported as not being a cabinet.
     const FDIBOOL IsCabinet = Handle != -1 && FDIIsCabinet(Context, Handle, &Info);
@@ -162,22 +162,22 @@ void TMFSCabReader::Extract(std::string_view FileName, std::string_view Destinat
 // ---- Callbacks ----
 
 void TranslateOpenFlags(int OpenFlags, int& Disposition, std::uint32_t& Flags) {
-  const bool Create = OpenFlags & _O_CREAT;
-  const bool Truncate = OpenFlags & _O_TRUNC;
-  if ((OpenFlags & _O_EXCL) && Create)
-    Disposition = CREATE_NEW;
+  const bool Create = OpenFlags & VV_O_CREAT;
+  const bool Truncate = OpenFlags & VV_O_TRUNC;
+  if ((OpenFlags & VV_O_EXCL) && Create)
+    Disposition = VV_CREATE_NEW;
   else if (Truncate && Create)
-    Disposition = CREATE_ALWAYS;
+    Disposition = VV_CREATE_ALWAYS;
   else if (Truncate)
-    Disposition = TRUNCATE_EXISTING;
+    Disposition = VV_TRUNCATE_EXISTING;
   else if (Create)
-    Disposition = OPEN_ALWAYS;
+    Disposition = VV_OPEN_ALWAYS;
   else
-    Disposition = OPEN_EXISTING;
-  Flags = ((OpenFlags & _O_SHORT_LIVED) && Create) ? 0x100 : 0x80;
-  if (OpenFlags & _O_RANDOM) Flags |= 0x10000000;
-  if (OpenFlags & _O_SEQUENTIAL) Flags |= 0x08000000;
-  if ((OpenFlags & _O_TEMPORARY) && Create) Flags |= FILE_FLAG_DELETE_ON_CLOSE;
+    Disposition = VV_OPEN_EXISTING;
+  Flags = ((OpenFlags & VV_O_SHORT_LIVED) && Create) ? 0x100 : 0x80;
+  if (OpenFlags & VV_O_RANDOM) Flags |= 0x10000000;
+  if (OpenFlags & VV_O_SEQUENTIAL) Flags |= 0x08000000;
+  if ((OpenFlags & VV_O_TEMPORARY) && Create) Flags |= VV_FILE_FLAG_DELETE_ON_CLOSE;
 }
 
 void* MFSCabAlloc(std::uint32_t Size) {
@@ -195,7 +195,7 @@ std::intptr_t MFSCabOpen(char* FileName, int OpenFlags, int /*Permission*/) {
     TranslateOpenFlags(OpenFlags, Disposition, Flags);
     std::unique_ptr<TMFSFileStream> Stream =
         Reader.Session->CreateFileStream(FileName, Disposition, Flags);
-    if (OpenFlags & _O_APPEND) Stream->Seek(0, soEnd);
+    if (OpenFlags & VV_O_APPEND) Stream->Seek(0, soEnd);
     return reinterpret_cast<std::intptr_t>(Stream.release());
   });
 }
@@ -243,8 +243,8 @@ std::intptr_t MFSCabNotify(FDINOTIFICATIONTYPE Type, FDINOTIFICATION* N) {
       // instead of being written over its start: the later one wins, as it does
       // for equal names in a container's folder record and in cabinet tools.
       const std::intptr_t Handle =
-          MFSCabOpen(Path.data(), _O_BINARY | _O_CREAT | _O_TRUNC | _O_SEQUENTIAL | _O_WRONLY,
-                     _S_IREAD | _S_IWRITE);
+          MFSCabOpen(Path.data(), VV_O_BINARY | VV_O_CREAT | VV_O_TRUNC | VV_O_SEQUENTIAL | VV_O_WRONLY,
+                     VV_S_IREAD | VV_S_IWRITE);
       // A failed open has set LastError itself.
       if (Handle != -1)
         ReserveMember(*reinterpret_cast<TMFSFileStream*>(Handle), static_cast<std::uint32_t>(N->cb));

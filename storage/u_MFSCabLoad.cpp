@@ -11,6 +11,8 @@ namespace {
 
 const char* const ContainerName = "info.mfs";
 
+#ifndef _WIN32
+
 // The container as it comes out of the archive, read once, front to back.
 class TCabMemberStream : public TSourceStream {
 public:
@@ -24,8 +26,10 @@ private:
   TCabMemberReader Reader;
 };
 
+#endif
 } // namespace
 
+#ifndef _WIN32
 bool LoadPlainCabinet(TMFS& Volume, const TCabSource& Cabinet) {
   const std::optional<TCabMemberPlace> Member = FindPlainCabMember(Cabinet, ContainerName);
   if (!Member || !MemberSizeCredible(Member->Length, Cabinet.Size)) return false;
@@ -36,11 +40,12 @@ bool LoadPlainCabinet(TMFS& Volume, const TCabSource& Cabinet) {
     return false;
   }
 }
+#endif
 
 void LoadAnyCabinet(TMFS& Volume, std::string CabBytes) {
   auto Scratch = std::make_unique<TMFS>();
   TMFSSession& Session = Scratch->DefaultSession();
-  Session.CreateFile("\\info.cab", 0, false)->Content = std::move(CabBytes);
+  Session.CreateMFSFile("\\info.cab", 0, false)->Content = std::move(CabBytes);
   {
     TMFSCabReader Reader(&Session, "\\info.cab");
     Reader.Extract(ContainerName, "\\info.mfs");
@@ -50,6 +55,11 @@ void LoadAnyCabinet(TMFS& Volume, std::string CabBytes) {
   Volume.LoadFromString(Session.GetFile("\\info.mfs")->Content);
 }
 
+#ifdef _WIN32
+void LoadVolumeFromCabinet(TMFS& Volume, std::string CabBytes) { LoadAnyCabinet(Volume, std::move(CabBytes)); }
+
+void LoadVolumeFromResource(TMFS& Volume, std::string_view Name) { LoadAnyCabinet(Volume, LoadResourceData(Name)); }
+#else
 void LoadVolumeFromCabinet(TMFS& Volume, std::string CabBytes) {
   if (!LoadPlainCabinet(Volume, CabSourceOf(CabBytes))) LoadAnyCabinet(Volume, std::move(CabBytes));
 }
@@ -67,5 +77,6 @@ void LoadVolumeFromResource(TMFS& Volume, std::string_view Name) {
   // the archive whole and reports what it finds.
   LoadAnyCabinet(Volume, LoadResourceData(Name));
 }
+#endif
 
 } // namespace vv

@@ -11,7 +11,8 @@ namespace vv {
 
 // Loads the container "info.mfs" of the archive CabBytes into Volume, by the
 // plain road where it can, else by the general one. CabBytes is taken by
-// value: pass it with std::move so the archive is not held twice.
+// value: pass it with std::move so the archive is not held twice. On Windows
+// every archive takes the general road, through the system's cabinet library.
 void LoadVolumeFromCabinet(TMFS& Volume, std::string CabBytes);
 
 // The two roads LoadVolumeFromCabinet takes, apart. The plain road reads the
@@ -20,7 +21,9 @@ void LoadVolumeFromCabinet(TMFS& Volume, std::string CabBytes);
 // very same tree, and otherwise leaves the volume untouched. The general road
 // unpacks the container through the cabinet interface in a scratch volume,
 // then loads it; it takes any archive and says what is wrong with one.
+#ifndef _WIN32
 [[nodiscard]] bool LoadPlainCabinet(TMFS& Volume, const TCabSource& Cabinet);
+#endif
 void LoadAnyCabinet(TMFS& Volume, std::string CabBytes);
 
 // The same for the archive stored as the running executable's resource Name,

@@ -325,7 +325,7 @@ TMFSFile* TMFSSession::GetFile(std::string_view Path) {
   throw EMFSError(Format(SFileNotFound, Path));
 }
 
-TMFSFile* TMFSSession::CreateFile(std::string_view Path, std::uint32_t Attributes, bool AllowExisting) {
+TMFSFile* TMFSSession::CreateMFSFile(std::string_view Path, std::uint32_t Attributes, bool AllowExisting) {
   const std::string P = TMFS::NormalizeSeparators(Path);
   TMFSFolder* Folder = FolderOf(P);
   const std::string Name = TMFS::ExtractName(P);
@@ -380,20 +380,20 @@ std::unique_ptr<TMFSFileStream> TMFSSession::CreateFileStream(std::string_view P
                                                               std::uint32_t Flags) {
   TMFSFile* File = nullptr;
   switch (Disposition) {
-  case CREATE_NEW: File = CreateFile(Path, Flags, false); break;
-  case CREATE_ALWAYS:
-    File = CreateFile(Path, Flags, true);
+  case VV_CREATE_NEW: File = CreateMFSFile(Path, Flags, false); break;
+  case VV_CREATE_ALWAYS:
+    File = CreateMFSFile(Path, Flags, true);
     File->Content.clear();
     break;
-  case OPEN_EXISTING: File = GetFile(Path); break;
-  case OPEN_ALWAYS: File = CreateFile(Path, Flags, true); break;
-  case TRUNCATE_EXISTING:
+  case VV_OPEN_EXISTING: File = GetFile(Path); break;
+  case VV_OPEN_ALWAYS: File = CreateMFSFile(Path, Flags, true); break;
+  case VV_TRUNCATE_EXISTING:
     File = GetFile(Path);
     File->Content.clear();
     break;
   default: throw EMFSError(Format(SIncorrectParameters, "TMFSSession.CreateFileStream"));
   }
-  if (Flags & FILE_FLAG_DELETE_ON_CLOSE)
+  if (Flags & VV_FILE_FLAG_DELETE_ON_CLOSE)
     File->DeleteOnClose = true;
   return File->CreateStream();
 }

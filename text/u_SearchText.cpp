@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 #include <string.h> // memmem
+#include <vector>
 
 #include "text/u_HtmlScanner.h"
 #include "text/u_Unicode.h"
@@ -92,13 +93,36 @@ std::string LongestRunWithoutBlanks(const std::string& S) {
   return Longest;
 }
 
-// Folds Size bytes in place, then a linear search (glibc's memmem is linear
-// in the worst case). Needle is folded and not empty.
+// Whether Needle (not empty) occurs in Text, in time linear in the worst case:
+// glibc's memmem where there is one, else Knuth-Morris-Pratt.
+bool ContainsBytes(const unsigned char* Text, std::size_t Size, std::string_view Needle) {
+#ifdef __GLIBC__
+  return memmem(Text, Size, Needle.data(), Needle.size()) != nullptr;
+#else
+  std::vector<std::size_t> Border(Needle.size() + 1, 0);
+  for (std::size_t i = 1, k = 0; i < Needle.size(); ++i) {
+    while (k > 0 && Needle[i] != Needle[k])
+      k = Border[k];
+    if (Needle[i] == Needle[k])
+      ++k;
+    Border[i + 1] = k;
+  }
+  for (std::size_t i = 0, k = 0; i < Size; ++i) {
+    while (k > 0 && static_cast<char>(Text[i]) != Needle[k])
+      k = Border[k];
+    if (static_cast<char>(Text[i]) == Needle[k] && ++k == Needle.size())
+      return true;
+  }
+  return false;
+#endif
+}
+
+// Folds Size bytes in place, then a linear search. Needle is folded and not empty.
 bool FoldAndContain(unsigned char* Text, std::size_t Size, std::string_view Needle) {
   const auto& Fold = FoldTable();
   for (std::size_t i = 0; i < Size; ++i)
     Text[i] = Fold[Text[i]];
-  return memmem(Text, Size, Needle.data(), Needle.size()) != nullptr;
+  return ContainsBytes(Text, Size, Needle);
 }
 } // namespace
 

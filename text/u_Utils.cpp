@@ -126,7 +126,11 @@ int CompareStr(std::string_view A, std::string_view B) noexcept {
 std::uint32_t UnixTimeToDosDateTime(std::int64_t UnixSeconds) {
   const std::time_t T = static_cast<std::time_t>(UnixSeconds);
   std::tm Local{};
+#ifdef _WIN32
+  localtime_s(&Local, &T);
+#else
   localtime_r(&T, &Local);
+#endif
   int Year = Local.tm_year + 1900;
   // DOS dates cover 1980-2107; clamp rather than wrap.
   if (Year < 1980)

@@ -52,7 +52,7 @@ bool TBookSource::Add(TMFS& Volume, const std::string& Path, const std::string& 
   TMFSSession& Session = Volume.DefaultSession();
   if (Session.Exists(Path)) return false;
   Session.ForceFolders(TMFS::ExtractPath(Path));
-  Session.CreateFile(Path, faArchive, false)->Content = Content;
+  Session.CreateMFSFile(Path, faArchive, false)->Content = Content;
   Made.push_back({ShownPath(&Volume == &System ? SystemFolder : FilesFolder, Path), How,
                   IsText ? Content : ""});
   return true;

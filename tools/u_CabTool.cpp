@@ -40,7 +40,7 @@ std::intptr_t ToolNotify(FDINOTIFICATIONTYPE Type, FDINOTIFICATION* N) {
       try {
         Reader->Session->ForceFolders(TMFS::ExtractPath(Path));
         std::unique_ptr<TMFSFileStream> Stream =
-            Reader->Session->CreateFileStream(Path, CREATE_ALWAYS, 0x80);
+            Reader->Session->CreateFileStream(Path, VV_CREATE_ALWAYS, 0x80);
         return reinterpret_cast<std::intptr_t>(Stream.release());
       } catch (const EMFSError& E) {
         State->Members.back().Skipped = E.what(); // clashes with an earlier member
@@ -71,7 +71,7 @@ std::vector<TCabMemberInfo> Run(std::string CabBytes, const std::string& Archive
   // The archive and the unpacked members live in one scratch volume.
   TMFS Scratch;
   TMFSSession& Session = Scratch.DefaultSession();
-  Session.CreateFile("\\archive.cab", 0, false)->Content = std::move(CabBytes);
+  Session.CreateMFSFile("\\archive.cab", 0, false)->Content = std::move(CabBytes);
   std::unique_ptr<TMFSCabReader> Opened;
   try {
     Opened = std::make_unique<TMFSCabReader>(&Session, "\\archive.cab");

@@ -180,7 +180,7 @@ std::string ChapterPage(const TPage& Page) {
 void Put(TMFS& Volume, const std::string& Path, const std::string& Content) {
   TMFSSession& Session = Volume.DefaultSession();
   Session.ForceFolders(TMFS::ExtractPath(TMFS::NormalizeSeparators(Path)));
-  Session.CreateFile(TMFS::NormalizeSeparators(Path), faArchive, false)->Content = Content;
+  Session.CreateMFSFile(TMFS::NormalizeSeparators(Path), faArchive, false)->Content = Content;
 }
 
 } // namespace

@@ -35,8 +35,9 @@ namespace {
 constexpr int ExitFailure = 1;
 constexpr int ExitUsage = 2;
 
-// Looked for when --viewer is not given.
+// Looked for when --viewer is not given; the Windows one for --windows.
 constexpr const char* DefaultViewerName = "vellumview";
+constexpr const char* DefaultWindowsViewerName = "vellumview.exe";
 
 using TArgs = std::vector<std::string>;
 
@@ -117,15 +118,18 @@ private:
 
 // Beside vellumpack is where an install puts the viewer; the build tree keeps
 // it in its own target folder, known when vellumpack was compiled.
-std::string DefaultViewer() {
+// The Windows viewer is put beside vellumpack by the Windows build (make test-windows).
+std::string DefaultViewer(bool Windows = false) {
   std::error_code Ec;
   const fs::path Self = fs::read_symlink("/proc/self/exe", Ec);
-  const fs::path Beside = (Ec ? fs::path(".") : Self.parent_path()) / DefaultViewerName;
-  for (const fs::path& Candidate : {Beside, fs::path(VV_BUILT_VIEWER)})
+  const fs::path Beside =
+      (Ec ? fs::path(".") : Self.parent_path()) / (Windows ? DefaultWindowsViewerName : DefaultViewerName);
+  const fs::path Built = Windows ? Beside : fs::path(VV_BUILT_VIEWER);
+  for (const fs::path& Candidate : {Beside, Built})
     if (fs::is_regular_file(Candidate)) return Candidate.string();
   throw Exception(Format("Viewer not found beside vellumpack (\"%s\") nor in the build tree "
                          "(\"%s\"); name it with --viewer",
-                         Beside.string(), VV_BUILT_VIEWER));
+                         Beside.string(), Built.string()));
 }
 
 // The arguments of the commands that read a book folder, each the same way.
@@ -137,6 +141,7 @@ struct TBookArgs {
   std::string Out, Viewer;
   bool PrintSettings = false;
   bool CheckRuntime = false;
+  bool Windows = false;
 };
 
 TBookArgs ParseBookArgs(const TArgs& Args, TBookCommand Command) {
@@ -158,6 +163,8 @@ TBookArgs ParseBookArgs(const TArgs& Args, TBookCommand Command) {
       Book.PrintSettings = true;
     else if (Builds && A == "--check-runtime")
       Book.CheckRuntime = true;
+    else if (Builds && A == "--windows")
+      Book.Windows = true;
     else if (!A.empty() && A[0] == '-')
       throw EUsage(Format("unknown option or missing value: %s", A));
     else if (Book.BookDir.empty())
@@ -181,7 +188,7 @@ int RunBuild(const TArgs& Args) {
   if (Request.Out.empty() && !Request.PrintSettings) throw EUsage("-o OUT is required");
   // Looked for first: a missing viewer should not wait for a big book to be read.
   const std::string Viewer = Request.Out.empty()      ? std::string()
-                             : Request.Viewer.empty() ? DefaultViewer()
+                             : Request.Viewer.empty() ? DefaultViewer(Request.Windows)
                                                       : Request.Viewer;
   TProgressReport Report;
   if (!Request.Out.empty()) Report(Format("Reading %s", Request.BookDir), 0, 1);
@@ -380,7 +387,7 @@ const std::vector<TCommand> Commands = {
      "the About page, each file commented. Title defaults to DIR's name.\n",
      RunNew},
     {"build",
-     "build BOOKDIR -o OUT [--viewer PATH] [--contents PAGE] [--title T] [--exclude PATTERN]... "
+     "build BOOKDIR -o OUT [--viewer PATH] [--windows] [--contents PAGE] [--title T] [--exclude PATTERN]... "
      "[--print-settings] [--check-runtime]",
      "Pack the book in BOOKDIR into a copy of the viewer executable, as the\n"
      "resources SYSTEM_MFS and FILES_MFS (each an MSZIP cabinet holding\n"
@@ -398,6 +405,8 @@ const std::vector<TCommand> Commands = {
      "  -o, --output OUT  the book executable to write\n"
      "  --viewer PATH     the viewer executable (default: vellumview beside vellumpack,\n"
      "                    else the one of the build tree vellumpack came from)\n"
+     "  --windows         a Windows book: the default viewer is vellumview.exe beside\n"
+     "                    vellumpack; the archives become resources of its image\n"
      "  --contents PAGE   the contents page, which the book opens on (default: the\n"
      "                    first of index.html, index.htm, contents.html, toc.html)\n"
      "  --title T         the book's title (default: the contents page's title)\n"

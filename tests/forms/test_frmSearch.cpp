@@ -35,12 +35,12 @@ struct TBook {
   TBook(const char* Xml = StoryXml) : Story(std::make_unique<TStoryLine>(Xml)) {
     TMFSSession& S = Volume.DefaultSession();
     S.ForceFolders("\\chap");
-    S.CreateFile("\\cover.htm", 0, false)->Content =
+    S.CreateMFSFile("\\cover.htm", 0, false)->Content =
         "<html><body><h1>ZEBRA Book</h1><a href=\"secret.htm\">link</a></body></html>";
-    S.CreateFile("\\chap\\one.htm", 0, false)->Content =
+    S.CreateMFSFile("\\chap\\one.htm", 0, false)->Content =
         "<p>Hello <b>world</b>, a zebra.</p><script>var scripted = 1;</script>";
-    S.CreateFile("\\chap\\two.htm", 0, false)->Content = "<p>zebra</p>";
-    S.CreateFile("\\last.htm", 0, false)->Content = "<p>Hello<br>world</p>";
+    S.CreateMFSFile("\\chap\\two.htm", 0, false)->Content = "<p>zebra</p>";
+    S.CreateMFSFile("\\last.htm", 0, false)->Content = "<p>Hello<br>world</p>";
   }
   TMFS Volume;
   TStory Story;
@@ -64,7 +64,7 @@ struct TFolderBook {
       if (Entry.is_directory())
         Volume.DefaultSession().ForceFolders(Path);
       else
-        Volume.DefaultSession().CreateFile(Path, 0, false)->Content = ReadWhole(Entry.path());
+        Volume.DefaultSession().CreateMFSFile(Path, 0, false)->Content = ReadWhole(Entry.path());
     }
   }
   TMFS Volume;

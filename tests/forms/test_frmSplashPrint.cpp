@@ -102,23 +102,23 @@ private:
 private slots:
   void initTestCase() {
     auto& S = System.DefaultSession();
-    S.CreateFile("\\SplashS.bmp", 0, false)->Content = Picture(120, 80, "BMP");
-    S.CreateFile("\\SplashE.bmp", 0, false)->Content = Picture(60, 60, "BMP");
-    S.CreateFile("\\Odd.bmp", 0, false)->Content = Picture(301, 201, "BMP");
-    S.CreateFile("\\Upper.BMP", 0, false)->Content = Picture(30, 20, "BMP");
-    S.CreateFile("\\Icon.ico", 0, false)->Content = Picture(16, 16, "ICO");
-    S.CreateFile("\\Photo.JPEG", 0, false)->Content = Picture(40, 30, "JPEG");
-    S.CreateFile("\\Pic.png", 0, false)->Content = Picture(30, 20, "PNG");
-    S.CreateFile("\\Png.bmp", 0, false)->Content = Picture(30, 20, "PNG");
-    S.CreateFile("\\Broken.bmp", 0, false)->Content = "BM not a bitmap";
-    S.CreateFile("\\Drawing.wmf", 0, false)->Content = "\xD7\xCD\xC6\x9A not rendered";
+    S.CreateMFSFile("\\SplashS.bmp", 0, false)->Content = Picture(120, 80, "BMP");
+    S.CreateMFSFile("\\SplashE.bmp", 0, false)->Content = Picture(60, 60, "BMP");
+    S.CreateMFSFile("\\Odd.bmp", 0, false)->Content = Picture(301, 201, "BMP");
+    S.CreateMFSFile("\\Upper.BMP", 0, false)->Content = Picture(30, 20, "BMP");
+    S.CreateMFSFile("\\Icon.ico", 0, false)->Content = Picture(16, 16, "ICO");
+    S.CreateMFSFile("\\Photo.JPEG", 0, false)->Content = Picture(40, 30, "JPEG");
+    S.CreateMFSFile("\\Pic.png", 0, false)->Content = Picture(30, 20, "PNG");
+    S.CreateMFSFile("\\Png.bmp", 0, false)->Content = Picture(30, 20, "PNG");
+    S.CreateMFSFile("\\Broken.bmp", 0, false)->Content = "BM not a bitmap";
+    S.CreateMFSFile("\\Drawing.wmf", 0, false)->Content = "\xD7\xCD\xC6\x9A not rendered";
     S.ForceFolders("\\tb");
-    S.CreateFile("\\tb\\SplashE.bmp", 0, false)->Content = Picture(70, 50, "BMP");
+    S.CreateMFSFile("\\tb\\SplashE.bmp", 0, false)->Content = Picture(70, 50, "BMP");
 
     auto& F = Files.DefaultSession();
     F.ForceFolders("\\img");
-    F.CreateFile("\\img\\dot.png", 0, false)->Content = Picture(7, 5, "PNG");
-    F.CreateFile("\\sections.htm", 0, false)->Content =
+    F.CreateMFSFile("\\img\\dot.png", 0, false)->Content = Picture(7, 5, "PNG");
+    F.CreateMFSFile("\\sections.htm", 0, false)->Content =
         "<html><body>"
         "<div id=\"page2\">not a section</div>"
         "<div id=\"chapterPage\">Chapter <b>one</b> &alpha;&rarr;&#x1F600;\n<img id=\"i\" src=\"img\\dot.png\"></div>"
@@ -128,7 +128,7 @@ private slots:
         "<iframe src=\"frame.htm\"></iframe>"
         "<div id=\"printpage\">last</div>"
         "</body></html>";
-    F.CreateFile("\\frame.htm", 0, false)->Content = "<html><body><div id=\"framePAGE\">framed</div></body></html>";
+    F.CreateMFSFile("\\frame.htm", 0, false)->Content = "<html><body><div id=\"framePAGE\">framed</div></body></html>";
     Platform = std::make_unique<TWebEngineProtocolPlatform>();
     FilesProtocol = std::make_unique<TMFSInternetProtocol>("mfs", &Files);
   }
@@ -178,7 +178,7 @@ private slots:
 
   void splashWiderThanTheScreenIsCentredRoundingTowardZero() {
     const QRect Screen = QGuiApplication::primaryScreen()->geometry();
-    System.DefaultSession().CreateFile("\\Wide.bmp", 0, false)->Content = Picture(Screen.width() + 201, 10, "BMP");
+    System.DefaultSession().CreateMFSFile("\\Wide.bmp", 0, false)->Content = Picture(Screen.width() + 201, 10, "BMP");
     auto* Splash = new TfrmSplash(System);
     Splash->Setup("Wide.bmp", 3, false);
     QVERIFY(Splash->IsShownReady());
@@ -464,8 +464,8 @@ private slots:
     // Images, videos and background sounds; no scripts: a section is printed as markup.
     QCOMPARE(F.webPrint->DownloadControlFlags(), 0xF0);
     // The browser asks the window, and the window refuses every context menu.
-    QCOMPARE(F.webPrint->ShowContextMenu(CONTEXT_MENU_DEFAULT, QPoint()), S_OK);
-    QCOMPARE(F.webPrint->ShowContextMenu(CONTEXT_MENU_TEXTSELECT, QPoint()), S_OK);
+    QCOMPARE(F.webPrint->ShowContextMenu(VV_CONTEXT_MENU_DEFAULT, QPoint()), VV_S_OK);
+    QCOMPARE(F.webPrint->ShowContextMenu(VV_CONTEXT_MENU_TEXTSELECT, QPoint()), VV_S_OK);
   }
 
   void loadsTheSectionWithRelativePicturesIntoThePrintBrowser() {

@@ -77,42 +77,42 @@ private:
 private slots:
   void initTestCase() {
     auto& S = Files.DefaultSession();
-    S.CreateFile("\\page1.htm", 0, false)->Content = "<html><body>Page one</body></html>";
-    S.CreateFile("\\my page.htm", 0, false)->Content = "<html><body>With a blank</body></html>";
-    S.CreateFile("\\empty.htm", 0, false);
-    S.CreateFile("\\a%2F.htm", 0, false)->Content = "literal percent";
-    S.CreateFile("\\style.css", 0, false)->Content = "body { background-color: rgb(1, 2, 3); }";
+    S.CreateMFSFile("\\page1.htm", 0, false)->Content = "<html><body>Page one</body></html>";
+    S.CreateMFSFile("\\my page.htm", 0, false)->Content = "<html><body>With a blank</body></html>";
+    S.CreateMFSFile("\\empty.htm", 0, false);
+    S.CreateMFSFile("\\a%2F.htm", 0, false)->Content = "literal percent";
+    S.CreateMFSFile("\\style.css", 0, false)->Content = "body { background-color: rgb(1, 2, 3); }";
     S.ForceFolders("\\chapter\\img");
     S.ForceFolders("\\chapter\\frame");
-    S.CreateFile("\\chapter\\img\\a.png", 0, false)->Content = Png(7, 5, Qt::red);
-    S.CreateFile("\\chapter\\frame\\b.png", 0, false)->Content = Png(3, 2, Qt::blue);
-    S.CreateFile("\\chapter\\p.htm", 0, false)->Content =
+    S.CreateMFSFile("\\chapter\\img\\a.png", 0, false)->Content = Png(7, 5, Qt::red);
+    S.CreateMFSFile("\\chapter\\frame\\b.png", 0, false)->Content = Png(3, 2, Qt::blue);
+    S.CreateMFSFile("\\chapter\\p.htm", 0, false)->Content =
         "<html><head><link rel=\"stylesheet\" href=\"..\\style.css\"></head><body>"
         "<script>window.addEventListener('message', function (e) { window.frameMessage = e.data; });</script>"
         "<img id=\"a\" src=\"img\\a.png\"><img id=\"c\" src=\"img/a.png\">"
         "<iframe src=\"frame\\f.htm\"></iframe>"
         "<div id=\"firstPAGE\">one <b>bold</b></div><div id=\"other\">x</div></body></html>";
-    S.CreateFile("\\chapter\\frame\\f.htm", 0, false)->Content =
+    S.CreateMFSFile("\\chapter\\frame\\f.htm", 0, false)->Content =
         "<html><head><link rel=\"stylesheet\" href=\"..\\..\\style.css\"></head>"
         "<body onload=\"parent.postMessage(document.images[0].naturalWidth + ':' + "
         "getComputedStyle(document.body).backgroundColor, '*')\"><img src=\"b.png\"></body></html>";
-    S.CreateFile("\\caf\xE9 \x80.htm", 0, false)->Content = "<html><body>accent</body></html>";
+    S.CreateMFSFile("\\caf\xE9 \x80.htm", 0, false)->Content = "<html><body>accent</body></html>";
     // What generated sites link to: cache-busting queries, module scripts, "%" in names.
     S.ForceFolders("\\_static");
-    S.CreateFile("\\_static\\theme.css", 0, false)->Content = "body { color: rgb(4, 5, 6); }";
-    S.CreateFile("\\_static\\m.mjs", 0, false)->Content = "document.title = 'module ran';";
-    S.CreateFile("\\100%.htm", 0, false)->Content = "<html><body>a hundred</body></html>";
-    S.CreateFile("\\site.htm", 0, false)->Content =
+    S.CreateMFSFile("\\_static\\theme.css", 0, false)->Content = "body { color: rgb(4, 5, 6); }";
+    S.CreateMFSFile("\\_static\\m.mjs", 0, false)->Content = "document.title = 'module ran';";
+    S.CreateMFSFile("\\100%.htm", 0, false)->Content = "<html><body>a hundred</body></html>";
+    S.CreateMFSFile("\\site.htm", 0, false)->Content =
         "<html><head><link rel=\"stylesheet\" href=\"_static/theme.css?2022.1\">"
         "<script type=\"module\" src=\"_static/m.mjs?v=3\"></script></head>"
         "<body><a id=\"h\" href=\"100%.htm\">all</a></body></html>";
-    S.CreateFile("\\input.htm", 0, false)->Content = "<html><body><input id=\"i\"></body></html>";
-    S.CreateFile("\\close.htm", 0, false)->Content = "<html><body><button id=\"b\">close</button></body></html>";
-    S.CreateFile("\\menu.htm", 0, false)->Content =
+    S.CreateMFSFile("\\input.htm", 0, false)->Content = "<html><body><input id=\"i\"></body></html>";
+    S.CreateMFSFile("\\close.htm", 0, false)->Content = "<html><body><button id=\"b\">close</button></body></html>";
+    S.CreateMFSFile("\\menu.htm", 0, false)->Content =
         "<html><body style=\"margin:0\"><div style=\"width:100%;height:400px\">menu</div></body></html>";
-    S.CreateFile("\\sys.htm", 0, false)->Content =
+    S.CreateMFSFile("\\sys.htm", 0, false)->Content =
         "<html><body><img id=\"l\" src=\"system:\\Logo.png\"><img id=\"m\" src=\"SYSTEM:/logo.PNG\"></body></html>";
-    System.DefaultSession().CreateFile("\\Logo.png", 0, false)->Content = Png(9, 4, Qt::green);
+    System.DefaultSession().CreateMFSFile("\\Logo.png", 0, false)->Content = Png(9, 4, Qt::green);
     Platform = std::make_unique<TWebEngineProtocolPlatform>();
     FilesProtocol = std::make_unique<TMFSInternetProtocol>("mfs", &Files);
     SystemProtocol = std::make_unique<TMFSInternetProtocol>("system", &System);
@@ -184,7 +184,7 @@ private slots:
     QCOMPARE(B->DownloadControlFlags(), 0);
     B->SetUserInterfaceOptions({TUserInterfaceOption::NO3DBORDER, TUserInterfaceOption::FLAT_SCROLLBAR});
     TDocHostUIInfo Info;
-    QCOMPARE(B->GetHostInfo(Info), S_OK);
+    QCOMPARE(B->GetHostInfo(Info), VV_S_OK);
     QCOMPARE(Info.cbSize, 20u);
     QCOMPARE(Info.dwFlags, 0x84u);
     QCOMPARE(HostUIMask({TUserInterfaceOption::ENABLE_INPLACE_NAVIGATION, TUserInterfaceOption::NO3DOUTERBORDER}),
@@ -192,9 +192,9 @@ private slots:
   }
 
   void hooksAnswerTheirDefaultsWithoutEvents() {
-    QCOMPARE(B->ShowContextMenu(0, QPoint()), S_FALSE);
+    QCOMPARE(B->ShowContextMenu(0, QPoint()), VV_S_FALSE);
     std::int32_t Result = 0;
-    QCOMPARE(B->ShowMessage(u"x", u"y", 0, Result), S_FALSE);
+    QCOMPARE(B->ShowMessage(u"x", u"y", 0, Result), VV_S_FALSE);
     QVERIFY(B->GetExternal() == nullptr);
   }
 
@@ -353,7 +353,7 @@ private slots:
     int Asked = 0;
     B->OnShowContextMenu = [&](std::uint32_t, const QPoint&) {
       ++Asked;
-      return S_OK;
+      return VV_S_OK;
     };
     QWidget* Target = B->focusProxy();
     QVERIFY(Target);
@@ -363,7 +363,7 @@ private slots:
 
     B->OnShowContextMenu = [&](std::uint32_t, const QPoint&) {
       ++Asked;
-      return S_FALSE;
+      return VV_S_FALSE;
     };
     QTest::mouseClick(Target, Qt::RightButton, {}, QPoint(40, 40));
     QTRY_VERIFY(qApp->activePopupWidget() != nullptr);
@@ -376,7 +376,7 @@ private slots:
     std::vector<std::uint32_t> Keys;
     B->OnTranslateAccelerator = [&](const TKeyMessage& Msg, const void*, std::uint32_t) {
       Keys.push_back(Msg.wParam);
-      return Msg.Key == Qt::Key_B ? S_OK : S_FALSE;
+      return Msg.Key == Qt::Key_B ? VV_S_OK : VV_S_FALSE;
     };
     B->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(B.get()));
@@ -394,7 +394,7 @@ private slots:
     B->OnShowMessage = [&](std::uint32_t, const std::u16string& Text, const std::u16string&, std::int32_t,
                            const std::u16string&, std::int32_t, std::int32_t&) {
       Shown = QString::fromStdU16String(Text);
-      return S_OK;
+      return VV_S_OK;
     };
     Eval(*B, "alert('hello'); 1");
     QTRY_COMPARE(Shown, QStringLiteral("hello"));
@@ -426,7 +426,7 @@ private slots:
     External->Child = std::make_shared<TTestExternal>();
     B->OnGetExternal = [&](TDispatchRef& Dispatch) {
       Dispatch = External;
-      return S_OK;
+      return VV_S_OK;
     };
     QVERIFY(Load(*B, "mfs:\\page1.htm"));
     QCOMPARE(Eval(*B, "window.external.Echo('abc \u00e9')").toString(), QString::fromUtf8("abc \u00e9"));
@@ -461,7 +461,7 @@ private slots:
     };
     B->OnGetExternal = [&](TDispatchRef& Dispatch) {
       Dispatch = External;
-      return S_OK;
+      return VV_S_OK;
     };
     QVERIFY(Load(*B, "mfs:\\my page.htm"));
     QCOMPARE(Eval(*B, "window.external.ShowForm() + ' / ' + document.body.textContent").toString(),
@@ -476,7 +476,7 @@ private slots:
     };
     B->OnGetExternal = [&](TDispatchRef& Dispatch) {
       Dispatch = External;
-      return S_OK;
+      return VV_S_OK;
     };
     QVERIFY(Load(*B, "mfs:\\my page.htm"));
     QSignalSpy Complete(B.get(), &TMXWebBrowser::DocumentComplete);
@@ -489,7 +489,7 @@ private slots:
     auto External = std::make_shared<TTestExternal>();
     B->OnGetExternal = [&](TDispatchRef& Dispatch) {
       Dispatch = External;
-      return S_OK;
+      return VV_S_OK;
     };
     QVERIFY(Load(*B, "mfs:\\page1.htm"));
     QCOMPARE(Eval(*B, "try { window.external.Fail(); 'no error' } catch (e) { e.message }").toString(),
@@ -506,7 +506,7 @@ private slots:
     auto External = std::make_shared<TTestExternal>();
     B->OnGetExternal = [&](TDispatchRef& Dispatch) {
       Dispatch = External;
-      return S_OK;
+      return VV_S_OK;
     };
     QVERIFY(Load(*B, "mfs:\\page1.htm")); // the browser's pages now have the bridge
     QSignalSpy Complete(B.get(), &TMXWebBrowser::DocumentComplete);

@@ -101,7 +101,7 @@ TEST_F(BookPack, StampsTheContainerMemberWithTheCurrentTimeAndArchiveAttribute) 
   EXPECT_LE(Members[0].DosDateTime, After + 1);
   // And the unpacked file carries them, as the loader's scratch volume sees it.
   TMFS Scratch;
-  Scratch.DefaultSession().CreateFile("\\info.cab", 0, false)->Content = Cab;
+  Scratch.DefaultSession().CreateMFSFile("\\info.cab", 0, false)->Content = Cab;
   TMFSCabReader Reader(&Scratch.DefaultSession(), "\\info.cab");
   Reader.Extract("info.mfs", "\\info.mfs");
   EXPECT_EQ(Scratch.DefaultSession().GetFile("\\info.mfs")->DateTime, Members[0].DosDateTime);

@@ -48,7 +48,7 @@ void Free(void* P) {
 
 std::intptr_t OpenFile(char* Name, int Flags, int) {
   if (!Mem->Files.count(Name)) {
-    if (!(Flags & _O_CREAT)) return -1;
+    if (!(Flags & VV_O_CREAT)) return -1;
     Mem->Files[Name];
   }
   const std::intptr_t H = Mem->NextHandle++;
@@ -110,7 +110,7 @@ std::intptr_t Notify(FDINOTIFICATIONTYPE Type, FDINOTIFICATION* N) {
     if (Mem->CopyAnswer != 1) return Mem->CopyAnswer;
     std::string Name = std::string("out/") + N->psz1;
     Mem->Files[Name].clear();
-    return OpenFile(Name.data(), _O_CREAT, 0);
+    return OpenFile(Name.data(), VV_O_CREAT, 0);
   }
   case fdintCLOSE_FILE_INFO:
     Mem->DateTimes[N->psz1] = static_cast<std::uint32_t>(N->date) << 16 | N->time;
@@ -131,7 +131,7 @@ class CabIntf : public testing::Test {
 protected:
   void SetUp() override {
     Mem = &Files;
-    Context = FDICreate(Alloc, Free, OpenFile, ReadFile, WriteFile, CloseFile, SeekFile, cpuUNKNOWN,
+    Context = FDICreate(Alloc, Free, OpenFile, ReadFile, WriteFile, CloseFile, SeekFile, VV_cpuUNKNOWN,
                         &Error);
     ASSERT_NE(Context, nullptr);
   }

@@ -26,13 +26,13 @@ public:
   }
   vv::HRESULT UnregisterNameSpace(const std::u16string& Protocol) override {
     Calls.push_back("Unregister " + vv::WideToAnsi(Protocol));
-    return vv::E_FAIL; // must be ignored
+    return vv::VV_E_FAIL; // must be ignored
   }
   std::uint32_t CanonicalizeUrl(std::string_view Url, std::uint32_t BufferLength, std::uint32_t Flags,
                                 std::string& Canonical, std::uint32_t& Length) override {
     LastCanonicalized = std::string(Url);
     LastFlags = Flags;
-    if (CanonicalizeError != 0 && CanonicalizeError != vv::ERROR_INSUFFICIENT_BUFFER)
+    if (CanonicalizeError != 0 && CanonicalizeError != vv::VV_ERROR_INSUFFICIENT_BUFFER)
       return CanonicalizeError;
     // Stands in for the platform: upper-cases nothing, only strips "./" pieces.
     std::string Text(Url);
@@ -40,7 +40,7 @@ public:
       Text.erase(At, 2);
     if (Text.size() + 1 > BufferLength) {
       Length = static_cast<std::uint32_t>(Text.size() + 1);
-      return vv::ERROR_INSUFFICIENT_BUFFER;
+      return vv::VV_ERROR_INSUFFICIENT_BUFFER;
     }
     Canonical = Text;
     Length = static_cast<std::uint32_t>(Text.size());
@@ -48,8 +48,8 @@ public:
   }
 
   std::vector<std::string> Calls;
-  vv::HRESULT ConnectResult = vv::S_OK;
-  vv::HRESULT RegisterResult = vv::S_OK;
+  vv::HRESULT ConnectResult = vv::VV_S_OK;
+  vv::HRESULT RegisterResult = vv::VV_S_OK;
   std::uint32_t CanonicalizeError = 0;
   std::string LastCanonicalized;
   std::uint32_t LastFlags = 0;

@@ -41,7 +41,7 @@ protected:
   // Serves Url and drains it in chunks of ChunkSize, recording every result.
   std::string Fetch(std::u16string_view Url, std::uint32_t ChunkSize = 4096, Strings* Results = nullptr) {
     TCustomInternetProtocol P;
-    EXPECT_EQ(P.Start(Url, &Sink, nullptr, 0, 0), S_OK);
+    EXPECT_EQ(P.Start(Url, &Sink, nullptr, 0, 0), VV_S_OK);
     std::string Out;
     for (;;) {
       std::string Chunk(ChunkSize, '\0');
@@ -49,8 +49,8 @@ protected:
       const HRESULT R = P.Read(Chunk.data(), ChunkSize, &Got);
       Out.append(Chunk.data(), Got);
       if (Results)
-        Results->push_back(R == S_FALSE ? "S_FALSE" : R == E_PENDING ? "E_PENDING" : "other");
-      if (R != E_PENDING)
+        Results->push_back(R == VV_S_FALSE ? "VV_S_FALSE" : R == VV_E_PENDING ? "VV_E_PENDING" : "other");
+      if (R != VV_E_PENDING)
         break;
     }
     return Out;
@@ -109,14 +109,14 @@ TEST(ProtocolRegistration, PlatformFailuresRaiseTheirCodeAndLeaveTheSupportInact
   EXPECT_FALSE(S.Active());
   EXPECT_EQ(Platform.Calls, (Strings{"Connect"}));
 
-  Platform.ConnectResult = S_OK;
-  Platform.RegisterResult = E_FAIL;
+  Platform.ConnectResult = VV_S_OK;
+  Platform.RegisterResult = VV_E_FAIL;
   EXPECT_THROW(S.SetActive(true), EOleError);
   EXPECT_FALSE(S.Active());
   EXPECT_EQ(ProtocolSession.Find("mfs"), nullptr);
   EXPECT_FALSE(ProtocolSession.Connected);
 
-  Platform.RegisterResult = S_OK;
+  Platform.RegisterResult = VV_S_OK;
   S.SetActive(true);
   EXPECT_TRUE(S.Active());
 }
@@ -164,7 +164,7 @@ TEST_F(ProtocolFixture, SchemeIsMatchedWithoutRegardToCase) {
 TEST_F(ProtocolFixture, UrlsWithoutARegisteredSchemeAreInvalidAndNeverReachTheSink) {
   for (const std::u16string_view Url : {u"page1.html", u":page1.html", u"http:page1.html", u"mfsx:a"}) {
     TCustomInternetProtocol P;
-    EXPECT_EQ(P.Start(Url, &Sink, nullptr, 0, 0), INET_E_INVALID_URL);
+    EXPECT_EQ(P.Start(Url, &Sink, nullptr, 0, 0), VV_INET_E_INVALID_URL);
     EXPECT_EQ(P.DataSize, 0u);
   }
   EXPECT_TRUE(Sink.Reports.empty());
@@ -196,7 +196,7 @@ TEST_F(ProtocolFixture, EmptyResponseBecomesOneBlank) {
   const std::string Empty;
   Response = &Empty;
   TCustomInternetProtocol P;
-  ASSERT_EQ(P.Start(u"mfs:\\empty.htm", &Sink, nullptr, 0, 0), S_OK);
+  ASSERT_EQ(P.Start(u"mfs:\\empty.htm", &Sink, nullptr, 0, 0), VV_S_OK);
   EXPECT_EQ(P.DataSize, 1u);
   EXPECT_EQ(P.Data(), " ");
   EXPECT_EQ(Sink.Reports, (Strings{"Data 13 1 1", "Result 0 0"}));
@@ -214,7 +214,7 @@ TEST_F(ProtocolFixture, HandlerFailureIsServedAsTheErrorPage) {
     throw Exception("File \"" + URL + "\" not found");
   };
   TCustomInternetProtocol P;
-  ASSERT_EQ(P.Start(u"mfs:\\x%20y.htm", &Sink, nullptr, 0, 0), S_OK);
+  ASSERT_EQ(P.Start(u"mfs:\\x%20y.htm", &Sink, nullptr, 0, 0), VV_S_OK);
   const std::string Page = "<html><pre><p>An exception occured during attempt to get data</p><p>URL: "
                            "<b>\\x y.htm</b></p><p>Exception: <b>File &quot;\\x y.htm&quot; not found</b></p></html>";
   EXPECT_EQ(P.Data(), Page);
@@ -231,7 +231,7 @@ TEST_F(ProtocolFixture, MissingGetDataHandlerIsServedAsTheErrorPage) {
 TEST_F(ProtocolFixture, SinkFailureCannotLoadData) {
   Sink.FailOnData = true;
   TCustomInternetProtocol P;
-  EXPECT_EQ(P.Start(u"mfs:a", &Sink, nullptr, 0, 0), INET_E_CANNOT_LOAD_DATA);
+  EXPECT_EQ(P.Start(u"mfs:a", &Sink, nullptr, 0, 0), VV_INET_E_CANNOT_LOAD_DATA);
 }
 
 TEST_F(ProtocolFixture, ReadIsPendingAfterEveryChunkButTheOneThatReachesTheEnd) {
@@ -239,13 +239,13 @@ TEST_F(ProtocolFixture, ReadIsPendingAfterEveryChunkButTheOneThatReachesTheEnd) 
   Response = &Ten;
   Strings Results;
   EXPECT_EQ(Fetch(u"mfs:a", 4, &Results), Ten);
-  EXPECT_EQ(Results, (Strings{"E_PENDING", "E_PENDING", "S_FALSE"}));
+  EXPECT_EQ(Results, (Strings{"VV_E_PENDING", "VV_E_PENDING", "VV_S_FALSE"}));
   Results.clear();
   EXPECT_EQ(Fetch(u"mfs:a", 5, &Results), Ten); // the end falls on a chunk edge
-  EXPECT_EQ(Results, (Strings{"E_PENDING", "S_FALSE"}));
+  EXPECT_EQ(Results, (Strings{"VV_E_PENDING", "VV_S_FALSE"}));
   Results.clear();
   EXPECT_EQ(Fetch(u"mfs:a", 10, &Results), Ten);
-  EXPECT_EQ(Results, (Strings{"S_FALSE"}));
+  EXPECT_EQ(Results, (Strings{"VV_S_FALSE"}));
 }
 
 TEST_F(ProtocolFixture, EveryRequestAsksTheHandlerAgain) {
@@ -256,19 +256,19 @@ TEST_F(ProtocolFixture, EveryRequestAsksTheHandlerAgain) {
 
 TEST_F(ProtocolFixture, TheNoOpMethodsAnswerTheirFixedResults) {
   TCustomInternetProtocol P;
-  ASSERT_EQ(P.Start(u"mfs:abc", &Sink, nullptr, 0, 0), S_OK);
+  ASSERT_EQ(P.Start(u"mfs:abc", &Sink, nullptr, 0, 0), VV_S_OK);
   std::uint64_t NewPosition = 77;
-  EXPECT_EQ(P.Seek(2, 0, &NewPosition), S_OK);
+  EXPECT_EQ(P.Seek(2, 0, &NewPosition), VV_S_OK);
   EXPECT_EQ(NewPosition, 77u);
   char C = 0;
   std::uint32_t Got = 0;
-  EXPECT_EQ(P.Read(&C, 1, &Got), E_PENDING);
+  EXPECT_EQ(P.Read(&C, 1, &Got), VV_E_PENDING);
   EXPECT_EQ(C, '<'); // Seek did not move the position
-  EXPECT_EQ(P.ParseUrl(u"mfs:a", 0, 0, nullptr, 0, nullptr, 0), INET_E_DEFAULT_ACTION);
-  EXPECT_EQ(P.QueryInfo(u"mfs:a", 0, 0, nullptr, 0, nullptr, 0), INET_E_QUERYOPTION_UNKNOWN);
-  for (const HRESULT R : {P.Continue(nullptr), P.Abort(E_FAIL, 0), P.Terminate(0), P.Suspend(), P.Resume(),
+  EXPECT_EQ(P.ParseUrl(u"mfs:a", 0, 0, nullptr, 0, nullptr, 0), VV_INET_E_DEFAULT_ACTION);
+  EXPECT_EQ(P.QueryInfo(u"mfs:a", 0, 0, nullptr, 0, nullptr, 0), VV_INET_E_QUERYOPTION_UNKNOWN);
+  for (const HRESULT R : {P.Continue(nullptr), P.Abort(VV_E_FAIL, 0), P.Terminate(0), P.Suspend(), P.Resume(),
                           P.LockRequest(0), P.UnlockRequest()})
-    EXPECT_EQ(R, S_OK);
+    EXPECT_EQ(R, VV_S_OK);
 }
 
 // ---- combination ----
@@ -292,7 +292,7 @@ Combined Combine(std::u16string_view Base, std::u16string_view Rel, std::uint32_
 
 TEST_F(ProtocolFixture, CombineAsksTheSupportForRelativeAndSameSchemeUrls) {
   Combined C = Combine(u"mfs:\\ch\\p.htm", u"img\\a.gif");
-  EXPECT_EQ(C.Result, S_OK);
+  EXPECT_EQ(C.Result, VV_S_OK);
   EXPECT_EQ(C.Text, u"mfs:\\ch\\p.htm+img\\a.gif");
   EXPECT_EQ(C.Length, C.Text.size());
   C = Combine(u"MFS:\\p.htm", u"mfs:\\.\\x.htm");
@@ -302,7 +302,7 @@ TEST_F(ProtocolFixture, CombineAsksTheSupportForRelativeAndSameSchemeUrls) {
 
 TEST_F(ProtocolFixture, CombineLeavesOtherSchemesAndUnknownBasesToThemselves) {
   Combined C = Combine(u"mfs:\\p.htm", u"http://example.com/.\\x");
-  EXPECT_EQ(C.Result, S_OK);
+  EXPECT_EQ(C.Result, VV_S_OK);
   EXPECT_EQ(C.Text, u"http://example.com/.\\x");
   EXPECT_EQ(Platform.LastCanonicalized, "http://example.com/.\\x");
   C = Combine(u"other:\\p.htm", u"a.htm");
@@ -318,24 +318,24 @@ TEST_F(ProtocolFixture, CombineHandsTheBrowserFlagsToTheCanonicaliser) {
 TEST_F(ProtocolFixture, CombineWithAShortBufferReportsTheNeededSize) {
   // "mfs:a+bc" is 8 characters: it needs a buffer of 9.
   Combined C = Combine(u"mfs:a", u"bc", 9);
-  EXPECT_EQ(C.Result, S_OK);
+  EXPECT_EQ(C.Result, VV_S_OK);
   EXPECT_EQ(C.Text, u"mfs:a+bc");
   EXPECT_EQ(C.Length, 8u);
   C = Combine(u"mfs:a", u"bc", 8);
-  EXPECT_EQ(C.Result, S_FALSE);
+  EXPECT_EQ(C.Result, VV_S_FALSE);
   EXPECT_EQ(C.Length, 9u);
   C = Combine(u"mfs:a", u"bc", 0);
-  EXPECT_EQ(C.Result, S_FALSE);
+  EXPECT_EQ(C.Result, VV_S_FALSE);
   EXPECT_EQ(C.Length, 9u);
 }
 
 TEST_F(ProtocolFixture, CombineFallsBackToTheUncanonicalisedUrlWhenTheCanonicaliserFails) {
   Platform.CanonicalizeError = 87;
   Combined C = Combine(u"mfs:a", u".\\b", 260);
-  EXPECT_EQ(C.Result, S_OK);
+  EXPECT_EQ(C.Result, VV_S_OK);
   EXPECT_EQ(C.Text, u"mfs:a+.\\b");
   C = Combine(u"mfs:a", u".\\b", 9);
-  EXPECT_EQ(C.Result, S_FALSE);
+  EXPECT_EQ(C.Result, VV_S_FALSE);
   EXPECT_EQ(C.Length, 10u);
 }
 
@@ -348,24 +348,24 @@ TEST_F(ProtocolFixture, CombineWithoutAPlatformKeepsTheCandidate) {
 
 TEST_F(ProtocolFixture, CombineNeverLetsAHandlerFailureOut) {
   Support.OnCombineURL = nullptr;
-  EXPECT_EQ(Combine(u"mfs:a", u"b").Result, INET_E_DEFAULT_ACTION);
+  EXPECT_EQ(Combine(u"mfs:a", u"b").Result, VV_INET_E_DEFAULT_ACTION);
 }
 
 // ---- comparison ----
 
 TEST_F(ProtocolFixture, CompareFoldsCaseAlwaysAndSlashesOnlyWhenAsked) {
   TCustomInternetProtocol P;
-  EXPECT_EQ(P.CompareUrl(u"mfs:\\A\\b.htm", u"MFS:\\a\\B.HTM", 0), S_OK);
-  EXPECT_EQ(P.CompareUrl(u"mfs:\\A\\b.htm", u"mfs:/a/b.htm", 0), S_FALSE);
-  EXPECT_EQ(P.CompareUrl(u"mfs:\\A\\b.htm", u"mfs:/a/b.htm", 1), S_OK);
-  EXPECT_EQ(P.CompareUrl(u"mfs:\\a", u"system:\\a", 1), S_FALSE);
-  EXPECT_EQ(P.CompareUrl(u"other:\\a", u"other:\\a", 1), S_FALSE);
+  EXPECT_EQ(P.CompareUrl(u"mfs:\\A\\b.htm", u"MFS:\\a\\B.HTM", 0), VV_S_OK);
+  EXPECT_EQ(P.CompareUrl(u"mfs:\\A\\b.htm", u"mfs:/a/b.htm", 0), VV_S_FALSE);
+  EXPECT_EQ(P.CompareUrl(u"mfs:\\A\\b.htm", u"mfs:/a/b.htm", 1), VV_S_OK);
+  EXPECT_EQ(P.CompareUrl(u"mfs:\\a", u"system:\\a", 1), VV_S_FALSE);
+  EXPECT_EQ(P.CompareUrl(u"other:\\a", u"other:\\a", 1), VV_S_FALSE);
 }
 
 TEST_F(ProtocolFixture, CompareUsesTheHandlersVerdict) {
   Support.OnCompareURL = [](TInternetProtocolSupport*, const std::string& A, const std::string& B, bool IgnoreSlashes,
                             bool& Same) { Same = IgnoreSlashes && A.size() == B.size(); };
   TCustomInternetProtocol P;
-  EXPECT_EQ(P.CompareUrl(u"mfs:abc", u"mfs:xyz", 1), S_OK);
-  EXPECT_EQ(P.CompareUrl(u"mfs:abc", u"mfs:abc", 0), S_FALSE);
+  EXPECT_EQ(P.CompareUrl(u"mfs:abc", u"mfs:xyz", 1), VV_S_OK);
+  EXPECT_EQ(P.CompareUrl(u"mfs:abc", u"mfs:abc", 0), VV_S_FALSE);
 }

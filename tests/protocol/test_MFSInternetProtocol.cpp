@@ -10,24 +10,24 @@ class MfsProtocol : public ::testing::Test {
 protected:
   void SetUp() override {
     auto& S = Volume.DefaultSession();
-    S.CreateFile("\\page1.html", 0, false)->Content = "one";
+    S.CreateMFSFile("\\page1.html", 0, false)->Content = "one";
     S.ForceFolders("\\chapter\\img");
-    S.CreateFile("\\chapter\\p.htm", 0, false)->Content = "chapter page";
-    S.CreateFile("\\chapter\\empty.htm", 0, false);
-    S.CreateFile("\\chapter\\it's a page.htm", 0, false)->Content = "blank and apostrophe";
+    S.CreateMFSFile("\\chapter\\p.htm", 0, false)->Content = "chapter page";
+    S.CreateMFSFile("\\chapter\\empty.htm", 0, false);
+    S.CreateMFSFile("\\chapter\\it's a page.htm", 0, false)->Content = "blank and apostrophe";
     Handler = std::make_unique<TMFSInternetProtocol>("mfs", &Volume);
   }
 
   std::string Serve(std::u16string_view Url) {
     TCustomInternetProtocol P;
-    EXPECT_EQ(P.Start(Url, &Sink, nullptr, 0, 0), S_OK);
+    EXPECT_EQ(P.Start(Url, &Sink, nullptr, 0, 0), VV_S_OK);
     return P.Data();
   }
   std::u16string Combine(std::u16string_view Base, std::u16string_view Rel) {
     TCustomInternetProtocol P;
     char16_t Buffer[300];
     std::uint32_t Length = 0;
-    EXPECT_EQ(P.CombineUrl(Base, Rel, 0, Buffer, 300, &Length, 0), S_OK);
+    EXPECT_EQ(P.CombineUrl(Base, Rel, 0, Buffer, 300, &Length, 0), VV_S_OK);
     return Buffer;
   }
 
@@ -89,7 +89,7 @@ TEST_F(MfsProtocol, ErrorPageCannotBeInjectedWithMarkup) {
 }
 
 TEST_F(MfsProtocol, QueryFallsBackToTheFileBeforeItUnlessTheNameHasIt) {
-  Volume.DefaultSession().CreateFile("\\odd?name.htm", 0, false)->Content = "odd";
+  Volume.DefaultSession().CreateMFSFile("\\odd?name.htm", 0, false)->Content = "odd";
   EXPECT_EQ(Serve(u"mfs:\\page1.html?v=3"), "one");
   EXPECT_EQ(Serve(u"mfs:/chapter/p.htm?2022.1"), "chapter page");
   EXPECT_EQ(Serve(u"mfs:\\odd?name.htm"), "odd");

@@ -27,7 +27,7 @@ inline std::string Cabinet(const TFiles& Files) {
   TMFS Volume;
   for (const auto& [Path, Content] : Files) {
     Volume.DefaultSession().ForceFolders(TMFS::ExtractPath(Path));
-    Volume.DefaultSession().CreateFile(Path, 0, false)->Content = Content;
+    Volume.DefaultSession().CreateMFSFile(Path, 0, false)->Content = Content;
   }
   return PackVolume(Volume);
 }

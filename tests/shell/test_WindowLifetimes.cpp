@@ -96,9 +96,9 @@ private slots:
     QVERIFY(!Form);
     QVERIFY(!W->webMain);
     // A page script still holding these objects gets an error, not a dead window.
-    QCOMPARE(Failure(Story, "Next", DISPATCH_METHOD), std::string("The viewer window is closed"));
-    QCOMPARE(Failure(Story, "Current", DISPATCH_PROPERTYGET), std::string("The viewer window is closed"));
-    QCOMPARE(Failure(Host, "WebBrowser", DISPATCH_PROPERTYGET), std::string("The viewer window is closed"));
+    QCOMPARE(Failure(Story, "Next", VV_DISPATCH_METHOD), std::string("The viewer window is closed"));
+    QCOMPARE(Failure(Story, "Current", VV_DISPATCH_PROPERTYGET), std::string("The viewer window is closed"));
+    QCOMPARE(Failure(Host, "WebBrowser", VV_DISPATCH_PROPERTYGET), std::string("The viewer window is closed"));
   }
 
   void aDeadRendererIsRestartedOnceThenExplained() {

@@ -179,7 +179,7 @@ private slots:
     System["\\Story.xml"] = "<Story><item page=\"\\one.htm\" rightclick=False/><item page=\"\\two.htm\"/></Story>";
     auto W = OpenBook(System);
     QVERIFY(WaitForPage(*W->webMain, "mfs:\\one.htm"));
-    QCOMPARE(W->webMain2ShowContextMenu(0, QPoint()), S_OK);
+    QCOMPARE(W->webMain2ShowContextMenu(0, QPoint()), VV_S_OK);
     QApplication::clipboard()->setText("kept?");
     QWidget* Page = W->webMain->focusProxy() ? W->webMain->focusProxy() : W->webMain;
     QTest::keyPress(Page, Qt::Key_Control, Qt::ControlModifier);
@@ -198,7 +198,7 @@ private slots:
     W->GetStory().Next(W->GetCurrentPagePath());
     W->NavigateToStoryPage();
     QVERIFY(WaitForPage(*W->webMain, "mfs:\\two.htm"));
-    QCOMPARE(W->webMain2ShowContextMenu(0, QPoint()), S_FALSE);
+    QCOMPARE(W->webMain2ShowContextMenu(0, QPoint()), VV_S_FALSE);
   }
 
   void standardKeysRunTheToolbarsCommands() {

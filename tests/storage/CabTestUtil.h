@@ -23,7 +23,7 @@ inline std::string CorpusPath(const std::string& Relative) {
 // Stores Bytes as Path in Volume and returns the file.
 inline vv::TMFSFile* PutFile(vv::TMFS& Volume, const std::string& Path, std::string Bytes) {
   Volume.DefaultSession().ForceFolders(vv::TMFS::ExtractPath(Path));
-  vv::TMFSFile* File = Volume.DefaultSession().CreateFile(Path, 0, true);
+  vv::TMFSFile* File = Volume.DefaultSession().CreateMFSFile(Path, 0, true);
   File->Content = std::move(Bytes);
   return File;
 }

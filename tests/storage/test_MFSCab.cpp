@@ -260,16 +260,16 @@ TEST_P(MfsCabOpenFlags, TranslateToDispositionAndFlagWord) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, MfsCabOpenFlags,
-    testing::Values(TOpenFlagsCase{_O_BINARY | _O_RDONLY, OPEN_EXISTING, 0x80},
-                    TOpenFlagsCase{_O_CREAT | _O_EXCL | _O_TRUNC, CREATE_NEW, 0x80},
-                    TOpenFlagsCase{_O_CREAT | _O_TRUNC, CREATE_ALWAYS, 0x80},
-                    TOpenFlagsCase{_O_TRUNC, TRUNCATE_EXISTING, 0x80},
-                    TOpenFlagsCase{_O_EXCL, OPEN_EXISTING, 0x80},
-                    TOpenFlagsCase{0x8121, OPEN_ALWAYS, 0x80 | 0x08000000},
-                    TOpenFlagsCase{_O_CREAT | _O_SHORT_LIVED, OPEN_ALWAYS, 0x100},
-                    TOpenFlagsCase{_O_SHORT_LIVED | _O_TEMPORARY, OPEN_EXISTING, 0x80},
-                    TOpenFlagsCase{_O_CREAT | _O_TEMPORARY | _O_RANDOM, OPEN_ALWAYS,
-                                   0x80 | 0x10000000 | FILE_FLAG_DELETE_ON_CLOSE}),
+    testing::Values(TOpenFlagsCase{VV_O_BINARY | VV_O_RDONLY, VV_OPEN_EXISTING, 0x80},
+                    TOpenFlagsCase{VV_O_CREAT | VV_O_EXCL | VV_O_TRUNC, VV_CREATE_NEW, 0x80},
+                    TOpenFlagsCase{VV_O_CREAT | VV_O_TRUNC, VV_CREATE_ALWAYS, 0x80},
+                    TOpenFlagsCase{VV_O_TRUNC, VV_TRUNCATE_EXISTING, 0x80},
+                    TOpenFlagsCase{VV_O_EXCL, VV_OPEN_EXISTING, 0x80},
+                    TOpenFlagsCase{0x8121, VV_OPEN_ALWAYS, 0x80 | 0x08000000},
+                    TOpenFlagsCase{VV_O_CREAT | VV_O_SHORT_LIVED, VV_OPEN_ALWAYS, 0x100},
+                    TOpenFlagsCase{VV_O_SHORT_LIVED | VV_O_TEMPORARY, VV_OPEN_EXISTING, 0x80},
+                    TOpenFlagsCase{VV_O_CREAT | VV_O_TEMPORARY | VV_O_RANDOM, VV_OPEN_ALWAYS,
+                                   0x80 | 0x10000000 | VV_FILE_FLAG_DELETE_ON_CLOSE}),
     [](const testing::TestParamInfo<TOpenFlagsCase>& Info) {
       return vvtest::ReadableName(Info.index, "flags_" + std::to_string(Info.param.OpenFlags));
     });
@@ -277,7 +277,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(MfsCabCallbacks, FailWithoutAReaderInProgress) {
   ASSERT_EQ(CurrentCabReader, nullptr);
   char Name[] = "\\x";
-  EXPECT_EQ(MFSCabOpen(Name, _O_RDONLY, 0), -1);
+  EXPECT_EQ(MFSCabOpen(Name, VV_O_RDONLY, 0), -1);
   EXPECT_EQ(MFSCabSeek(1234, 0, 0), -1);
   EXPECT_EQ(MFSCabClose(-1), 0);
 }
@@ -288,11 +288,11 @@ TEST_F(MfsCabReader, CallbacksRecordTheirOutcomeInLastError) {
   std::lock_guard Lock(CabLock);
   CurrentCabReader = &Reader;
   char Missing[] = "\\missing.bin";
-  EXPECT_EQ(MFSCabOpen(Missing, _O_RDONLY, 0), -1);
+  EXPECT_EQ(MFSCabOpen(Missing, VV_O_RDONLY, 0), -1);
   EXPECT_EQ(Reader.LastError, -1);
   EXPECT_EQ(Reader.LastExceptionMessage, "File \"\\missing.bin\" not found");
   char Archive[] = "\\archive.cab";
-  const std::intptr_t Handle = MFSCabOpen(Archive, _O_RDONLY | _O_APPEND, 0);
+  const std::intptr_t Handle = MFSCabOpen(Archive, VV_O_RDONLY | VV_O_APPEND, 0);
   EXPECT_EQ(Reader.LastError, 0);
   EXPECT_EQ(MFSCabSeek(Handle, 0, 1), 84); // opened for appending: at the end
   char Byte;

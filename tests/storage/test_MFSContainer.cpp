@@ -53,9 +53,9 @@ TEST(MFSContainer, RoundTripsNestedFoldersAndBinaryFiles) {
   for (int i = 0; i < 70000; ++i)
     Binary += static_cast<char>(i * 7);
   S.ForceFolders("\\chap1\\img\\");
-  S.CreateFile("\\chap1\\img\\pic.bin", 0x01, false)->Content = Binary;
-  S.CreateFile("\\index.htm", 0, false)->Content = std::string("a\0b", 3);
-  S.CreateFile("\\empty.txt", 0, false);
+  S.CreateMFSFile("\\chap1\\img\\pic.bin", 0x01, false)->Content = Binary;
+  S.CreateMFSFile("\\index.htm", 0, false)->Content = std::string("a\0b", 3);
+  S.CreateMFSFile("\\empty.txt", 0, false);
   TMFS Loaded;
   Loaded.LoadFromString(Volume.SaveToString());
   auto& L = Loaded.DefaultSession();
@@ -110,7 +110,7 @@ TEST(MFSContainer, ASoundContainerLoadsFromAStreamAndNothingElseDoes) {
                                       Container(Root(2, File("only", "1")))};
   for (const std::string& Bytes : Refused) {
     TMFS Volume;
-    Volume.DefaultSession().CreateFile("\\kept.txt", 0, false)->Content = "kept";
+    Volume.DefaultSession().CreateMFSFile("\\kept.txt", 0, false)->Content = "kept";
     TPieces Stream(Bytes);
     EXPECT_FALSE(Volume.LoadSoundContainer(Stream)) << Bytes.substr(0, 20);
     EXPECT_EQ(Volume.DefaultSession().GetFile("\\kept.txt")->Content, "kept");
@@ -262,7 +262,7 @@ TEST(MFSContainer, SavingRefusesWhatLoadingWouldRefuse) {
   };
   TMFS Fits;
   Fits.DefaultSession().ForceFolders(Chain(MaxFolderNesting));
-  Fits.DefaultSession().CreateFile(Chain(MaxFolderNesting) + "\\leaf", 0, false)->Content = "x";
+  Fits.DefaultSession().CreateMFSFile(Chain(MaxFolderNesting) + "\\leaf", 0, false)->Content = "x";
   TMFS Copy;
   Copy.LoadFromString(Fits.SaveToString());
   EXPECT_EQ(Copy.DefaultSession().GetFile(Chain(MaxFolderNesting) + "\\LEAF")->Content, "x");
@@ -283,8 +283,8 @@ TEST(MFSSaveToDisk, WritesTheTree) {
   TMFS Volume;
   auto& S = Volume.DefaultSession();
   S.ForceFolders("a\\b");
-  S.CreateFile("a\\b\\c.txt", 0, false)->Content = "deep";
-  S.CreateFile("top.bin", 0, false)->Content = std::string("\0\1", 2);
+  S.CreateMFSFile("a\\b\\c.txt", 0, false)->Content = "deep";
+  S.CreateMFSFile("top.bin", 0, false)->Content = std::string("\0\1", 2);
   Volume.Root().SaveToDisk((Dir.Path / "out").string());
   EXPECT_EQ(ReadDiskFile(Dir.Path / "out/a/b/c.txt"), "deep");
   EXPECT_EQ(ReadDiskFile(Dir.Path / "out/top.bin"), std::string("\0\1", 2));

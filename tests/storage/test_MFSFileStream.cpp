@@ -9,7 +9,7 @@ using vvtest::MessageOf;
 
 TEST(MfsFileStream, SeekReadWriteAndSetSizeStayInBounds) {
   TMFS Volume;
-  auto Stream = Volume.DefaultSession().CreateFileStream("ten.bin", CREATE_NEW, 0);
+  auto Stream = Volume.DefaultSession().CreateFileStream("ten.bin", VV_CREATE_NEW, 0);
   Stream->WriteBytes("0123456789");
   EXPECT_EQ(Stream->Seek(3, soEnd), 7);
   EXPECT_EQ(Stream->Seek(-3, soEnd), 10);
@@ -37,24 +37,24 @@ TEST(MfsFileStream, SeekReadWriteAndSetSizeStayInBounds) {
 TEST(MfsFileStream, DispositionsCreateOpenAndTruncate) {
   TMFS Volume;
   auto& S = Volume.DefaultSession();
-  S.CreateFile("f.txt", 0, false)->Content = "keep";
-  EXPECT_EQ(MessageOf([&] { (void)S.CreateFileStream("f.txt", CREATE_NEW, 0); }), "File \"f.txt\" already exists");
-  EXPECT_EQ(S.CreateFileStream("f.txt", OPEN_ALWAYS, 0)->File->Content, "keep");
-  EXPECT_EQ(S.CreateFileStream("f.txt", OPEN_EXISTING, 0)->File->Content, "keep");
-  EXPECT_EQ(S.CreateFileStream("f.txt", CREATE_ALWAYS, 0)->File->Content, "");
+  S.CreateMFSFile("f.txt", 0, false)->Content = "keep";
+  EXPECT_EQ(MessageOf([&] { (void)S.CreateFileStream("f.txt", VV_CREATE_NEW, 0); }), "File \"f.txt\" already exists");
+  EXPECT_EQ(S.CreateFileStream("f.txt", VV_OPEN_ALWAYS, 0)->File->Content, "keep");
+  EXPECT_EQ(S.CreateFileStream("f.txt", VV_OPEN_EXISTING, 0)->File->Content, "keep");
+  EXPECT_EQ(S.CreateFileStream("f.txt", VV_CREATE_ALWAYS, 0)->File->Content, "");
   S.GetFile("f.txt")->Content = "again";
-  EXPECT_EQ(S.CreateFileStream("f.txt", TRUNCATE_EXISTING, 0)->File->Content, "");
-  EXPECT_EQ(MessageOf([&] { (void)S.CreateFileStream("g.txt", OPEN_EXISTING, 0); }), "File \"g.txt\" not found");
+  EXPECT_EQ(S.CreateFileStream("f.txt", VV_TRUNCATE_EXISTING, 0)->File->Content, "");
+  EXPECT_EQ(MessageOf([&] { (void)S.CreateFileStream("g.txt", VV_OPEN_EXISTING, 0); }), "File \"g.txt\" not found");
   EXPECT_EQ(MessageOf([&] { (void)S.CreateFileStream("f.txt", 6, 0); }),
             "Incorrect parameters in method \"TMFSSession.CreateFileStream\"");
-  EXPECT_EQ(S.CreateFileStream("new.txt", OPEN_ALWAYS, 0x01)->File->Attributes, 0x21u);
+  EXPECT_EQ(S.CreateFileStream("new.txt", VV_OPEN_ALWAYS, 0x01)->File->Attributes, 0x21u);
 }
 
 TEST(MfsFileStream, DeleteOnCloseWaitsForTheLastStream) {
   TMFS Volume;
   auto& S = Volume.DefaultSession();
-  auto First = S.CreateFileStream("tmp.bin", CREATE_NEW, FILE_FLAG_DELETE_ON_CLOSE);
-  auto Second = S.CreateFileStream("tmp.bin", OPEN_EXISTING, 0);
+  auto First = S.CreateFileStream("tmp.bin", VV_CREATE_NEW, VV_FILE_FLAG_DELETE_ON_CLOSE);
+  auto Second = S.CreateFileStream("tmp.bin", VV_OPEN_EXISTING, 0);
   EXPECT_EQ(First->File->OpenStreams.size(), 2u);
   First.reset();
   EXPECT_TRUE(S.Exists("tmp.bin"));
@@ -66,7 +66,7 @@ TEST(MfsFileStream, DeleteOnCloseWaitsForTheLastStream) {
 TEST(MfsFileStream, DetachedStreamIsEmptyAndUnwritable) {
   TMFS Volume;
   auto& S = Volume.DefaultSession();
-  auto Stream = S.CreateFileStream("gone.txt", CREATE_NEW, 0);
+  auto Stream = S.CreateFileStream("gone.txt", VV_CREATE_NEW, 0);
   Stream->WriteBytes("data");
   delete S.GetFile("gone.txt");
   EXPECT_EQ(Stream->File, nullptr);

@@ -20,12 +20,12 @@ long PeakMemoryKiB() {
 class MfsSession : public ::testing::Test {
 protected:
   void SetUp() override {
-    S.CreateFile("\\System.xml", 0, false)->Content = "<system/>";
-    S.CreateFile("\\Logo.bmp", 0, false);
+    S.CreateMFSFile("\\System.xml", 0, false)->Content = "<system/>";
+    S.CreateMFSFile("\\Logo.bmp", 0, false);
     S.ForceFolders("\\Forms");
-    S.CreateFile("\\Forms\\page.htm", 0, false)->Content = "form";
+    S.CreateMFSFile("\\Forms\\page.htm", 0, false)->Content = "form";
     S.ForceFolders("\\a\\b");
-    S.CreateFile("\\a\\b.htm", 0, false);
+    S.CreateMFSFile("\\a\\b.htm", 0, false);
   }
   TMFS Volume;
   TMFSSession& S = Volume.DefaultSession();
@@ -71,12 +71,12 @@ TEST_F(MfsSession, ChangeDirMovesTheCurrentFolder) {
 }
 
 TEST_F(MfsSession, CreateFileHonoursExistingItems) {
-  const auto* File = S.CreateFile("\\new.htm", 0xFFFFFFFF, false);
+  const auto* File = S.CreateMFSFile("\\new.htm", 0xFFFFFFFF, false);
   EXPECT_EQ(File->Attributes, 0x3Fu | 0x20u);
-  EXPECT_EQ(S.CreateFile("\\NEW.htm", 0, true), File);
-  EXPECT_EQ(MessageOf([&] { S.CreateFile("\\new.htm", 0, false); }), "File \"\\new.htm\" already exists");
-  EXPECT_EQ(MessageOf([&] { S.CreateFile("\\Forms", 0, true); }), "Folder \"\\Forms\" already exists");
-  EXPECT_EQ(MessageOf([&] { S.CreateFile("\\Forms\\.", 0, true); }), "Folder \"\\Forms\\.\" already exists");
+  EXPECT_EQ(S.CreateMFSFile("\\NEW.htm", 0, true), File);
+  EXPECT_EQ(MessageOf([&] { S.CreateMFSFile("\\new.htm", 0, false); }), "File \"\\new.htm\" already exists");
+  EXPECT_EQ(MessageOf([&] { S.CreateMFSFile("\\Forms", 0, true); }), "Folder \"\\Forms\" already exists");
+  EXPECT_EQ(MessageOf([&] { S.CreateMFSFile("\\Forms\\.", 0, true); }), "Folder \"\\Forms\\.\" already exists");
 }
 
 TEST_F(MfsSession, ForceFoldersCreatesTheMissingOnesAndKeepsThemOnFailure) {
@@ -152,7 +152,7 @@ TEST(MfsVolume, LoadingMovesEverySessionToTheNewRoot) {
   const auto Other = Volume.CreateSession(Old);
 
   TMFS Source;
-  Source.DefaultSession().CreateFile("\\page.htm", 0, false)->Content = "new";
+  Source.DefaultSession().CreateMFSFile("\\page.htm", 0, false)->Content = "new";
   Volume.LoadFromString(Source.SaveToString());
 
   for (TMFSSession* Session : {&Default, Other.get()}) {

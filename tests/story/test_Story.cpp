@@ -201,7 +201,7 @@ TEST(Story, ItemWalkingAtTheEdges) {
 TEST(Story, ReadsStoryXmlFromTheVolume) {
   TMFS Volume;
   EXPECT_EQ(MessageOf([&] { TStory(Volume, "Story.xml"); }), "File \"\\Story.xml\" not found");
-  Volume.DefaultSession().CreateFile("\\story.XML", faArchive, false)->Content = NestedStory;
+  Volume.DefaultSession().CreateMFSFile("\\story.XML", faArchive, false)->Content = NestedStory;
   TStory S(Volume, "Ignored.xml");
   EXPECT_EQ(S.CurrentPage(), "\\front.htm");
   Volume.DefaultSession().GetFile("\\Story.xml")->Content = "<Story><item page=1></Story>";

@@ -1,0 +1,4 @@
+# 64-bit Windows: the target the Windows tests run on.
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(VV_MINGW_TRIPLET x86_64-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)
