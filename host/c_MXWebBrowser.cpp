@@ -518,4 +518,16 @@ void TMXWebBrowser::QueryInnerHTML(const std::string& Id, std::function<void(std
   });
 }
 
+QPoint TMXWebBrowser::ScrollPosition() const {
+  // The engine reports device-independent pixels, which grow with the zoom.
+  const QPointF Position = page()->scrollPosition() / zoomFactor();
+  return Position.toPoint();
+}
+
+void TMXWebBrowser::ScrollTo(const QPoint& Position) {
+  // In the viewer's own world: the page's scripts neither see nor replace it.
+  page()->runJavaScript(QStringLiteral("window.scrollTo(%1,%2)").arg(Position.x()).arg(Position.y()),
+                        QWebEngineScript::ApplicationWorld);
+}
+
 } // namespace vv

@@ -193,6 +193,10 @@ public:
   // Asynchronous document queries: the callback runs once the page answered.
   void QueryElements(std::function<void(std::vector<TDocumentElement>)> Callback);
   void QueryInnerHTML(const std::string& Id, std::function<void(std::optional<std::string>)> Callback);
+  // The document's scroll position in CSS pixels, as the engine last reported
+  // it (no waiting); ScrollTo asks the document to scroll there.
+  [[nodiscard]] QPoint ScrollPosition() const;
+  void ScrollTo(const QPoint& Position);
   // The object handed to page script as window.external (OnGetExternal's
   // answer), or none.
   [[nodiscard]] TDispatchRef GetExternal();
