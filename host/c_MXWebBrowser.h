@@ -271,6 +271,8 @@ private:
   // LoadHTML's document is the viewer's own, whatever page was shown before.
   bool FLoadingHTML = false;
   std::unique_ptr<QPrinter> FPrinter;
+  // The print preview being prepared or shown; one at a time.
+  QPointer<QPrintPreviewDialog> FPrintPreview;
   // A page whose process died is reloaded; if a process dies again within a
   // short time of that reload, a message page stands in until the next navigation.
   QElapsedTimer FLastRendererReload;
