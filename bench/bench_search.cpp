@@ -5,6 +5,8 @@
 // The book is generated: VV_SEARCH_PAGES pages (default 1,000) of about 23 KB
 // of HTML in chapters of 50, the rare word on three pages. VV_SEARCH_BOOK may
 // name the "book" folder written by gen_corpus.py, to search that instead.
+// A second book of the same words in Cyrillic letters, as UTF-8 pages, times
+// a non-ASCII phrase, searched in another case than the pages hold it.
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -24,6 +26,7 @@
 
 namespace {
 constexpr std::string_view RareWord = "zebraquartz";
+constexpr std::string_view RareWordCyrillic = "ЗебраКварц";
 
 struct TBenchBook {
   vv::TMFS Volume;
@@ -53,9 +56,11 @@ std::vector<std::string> Vocabulary(std::mt19937& Random) {
 
 // About 23 KB: a heading, then paragraphs of words drawn with Zipf-like weights.
 std::string MakePage(std::mt19937& Random, const std::vector<std::string>& Words,
-                     std::discrete_distribution<std::size_t>& Pick, int Number, bool Marker) {
-  std::string Page = "<!DOCTYPE HTML>\n<html>\n<head>\n<meta http-equiv=\"Content-Type\" "
-                     "content=\"text/html; charset=windows-1252\">\n<title>Page " +
+                     std::discrete_distribution<std::size_t>& Pick, int Number, bool Marker,
+                     bool Utf8) {
+  std::string Page = std::string("<!DOCTYPE HTML>\n<html>\n<head>\n<meta http-equiv=\"Content-Type\" "
+                                 "content=\"text/html; charset=") +
+                     (Utf8 ? "utf-8" : "windows-1252") + "\">\n<title>Page " +
                      std::to_string(Number) + "</title>\n</head>\n<body>\n<h1>Page " +
                      std::to_string(Number) + "</h1>\n";
   const int MarkerParagraph = Marker ? static_cast<int>(Random() % 40) : -1;
@@ -67,7 +72,7 @@ std::string MakePage(std::mt19937& Random, const std::vector<std::string>& Words
       Text += Random() % 12 ? " " : ". ";
     }
     if (p == MarkerParagraph)
-      Text.insert(Text.find(' ', Text.size() / 2) + 1, std::string(RareWord) + " ");
+      Text.insert(Text.find(' ', Text.size() / 2) + 1, std::string(Utf8 ? RareWordCyrillic : RareWord) + " ");
     Page += "<p>" + Text + "</p>\n";
     if (p % 17 == 3)
       Page +=
@@ -76,9 +81,23 @@ std::string MakePage(std::mt19937& Random, const std::vector<std::string>& Words
   return Page + "<p><a href=\"next.htm\">Next</a></p>\n</body>\n</html>\n";
 }
 
-void Generate(TBenchBook& Book, int PageCount) {
+// The same words in Cyrillic letters, two bytes each in UTF-8.
+std::string InCyrillic(const std::string& Word) {
+  static const char* const Letters[26] = {"а", "б", "ц", "д", "е", "ф", "г", "х", "и", "й", "к", "л", "м",
+                                          "н", "о", "п", "я", "р", "с", "т", "у", "в", "ш", "ж", "ы", "з"};
+  std::string Out;
+  for (const char C : Word)
+    Out += C >= 'a' && C <= 'z' ? Letters[C - 'a'] : std::string(1, C);
+  return Out;
+}
+
+// Utf8: pages declare UTF-8 and hold Cyrillic words, the rare one capitalised.
+void Generate(TBenchBook& Book, int PageCount, bool Utf8) {
   std::mt19937 Random(7);
-  const std::vector<std::string> Words = Vocabulary(Random);
+  std::vector<std::string> Words = Vocabulary(Random);
+  if (Utf8)
+    for (std::string& W : Words)
+      W = InCyrillic(W);
   std::vector<double> Weights;
   for (std::size_t i = 0; i < Words.size(); ++i)
     Weights.push_back(1.0 / static_cast<double>(i + 8));
@@ -97,7 +116,7 @@ void Generate(TBenchBook& Book, int PageCount) {
     }
     const std::string Path = Folder + "\\page" + std::to_string(m) + ".htm";
     const bool Marker = m == Markers[0] || m == Markers[1] || m == Markers[2];
-    Session.CreateFile(Path, 0, false)->Content = MakePage(Random, Words, Pick, m, Marker);
+    Session.CreateFile(Path, 0, false)->Content = MakePage(Random, Words, Pick, m, Marker, Utf8);
     Xml += "<item page=\"" + Path + "\" pagename=\"Page " + std::to_string(m) + "\"/>\r\n";
   }
   Xml += "</item>\r\n</Story>\r\n";
@@ -130,15 +149,10 @@ void Load(TBenchBook& Book, const std::filesystem::path& Folder) {
       std::make_unique<vv::TStoryLine>(ReadWhole(Folder / "system" / "Story.xml")));
 }
 
-TBenchBook& Book() {
-  static TBenchBook* const Instance = [] {
-    auto* B = new TBenchBook;
-    if (const char* Folder = std::getenv("VV_SEARCH_BOOK"))
-      Load(*B, Folder);
-    else
-      Generate(*B,
-               std::getenv("VV_SEARCH_PAGES") ? std::atoi(std::getenv("VV_SEARCH_PAGES")) : 1000);
-    vv::TMFSSession& Session = B->Volume.DefaultSession();
+int PageCount() { return std::getenv("VV_SEARCH_PAGES") ? std::atoi(std::getenv("VV_SEARCH_PAGES")) : 1000; }
+
+void ListPages(TBenchBook* B) {
+  vv::TMFSSession& Session = B->Volume.DefaultSession();
     B->Story->First();
     for (const vv::TXMLNode* Item = B->Story->Current(); Item;
          Item = B->Story->StoryLine->NextPage(Item)) {
@@ -146,6 +160,27 @@ TBenchBook& Book() {
       B->Pages.emplace_back(Content);
       B->Bytes += Content.size();
     }
+}
+
+TBenchBook& Book() {
+  static TBenchBook* const Instance = [] {
+    auto* B = new TBenchBook;
+    if (const char* Folder = std::getenv("VV_SEARCH_BOOK"))
+      Load(*B, Folder);
+    else
+      Generate(*B, PageCount(), false);
+    ListPages(B);
+    return B;
+  }();
+  return *Instance;
+}
+
+// The same book in Cyrillic, as UTF-8 pages.
+TBenchBook& Utf8Book() {
+  static TBenchBook* const Instance = [] {
+    auto* B = new TBenchBook;
+    Generate(*B, PageCount(), true);
+    ListPages(B);
     return B;
   }();
   return *Instance;
@@ -173,14 +208,16 @@ void Report(benchmark::State& State, const TBenchBook& B, int Rows) {
   State.counters["hits"] = Rows;
 }
 
-void BM_SearchRareWord(benchmark::State& State) {
-  TBenchBook& B = Book();
-  int Rows = 0;
+// Times SearchBook for Phrase; Rows is checked on generated books when given.
+void TimeSearch(benchmark::State& State, TBenchBook& B, std::string_view Phrase, int Rows = -1) {
+  int Found = 0;
   for (auto _ : State)
-    benchmark::DoNotOptimize(Rows = SearchBook(B, "ZebraQuartz"));
-  if (B.Generated && Rows != 3) State.SkipWithError("the rare word should be on three pages");
-  Report(State, B, Rows);
+    benchmark::DoNotOptimize(Found = SearchBook(B, Phrase));
+  if (B.Generated && Rows >= 0 && Found != Rows) State.SkipWithError("the phrase is on other pages than it should be");
+  Report(State, B, Found);
 }
+
+void BM_SearchRareWord(benchmark::State& State) { TimeSearch(State, Book(), "ZebraQuartz", 3); }
 BENCHMARK(BM_SearchRareWord)->Unit(benchmark::kMillisecond);
 
 // The floor: a case-sensitive memmem over the same page bytes, no markup removal.
@@ -198,14 +235,16 @@ void BM_MemmemRareWord(benchmark::State& State) {
 BENCHMARK(BM_MemmemRareWord)->Unit(benchmark::kMillisecond);
 
 // The worst usual case: a word on every page, so every page is stripped and folded.
-void BM_SearchCommonWord(benchmark::State& State) {
-  TBenchBook& B = Book();
-  int Rows = 0;
-  for (auto _ : State)
-    benchmark::DoNotOptimize(Rows = SearchBook(B, "The"));
-  Report(State, B, Rows);
-}
+void BM_SearchCommonWord(benchmark::State& State) { TimeSearch(State, Book(), "The"); }
 BENCHMARK(BM_SearchCommonWord)->Unit(benchmark::kMillisecond);
+
+// A non-ASCII phrase in another case than the pages hold it, over UTF-8 pages.
+void BM_SearchRareWordUtf8(benchmark::State& State) { TimeSearch(State, Utf8Book(), "зебракварц", 3); }
+BENCHMARK(BM_SearchRareWordUtf8)->Unit(benchmark::kMillisecond);
+
+// A common Cyrillic word: every page is stripped and folded as Unicode.
+void BM_SearchCommonWordUtf8(benchmark::State& State) { TimeSearch(State, Utf8Book(), "ТХЕ"); }
+BENCHMARK(BM_SearchCommonWordUtf8)->Unit(benchmark::kMillisecond);
 
 void BM_StripTags(benchmark::State& State) {
   TBenchBook& B = Book();

@@ -13,12 +13,12 @@
 
 #include "platform/u_Ansi.h"
 #include "text/u_SearchText.h"
-#include "text/u_Utils.h"
 
 namespace vv {
 
 namespace {
 constexpr int FileNameColumn = 1;
+constexpr int PathRole = Qt::UserRole;
 const QSize DesignedSize(392, 216);
 // The buttons' column keeps to the right edge, the list fills the rest.
 constexpr int ButtonsColumnWidth = 80;
@@ -92,10 +92,11 @@ void TfrmSearch::keyPressEvent(QKeyEvent* Event) {
 void TfrmSearch::btnSearchClick(QObject*) {
   lvFoundPages->clear();
   const QString Entered = cbSearchText->currentText();
-  const std::string Phrase = QStringToAnsi(Entered);
+  // The phrase is Unicode whatever the book's code page: each page is compared in its own.
+  const std::string Phrase = Entered.toStdString();
   bool Listed = false;
   for (int i = 0; i < cbSearchText->count() && !Listed; ++i)
-    Listed = SameText(QStringToAnsi(cbSearchText->itemText(i)), Phrase);
+    Listed = cbSearchText->itemText(i).compare(Entered, Qt::CaseInsensitive) == 0;
   if (!Listed) cbSearchText->addItem(Entered);
   cbSearchText->setEditText(Entered);
 
@@ -129,7 +130,11 @@ void TfrmSearch::SearchStory(const std::string& Phrase, QList<QTreeWidgetItem*>&
       // Read even when the page is not searchable: a missing file ends the search.
       const std::string& Content = Session.GetFile(Path)->Content;
       if (SearchableOf(Item) && Search.FoundInPage(Content)) {
-        auto* Row = new QTreeWidgetItem({AnsiToQString(PageNameOf(Item)), AnsiToQString(Path)});
+        const QString Name = AnsiToQString(PageNameOf(Item));
+        auto* Row = new QTreeWidgetItem({Name, AnsiToQString(Path)});
+        // The path's own bytes, which a code page may not carry through text.
+        Row->setData(FileNameColumn, PathRole, QByteArray::fromStdString(Path));
+        Row->setToolTip(0, Name); // a long name is cut short in the column
         Row->setIcon(0, imglPages.value(0));
         Rows.append(Row);
       }
@@ -187,7 +192,7 @@ void TfrmSearch::btnShowPageClick(QObject*) {
   const QList<QTreeWidgetItem*> Selected = lvFoundPages->selectedItems();
   if (Selected.isEmpty()) return;
   try {
-    Story.Locate(QStringToAnsi(Selected.front()->text(FileNameColumn)));
+    Story.Locate(Selected.front()->data(FileNameColumn, PathRole).toByteArray().toStdString());
     NavigateToStoryPage();
     if (OnPageShown)
       OnPageShown(ListedPhrase);

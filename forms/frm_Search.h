@@ -40,7 +40,7 @@ public:
   QPushButton* const btnClose;
   // One 16 x 16 picture, shown beside every result row.
   QList<QIcon> imglPages;
-  // After Show has shown a page: the phrase whose results are listed.
+  // After Show has shown a page: the phrase whose results are listed, in UTF-8.
   std::function<void(const std::string& Phrase)> OnPageShown;
 
   // Over the empty list when a search found nothing; none before.

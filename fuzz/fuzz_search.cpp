@@ -4,7 +4,9 @@
 #include <string>
 #include <string_view>
 
+#include "text/u_HtmlScanner.h"
 #include "text/u_SearchText.h"
+#include "text/u_Unicode.h"
 #include "text/u_Utils.h"
 
 namespace {
@@ -30,11 +32,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
   vv::StripTagsInto(Page, Reused);
   if (Reused != Text) __builtin_trap();
 
-  // The fast path (raw pre-scan, folded buffer) must agree with the plain rule.
-  const std::string Needle = FoldedUpToNul(Phrase);
-  const bool Expected = !Needle.empty() && FoldedUpToNul(Text).find(Needle) != std::string::npos;
+  // The fast path (raw pre-scan, folded buffer) must agree with the plain
+  // rule of the page's encoding: Unicode folding of the whole text for UTF-8,
+  // the Windows-1252 table for the rest (a phrase it cannot hold is found nowhere).
+  const bool Utf8 = vv::DeclaresUtf8(Page);
+  bool Lost = false;
+  const std::string Ansi = vv::Utf8ToBook(Phrase.substr(0, Phrase.find('\0')), vv::TCodePage::Windows1252, &Lost);
+  const std::string Needle = Utf8 ? vv::FoldUtf8(Phrase.substr(0, Phrase.find('\0')))
+                                  : Lost ? std::string() : FoldedUpToNul(Ansi);
+  const std::string Folded = Utf8 ? vv::FoldUtf8(std::string_view(Text).substr(0, Text.find('\0'))) : FoldedUpToNul(Text);
+  const bool Expected = !Needle.empty() && Folded.find(Needle) != std::string::npos;
   vv::TSearchPhrase Search(Phrase);
-  if (Search.FoundInPage(Page) != Expected || Search.FoundInText(Text) != Expected)
+  const vv::TCodePage CodePage = Utf8 ? vv::TCodePage::Utf8 : vv::TCodePage::Windows1252;
+  if (Search.FoundInPage(Page) != Expected || Search.FoundInText(Text, CodePage) != Expected)
     __builtin_trap();
   // Once more with the buffer holding this page's text.
   if (Search.FoundInPage(Page) != Expected) __builtin_trap();

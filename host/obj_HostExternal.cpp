@@ -56,7 +56,7 @@ TExternalStory::TExternalStory(TViewerHost& Host) : FHost(&Host) {
     };
   };
   DeclareGet("Current", DISPID_STORY_CURRENT,
-             [this] { return TOleVariant(AnsiToWide(this->Host().GetCurrentPagePath())); });
+             [this] { return TOleVariant(BookToWide(this->Host().GetCurrentPagePath())); });
   DeclareMethod("First", DISPID_STORY_FIRST, Move([](TStory& S, const std::string&, const TOleVariantList&) { S.First(); }));
   DeclareMethod("Last", DISPID_STORY_LAST, Move([](TStory& S, const std::string&, const TOleVariantList&) { S.Last(); }));
   DeclareMethod("Next", DISPID_STORY_NEXT,
@@ -141,7 +141,7 @@ THostExternal::THostExternal(TViewerHost& Host, const TUserForms& UserForms) : F
   // Answered when the form closes: a modal loop inside a page's request would stall the engine.
   DeclareAsyncMethod("ShowUserForm", DISPID_HOST_SHOWUSERFORM,
                      [this](const TOleVariantList& Args, const TDispatchReply& Reply) {
-                       ShowUserForm(WideToAnsi(VariantToWide(Argument(Args, 0))), [Reply] { Reply.Return(); });
+                       ShowUserForm(WideToBook(VariantToWide(Argument(Args, 0))), [Reply] { Reply.Return(); });
                      });
   DeclareMethod("Terminate", DISPID_HOST_TERMINATE, [this](const TOleVariantList&) {
     this->Host().PostClose();

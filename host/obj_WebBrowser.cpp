@@ -1,7 +1,7 @@
 #include "host/obj_WebBrowser.h"
 
+#include "platform/u_Ansi.h"
 #include "platform/u_WebEngineProtocol.h"
-#include "text/u_Convert.h"
 
 namespace vv {
 
@@ -39,7 +39,7 @@ TWebBrowserObject::TWebBrowserObject(TMXWebBrowser* Browser) : FBrowser(Browser)
   DeclareMethod("Navigate", DISPID_NAVIGATE, [this](const TOleVariantList& Args) {
     if (Args.empty())
       throw EDispatchError("Argument not optional");
-    const std::string URL = WideToAnsi(VariantToWide(Args[0]));
+    const std::string URL = WideToBook(VariantToWide(Args[0]));
     if (!ScriptMayNavigateTo(URL))
       throw EDispatchError(Format(SNavigationRefused, URL));
     this->Browser().Navigate(URL);
@@ -72,7 +72,7 @@ TWebBrowserObject::TWebBrowserObject(TMXWebBrowser* Browser) : FBrowser(Browser)
     return TOleVariant();
   });
   DeclareGet("LocationURL", DISPID_LOCATIONURL,
-             [this] { return TOleVariant(AnsiToWide(this->Browser().LocationURL())); });
+             [this] { return TOleVariant(BookToWide(this->Browser().LocationURL())); });
   DeclareGet("LocationName", DISPID_LOCATIONNAME,
              [this] { return TOleVariant(this->Browser().title().toStdU16String()); });
   DeclareGet("ReadyState", DISPID_READYSTATE, [this] { return TOleVariant(std::int32_t{this->Browser().ReadyState()}); });

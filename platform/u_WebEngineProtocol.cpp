@@ -177,8 +177,7 @@ std::string DecodeEngineEscapes(const QByteArray& Encoded) {
     for (int V; (V = EscapeAt(Encoded, J)) >= 0x80; J += 3)
       Utf8 += static_cast<char>(V);
     const QString Text = QString::fromUtf8(Utf8);
-    const bool Clean = !Text.contains(QChar::ReplacementCharacter) &&
-                       std::all_of(Text.begin(), Text.end(), [](QChar C) { return WideCharToAnsi(C.unicode()) >= 0; });
+    const bool Clean = !Text.contains(QChar::ReplacementCharacter) && BookCodePageHolds(Text);
     if (Clean)
       Result += QStringToAnsi(Text);
     else

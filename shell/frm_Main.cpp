@@ -139,6 +139,7 @@ void TfrmMain::FormCreate(TBookSource* Source) {
     SystemXML->LoadFromBytes(SystemVolume->DefaultSession().GetFile("System.xml")->Content);
     if (!SystemXML->Root())
       throw ESpaceXMLParserError(-1);
+    SetBookCodePage(SettingsCodePage(SystemXML->Root()));
     CreateUserForms();
     SystemVolume->DefaultSession().ChangeDir("\\");
     CreateBookServices();

@@ -142,7 +142,7 @@ void TfrmMain::ReadingPageChanged() {
 }
 
 void TfrmMain::HighlightPhraseOnNextPage(const std::string& Phrase) {
-  pnlFind->HighlightAfterLoad(AnsiToQString(Phrase));
+  pnlFind->HighlightAfterLoad(QString::fromStdString(Phrase)); // UTF-8, as the search window gives it
 }
 
 void TfrmMain::btnContinueClick() {

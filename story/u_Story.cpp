@@ -14,12 +14,6 @@ void CheckLevel(int Level) {
   if (Level <= 0) throw EStoryError(Format(SChapterLevel, Level));
 }
 
-std::string Folded(std::string_view S) {
-  std::string Result(S);
-  for (char& C : Result)
-    C = static_cast<char>(FoldCase(static_cast<unsigned char>(C)));
-  return Result;
-}
 
 // Base + "\" (unless Base is empty or already ends in one) + Path.
 std::string Combine(const std::string& Base, const std::string& Path) {
@@ -93,7 +87,7 @@ void TStoryLine::ResolvePaths() {
 void TStoryLine::IndexPages() {
   for (TXMLNode* Item = FirstItem(); Item; Item = NextItem(Item))
     if (std::string Page = PageOf(Item); !Page.empty())
-      PageIndex.try_emplace(Folded(Page), Item); // the first occurrence wins
+      PageIndex.try_emplace(FoldedKey(Page), Item); // the first occurrence wins
 }
 
 TXMLNode* TStoryLine::FirstItem() const {
@@ -146,7 +140,7 @@ TXMLNode* TStoryLine::PriorPage(const TXMLNode* Item) const {
 
 TXMLNode* TStoryLine::FindByPage(std::string_view Page) const {
   if (Page.empty()) return nullptr;
-  const auto Found = PageIndex.find(Folded(Page));
+  const auto Found = PageIndex.find(FoldedKey(Page));
   return Found == PageIndex.end() ? nullptr : Found->second;
 }
 

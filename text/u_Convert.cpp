@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cstdio>
 
+#include "text/u_Unicode.h"
+
 namespace vv {
 
 namespace {
@@ -113,25 +115,16 @@ std::u16string AnsiToWide(std::string_view Bytes) {
   return Text;
 }
 
-std::string Utf8ToAnsi(std::string_view Text) {
-  std::string Bytes;
-  Bytes.reserve(Text.size());
-  for (std::size_t i = 0; i < Text.size();) {
-    const auto Lead = static_cast<unsigned char>(Text[i]);
-    const std::size_t Length = Lead < 0x80 ? 1 : (Lead >> 5) == 6 ? 2 : (Lead >> 4) == 14 ? 3 : (Lead >> 3) == 30 ? 4 : 0;
-    if (Length == 0 || i + Length > Text.size())
-      return std::string(Text);
-    char32_t Code = Length == 1 ? Lead : Lead & (0x7F >> Length);
-    for (std::size_t k = 1; k < Length; ++k) {
-      const auto Next = static_cast<unsigned char>(Text[i + k]);
-      if ((Next >> 6) != 2)
-        return std::string(Text);
-      Code = Code << 6 | (Next & 0x3F);
-    }
-    const int B = Code <= 0xFFFF ? WideCharToAnsi(static_cast<char16_t>(Code)) : -1;
-    Bytes.push_back(B < 0 ? '?' : static_cast<char>(B));
-    i += Length;
-  }
+std::string BookToUtf8(std::string_view Bytes, TCodePage CodePage) {
+  if (CodePage == TCodePage::Windows1252) return Utf16ToUtf8(AnsiToWide(Bytes));
+  return IsValidUtf8(Bytes) ? std::string(Bytes) : Utf16ToUtf8(Utf8ToUtf16(Bytes));
+}
+
+std::string Utf8ToBook(std::string_view Text, TCodePage CodePage, bool* Lost) {
+  if (!IsValidUtf8(Text)) return CodePage == TCodePage::Utf8 ? BookToUtf8(Text, CodePage) : std::string(Text);
+  if (CodePage == TCodePage::Utf8) return std::string(Text);
+  const std::string Bytes = WideToAnsi(Utf8ToUtf16(Text));
+  if (Lost && Bytes.find('?') != std::string::npos && Utf16ToUtf8(AnsiToWide(Bytes)) != Text) *Lost = true;
   return Bytes;
 }
 

@@ -36,8 +36,16 @@ class EConvertError : public Exception {
 [[nodiscard]] std::string WideToAnsi(std::u16string_view Text);
 // The byte for one 16-bit character, or -1 when the code page has none.
 [[nodiscard]] int WideCharToAnsi(char16_t C) noexcept;
-// UTF-8 text in the book's code page ("?" for characters it lacks); bytes
-// that are not well-formed UTF-8 come back unchanged.
-[[nodiscard]] std::string Utf8ToAnsi(std::string_view Text);
+
+// The code page of a book's strings (its settings, names and messages).
+enum class TCodePage { Windows1252, Utf8 };
+
+// A book string as UTF-8; malformed UTF-8 becomes U+FFFD.
+[[nodiscard]] std::string BookToUtf8(std::string_view Bytes, TCodePage CodePage);
+// UTF-8 text as a book string. Windows-1252 gets "?" for each character it
+// lacks and, when Lost is given, says so there; text that is not well-formed
+// UTF-8 (a page that declares one code page and is written in another) comes
+// back unchanged.
+[[nodiscard]] std::string Utf8ToBook(std::string_view Text, TCodePage CodePage, bool* Lost = nullptr);
 
 } // namespace vv

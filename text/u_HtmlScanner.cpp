@@ -5,6 +5,7 @@
 
 #include "text/u_Convert.h"
 #include "text/u_SpaceXMLParser.h"
+#include "text/u_Unicode.h"
 #include "text/u_Utils.h"
 
 namespace vv {
@@ -149,7 +150,7 @@ void THtmlScanner::ReadStartTag(THtmlToken& Token) {
   Advance(P + 1);
 }
 
-std::string DecodeEntities(std::string_view Text) {
+std::string DecodeEntities(std::string_view Text, TCodePage CodePage) {
   if (Text.find('&') == std::string_view::npos) return std::string(Text);
   static constexpr std::pair<std::string_view, char> Named[] = {
       {"amp", '&'}, {"lt", '<'}, {"gt", '>'}, {"quot", '"'}, {"apos", '\''}, {"nbsp", ' '}};
@@ -170,6 +171,11 @@ std::string DecodeEntities(std::string_view Text) {
       const std::string Digits(Name.substr(Hex ? 2 : 1));
       char* End = nullptr;
       const long Code = std::strtol(Digits.c_str(), &End, Hex ? 16 : 10);
+      if (!Digits.empty() && *End == '\0' && CodePage == TCodePage::Utf8) {
+        AppendUtf8(Out, Code == 160 ? U' ' : Code > 0 && Code <= 0x10FFFF ? static_cast<char32_t>(Code) : ReplacementChar);
+        i = Semi;
+        continue;
+      }
       if (!Digits.empty() && *End == '\0') {
         const int Byte = Code == 160    ? ' '
                          : Code <= 255  ? int(Code)
@@ -192,16 +198,28 @@ std::string DecodeEntities(std::string_view Text) {
 }
 
 bool DeclaresUtf8(std::string_view Html) {
-  // The declaration stands in the head, before any text worth naming.
-  std::string Head(Html.substr(0, 2048));
-  for (char& C : Head)
-    C = static_cast<char>(FoldCase(static_cast<unsigned char>(C)));
-  for (std::size_t At = Head.find("charset"); At != std::string::npos; At = Head.find("charset", At + 1)) {
-    std::size_t i = At + 7;
-    while (i < Head.size() && (Head[i] == ' ' || Head[i] == '=' || Head[i] == '"' || Head[i] == '\''))
-      ++i;
-    if (Head.compare(i, 5, "utf-8") == 0 || Head.compare(i, 4, "utf8") == 0)
-      return true;
+  if (Html.substr(0, 3) == "\xEF\xBB\xBF") return true;
+  // The declaration is a meta element of the head: <meta charset="utf-8">, or
+  // the http-equiv form with "charset=utf-8" in its content. Only the "<" of
+  // the head are visited, since search asks this of every page.
+  const std::string_view Head = Html.substr(0, 2048);
+  // Word is lower case ASCII; setting bit 5 lowers ASCII letters and keeps "-" and digits.
+  auto Is = [](std::string_view Text, std::size_t At, std::string_view Word) {
+    if (At + Word.size() > Text.size()) return false;
+    for (std::size_t k = 0; k < Word.size(); ++k)
+      if ((Text[At + k] | 0x20) != Word[k]) return false;
+    return true;
+  };
+  for (std::size_t Lt = Head.find('<'); Lt != std::string_view::npos; Lt = Head.find('<', Lt + 1)) {
+    if (!Is(Head, Lt + 1, "meta")) continue;
+    const std::string_view Tag = Head.substr(Lt, Head.find('>', Lt) - Lt);
+    for (std::size_t At = 0; At + 7 <= Tag.size(); ++At) {
+      if (!Is(Tag, At, "charset")) continue;
+      std::size_t i = At + 7;
+      while (i < Tag.size() && (Tag[i] == ' ' || Tag[i] == '=' || Tag[i] == '"' || Tag[i] == '\''))
+        ++i;
+      if (Is(Tag, i, "utf-8") || Is(Tag, i, "utf8")) return true;
+    }
   }
   return false;
 }

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "text/u_Convert.h"
+
 namespace vv {
 
 struct THtmlAttribute {
@@ -43,10 +45,11 @@ private:
 
 // Text with the character references a link or a link text may carry decoded:
 // the named ones of markup and non-breaking space (as a blank), and numeric
-// ones (in the book's code page; "?" for characters it lacks).
-[[nodiscard]] std::string DecodeEntities(std::string_view Text);
+// ones (in CodePage, the text's own; "?" for characters Windows-1252 lacks).
+[[nodiscard]] std::string DecodeEntities(std::string_view Text, TCodePage CodePage = TCodePage::Windows1252);
 
-// Whether the page's head declares its text UTF-8 (a meta charset).
+// Whether the page declares its text UTF-8: a byte-order mark, or a meta
+// element of its head (charset, or http-equiv content with a charset).
 [[nodiscard]] bool DeclaresUtf8(std::string_view Html);
 
 } // namespace vv

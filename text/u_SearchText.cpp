@@ -5,6 +5,8 @@
 #include <cstring>
 #include <string.h> // memmem
 
+#include "text/u_HtmlScanner.h"
+#include "text/u_Unicode.h"
 #include "text/u_Utils.h"
 
 namespace vv {
@@ -45,6 +47,39 @@ std::string FoldedUpToNul(std::string_view S) {
   for (const char C : UpToNul(S))
     Folded.push_back(static_cast<char>(Fold[static_cast<unsigned char>(C)]));
   return Folded;
+}
+
+// The phrase in Windows-1252, folded; empty when that code page lacks one of
+// its characters. A phrase that is not UTF-8 is taken as Windows-1252 already.
+std::string AnsiPhrase(std::string_view Phrase) {
+  bool Lost = false;
+  const std::string Bytes = Utf8ToBook(UpToNul(Phrase), TCodePage::Windows1252, &Lost);
+  return Lost ? std::string() : FoldedUpToNul(Bytes);
+}
+
+// Folded UTF-8 that Windows-1252 folding of raw bytes finds exactly: ASCII,
+// save the two letters that characters beyond ASCII fold to (Kelvin sign, long s).
+bool IsAsciiExact(std::string_view Folded) {
+  return std::all_of(Folded.begin(), Folded.end(),
+                     [](char C) { return static_cast<unsigned char>(C) < 0x80 && C != 'k' && C != 's'; });
+}
+
+// The longest run of the folded phrase whose characters only ever come from
+// themselves (or from ASCII case pairs), in the bytes the raw page holds them
+// in, folded as Windows-1252 for the raw scan: a match of the phrase in the
+// folded text needs these bytes in the raw page.
+std::string Utf8Anchor(std::string_view Folded) {
+  std::string Longest, Run;
+  for (std::size_t i = 0, Length; i < Folded.size(); i += Length) {
+    const char32_t C = DecodeUtf8(Folded, i, Length);
+    const bool Alone = C < 0x80 ? C != ' ' && C != 'k' && C != 's' : FoldsAlone(C);
+    if (Alone) Run.append(Folded.substr(i, Length));
+    if (!Alone || i + Length == Folded.size()) {
+      if (Run.size() > Longest.size()) Longest = Run;
+      Run.clear();
+    }
+  }
+  return FoldedUpToNul(Longest);
 }
 
 std::string LongestRunWithoutBlanks(const std::string& S) {
@@ -117,7 +152,9 @@ TSearchPhrase::TNeedle::TNeedle(std::string Folded) : Bytes(std::move(Folded)) {
 }
 
 TSearchPhrase::TSearchPhrase(std::string_view Phrase)
-    : FPhrase(FoldedUpToNul(Phrase)), FAnchor(LongestRunWithoutBlanks(FPhrase.Bytes)) {}
+    : FPhrase(AnsiPhrase(Phrase)), FAnchor(LongestRunWithoutBlanks(FPhrase.Bytes)),
+      FUtf8(FoldUtf8(UpToNul(Phrase))), FAsciiExact(IsAsciiExact(FUtf8)),
+      FUtf8Anchor(FAsciiExact ? std::string() : Utf8Anchor(FUtf8)) {}
 
 TSearchPhrase::TScan TSearchPhrase::Scan(const TNeedle& Needle, std::string_view Bytes) {
   const std::size_t M = Needle.Bytes.size();
@@ -152,16 +189,31 @@ TSearchPhrase::TScan TSearchPhrase::Scan(const TNeedle& Needle, std::string_view
   }
 }
 
-bool TSearchPhrase::FoundInText(std::string_view Text) const {
-  if (FPhrase.Bytes.empty()) return false;
+bool TSearchPhrase::FoundInText(std::string_view Text, TCodePage CodePage) const {
   const std::string_view Searched = UpToNul(Text);
+  if (CodePage == TCodePage::Utf8 && !FAsciiExact) return FoundInUtf8Text(Searched);
+  if (FPhrase.Bytes.empty()) return false;
   const TScan Result = Scan(FPhrase, Searched);
   if (Result != TScan::Unsure) return Result == TScan::Present;
   std::string Copy(Searched);
   return FoldAndContain(reinterpret_cast<unsigned char*>(Copy.data()), Copy.size(), FPhrase.Bytes);
 }
 
+bool TSearchPhrase::FoundInUtf8Text(std::string_view Text) const {
+  if (FUtf8.empty()) return false;
+  FoldUtf8Into(Text, FFolded);
+  return memmem(FFolded.data(), FFolded.size(), FUtf8.data(), FUtf8.size()) != nullptr;
+}
+
 bool TSearchPhrase::FoundInPage(std::string_view Html) {
+  if (FUtf8.empty()) return false;
+  if (!DeclaresUtf8(Html) || FAsciiExact) return FoundInAnsiPage(Html);
+  if (!FUtf8Anchor.Bytes.empty() && Scan(FUtf8Anchor, Html) == TScan::Absent) return false;
+  StripTagsInto(Html, FBuffer);
+  return FoundInUtf8Text(UpToNul(FBuffer));
+}
+
+bool TSearchPhrase::FoundInAnsiPage(std::string_view Html) {
   if (FPhrase.Bytes.empty()) return false;
   // Most pages lack the anchor in their raw bytes and need no stripping.
   if (!FAnchor.Bytes.empty() && Scan(FAnchor, Html) == TScan::Absent) return false;

@@ -1,5 +1,7 @@
 #include "text/u_Utils.h"
 
+#include "text/u_Unicode.h"
+
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -57,7 +59,17 @@ constexpr std::array<unsigned char, 256> FoldTable = MakeFoldTable();
 
 unsigned char FoldCase(unsigned char C) noexcept { return FoldTable[C]; }
 
-int CompareText(std::string_view A, std::string_view B) noexcept {
+namespace {
+bool IsAscii(std::string_view S) noexcept {
+  for (const char C : S)
+    if (static_cast<unsigned char>(C) >= 0x80) return false;
+  return true;
+}
+
+// Whether Name folds as Unicode rather than by the Windows-1252 table.
+bool FoldsAsUnicode(std::string_view Name) noexcept { return !IsAscii(Name) && IsValidUtf8(Name); }
+
+int CompareByTable(std::string_view A, std::string_view B) noexcept {
   const std::size_t N = A.size() < B.size() ? A.size() : B.size();
   for (std::size_t i = 0; i < N; ++i) {
     const int a = FoldTable[static_cast<unsigned char>(A[i])];
@@ -67,9 +79,40 @@ int CompareText(std::string_view A, std::string_view B) noexcept {
   }
   return A.size() < B.size() ? -1 : (A.size() > B.size() ? 1 : 0);
 }
+} // namespace
+
+std::string FoldedKey(std::string_view Name) {
+  if (FoldsAsUnicode(Name)) return FoldUtf8(Name);
+  std::string Key(Name);
+  for (char& C : Key)
+    C = static_cast<char>(FoldTable[static_cast<unsigned char>(C)]);
+  return Key;
+}
+
+int CompareText(std::string_view A, std::string_view B) noexcept {
+  // ASCII folds alike either way, so an ASCII prefix decides by itself; at the
+  // first byte beyond it, names without UTF-8 (the names of every
+  // Windows-1252 book) go on by the table as they always have.
+  const std::size_t N = A.size() < B.size() ? A.size() : B.size();
+  for (std::size_t i = 0; i < N; ++i) {
+    const auto a = static_cast<unsigned char>(A[i]), b = static_cast<unsigned char>(B[i]);
+    if ((a | b) >= 0x80) {
+      if (!FoldsAsUnicode(A) && !FoldsAsUnicode(B)) return CompareByTable(A.substr(i), B.substr(i));
+      try {
+        return CompareStr(FoldedKey(A), FoldedKey(B));
+      } catch (...) { // out of memory: the bytes alone still give an order
+        return CompareStr(A, B);
+      }
+    }
+    if (FoldTable[a] != FoldTable[b])
+      return FoldTable[a] - FoldTable[b];
+  }
+  // The rest of the longer name never folds to nothing.
+  return A.size() < B.size() ? -1 : (A.size() > B.size() ? 1 : 0);
+}
 
 bool SameText(std::string_view A, std::string_view B) noexcept {
-  return A.size() == B.size() && CompareText(A, B) == 0;
+  return CompareText(A, B) == 0;
 }
 
 int CompareStr(std::string_view A, std::string_view B) noexcept {

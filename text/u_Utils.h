@@ -56,11 +56,17 @@ template <typename... Args> std::string Format(std::string_view Pattern, const A
   return detail::FormatImpl(Pattern, Converted, sizeof...(Values));
 }
 
-// The system's case-insensitive order: ASCII letters and the Windows-1252
-// upper/lower pairs fold to lower case, then bytes compare unsigned. Names
-// that compare equal are exactly the names that match on lookup.
+// The system's case-insensitive order: each name folds to a key, and keys
+// compare as unsigned bytes. A name that is well-formed UTF-8 with characters
+// beyond ASCII folds as Unicode (simple case folding); any other name folds
+// ASCII letters and the Windows-1252 upper/lower pairs, as names of books in
+// that code page always have. Names that compare equal are exactly the names
+// that match on lookup.
 [[nodiscard]] int CompareText(std::string_view A, std::string_view B) noexcept;
 [[nodiscard]] bool SameText(std::string_view A, std::string_view B) noexcept;
+// The key CompareText compares: equal keys for equal names, for indexes by name.
+[[nodiscard]] std::string FoldedKey(std::string_view Name);
+// One byte folded as in Windows-1252.
 [[nodiscard]] unsigned char FoldCase(unsigned char C) noexcept;
 // Ordinal, case-sensitive byte order.
 [[nodiscard]] int CompareStr(std::string_view A, std::string_view B) noexcept;

@@ -130,4 +130,10 @@ void TToolbarOptions::LoadFromNode(const TXMLNode* Node) {
   LogoText = ReadText(A, "LogoText", "");
 }
 
+TCodePage SettingsCodePage(const TXMLNode* SystemRoot) {
+  if (!SystemRoot) return TCodePage::Windows1252;
+  const std::string Declared = SystemRoot->Attributes->GetValue("Encoding", "").ToText();
+  return SameText(Declared, "UTF-8") || SameText(Declared, "utf8") ? TCodePage::Utf8 : TCodePage::Windows1252;
+}
+
 } // namespace vv

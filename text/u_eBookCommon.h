@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "text/u_Convert.h"
 #include "text/u_SpaceXMLParser.h"
 
 namespace vv {
@@ -48,6 +49,11 @@ extern const std::string_view ToolbarPlacementNames[3];
 [[nodiscard]] TSplashType SplashTypeFromName(std::string_view Text);
 [[nodiscard]] TToolbarPlacement ToolbarPlacementFromName(std::string_view Text);
 [[nodiscard]] TToolButtonKind ToolButtonKindFromName(std::string_view Text);
+
+// The code page of the book's strings, from System.xml's root: Encoding="UTF-8"
+// (any case, or "utf8") declares UTF-8; anything else, or nothing, is
+// Windows-1252, as every book was before the declaration existed.
+[[nodiscard]] TCodePage SettingsCodePage(const TXMLNode* SystemRoot);
 
 // Red in the lowest byte, then green, then blue; top byte 0x80 names a system
 // colour by the index in the lowest byte.

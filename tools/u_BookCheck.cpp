@@ -1,10 +1,12 @@
 #include "tools/u_BookCheck.h"
 
+#include <algorithm>
 #include <functional>
 #include <sstream>
 #include <vector>
 
 #include "story/u_Story.h"
+#include "text/u_Unicode.h"
 #include "text/u_Variables.h"
 #include "text/u_eBookCommon.h"
 #include "tools/u_BookFiles.h"
@@ -91,6 +93,24 @@ private:
     if (Pictures > 0) Out << "note: " << Pictures << " toolbar pictures are made at build time\n";
     for (const std::string& Note : Book->Notes)
       Out << "note: " << Note << "\n";
+    NoteCodePage();
+  }
+
+  // What a Windows-1252 book cannot show as written: a made name with
+  // characters that code page lacks, or a settings file written in UTF-8.
+  void NoteCodePage() {
+    if (Book->CodePage != TCodePage::Windows1252) return;
+    const char* const Declare = "declare Encoding=\"UTF-8\" in system/System.xml";
+    for (const std::string& Name : Book->LostNames)
+      Out << "note: " << Shown("system", "Story.xml") << " is made in Windows-1252, which lacks characters of the name \""
+          << Name << "\" (shown as \"?\"): " << Declare << "\n";
+    const TBookFiles Settings(Book->System);
+    for (const std::string& Path : Settings.Paths()) {
+      const std::string& Text = Book->System.DefaultSession().GetFile(Path)->Content;
+      const bool Ascii = std::all_of(Text.begin(), Text.end(), [](char C) { return static_cast<unsigned char>(C) < 0x80; });
+      if (SameText(TMFS::ExtractExt(Path), ".xml") && !Ascii && IsValidUtf8(Text))
+        Out << "note: " << Shown("system", Path) << " is UTF-8 text, read as Windows-1252: " << Declare << "\n";
+    }
   }
 
   // The bytes of a settings file named by System.xml, or nothing (reported).

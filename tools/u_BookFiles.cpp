@@ -19,12 +19,7 @@ std::string SchemeOf(std::string_view Link) {
 
 } // namespace
 
-std::string Folded(std::string_view Path) {
-  std::string Out(Path);
-  for (char& C : Out)
-    C = static_cast<char>(FoldCase(static_cast<unsigned char>(C)));
-  return Out;
-}
+std::string Folded(std::string_view Path) { return FoldedKey(Path); }
 
 std::string ShownPath(const std::string& Folder, std::string_view Path) {
   while (!Path.empty() && (Path.front() == '\\' || Path.front() == '/'))

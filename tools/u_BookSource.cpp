@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "text/u_eBookCommon.h"
 #include "tools/u_BookFiles.h"
 #include "tools/u_DefaultSettings.h"
 #include "tools/u_MFSDiskImport.h"
@@ -57,14 +58,29 @@ bool TBookSource::Add(TMFS& Volume, const std::string& Path, const std::string& 
   return true;
 }
 
+// The code page of the book's own System.xml; a book without one is made
+// in UTF-8. A System.xml that does not parse is the check's to report.
+TCodePage TBookSource::ReadCodePage() {
+  if (!System.DefaultSession().Exists("\\System.xml")) return TCodePage::Utf8;
+  try {
+    TXMLParser Settings;
+    Settings.LoadFromBytes(System.DefaultSession().GetFile("\\System.xml")->Content);
+    return SettingsCodePage(Settings.Root());
+  } catch (const Exception&) {
+    return TCodePage::Windows1252;
+  }
+}
+
 void TBookSource::MakeSettings(const std::string& FolderName, const TBookOptions& Options) {
   const TBookFiles Pages(Files);
   const std::string Contents = FindContentsPage(Pages, Options.Contents);
+  CodePage = ReadCodePage();
   if (!System.DefaultSession().Exists("\\Story.xml")) {
+    TStoryNames Names{CodePage, {}};
     if (Contents.empty()) {
-      Add(System, "\\Story.xml", StoryFromFileNames(Files, Pages), "every page in file-name order");
+      Add(System, "\\Story.xml", StoryFromFileNames(Files, Pages, Names), "every page in file-name order");
     } else {
-      const TMadeStory Story = StoryFromContents(Files, Pages, Contents);
+      const TMadeStory Story = StoryFromContents(Files, Pages, Contents, Names);
       Add(System, "\\Story.xml", Story.Xml,
           "from the contents page " + ShownPath(FilesFolder, Contents) +
               " and the lists of contents of the pages it leads to");
@@ -74,6 +90,7 @@ void TBookSource::MakeSettings(const std::string& FolderName, const TBookOptions
                                Story.Unlisted, Story.Unlisted == 1 ? "page" : "pages",
                                Story.Unlisted == 1 ? "is" : "are", UnlistedPartName));
     }
+    LostNames = std::move(Names.Lost);
   }
   if (System.DefaultSession().Exists("\\System.xml")) return;
 
@@ -96,8 +113,8 @@ std::string TBookSource::MadeSettingsText() const {
   for (const TMadeFile& File : Made)
     if (File.Text.empty())
       Pictures += (Pictures.empty() ? "" : " ") + File.Name;
-    else
-      Text += "==> " + File.Name + " (" + File.How + ") <==\n" + File.Text + "\n";
+    else // for the terminal, which reads UTF-8
+      Text += "==> " + File.Name + " (" + File.How + ") <==\n" + BookToUtf8(File.Text, CodePage) + "\n";
   if (!Pictures.empty()) Text += "==> toolbar pictures <==\n" + Pictures + "\n";
   return Text;
 }

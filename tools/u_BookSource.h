@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "storage/u_MFS.h"
+#include "text/u_Convert.h"
 
 namespace vv {
 
@@ -48,12 +49,18 @@ public:
   // What the author should know of how the book was read: links left out,
   // pages placed in the reading order's last part.
   std::vector<std::string> Notes;
+  // The code page of the book's settings: what its System.xml declares, UTF-8
+  // when System.xml is made.
+  TCodePage CodePage = TCodePage::Utf8;
+  // Names of a made Story.xml (as UTF-8) that CodePage could not hold.
+  std::vector<std::string> LostNames;
 
   // Every settings file that was made, each under a "==> name <==" line,
   // and the pictures by name only.
   [[nodiscard]] std::string MadeSettingsText() const;
 
 private:
+  [[nodiscard]] TCodePage ReadCodePage();
   void MakeSettings(const std::string& FolderName, const TBookOptions& Options);
   // Adds a file unless the volume has one of that name; true when added.
   bool Add(TMFS& Volume, const std::string& Path, const std::string& Content,

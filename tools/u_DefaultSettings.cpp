@@ -12,7 +12,7 @@ std::string QuotedSetting(std::string_view Value) {
 }
 
 std::string DefaultSystemXml() {
-  return "<System Story=\"Story.xml\" ToolButtons=\"ToolButtons.xml\" Variables=\"Variables.xml\" "
+  return "<System Encoding=\"UTF-8\" Story=\"Story.xml\" ToolButtons=\"ToolButtons.xml\" Variables=\"Variables.xml\" "
          "Forms=\"Forms.xml\"\n"
          "  ApplicationTitle=\"%{BookTitle}\" MainFormCaption=\"%{BookTitle}\"\n"
          "  Width=1100 Height=800 RunMaximized=False ResizableWindow=True>\n"
@@ -105,7 +105,7 @@ std::string DefaultAboutPage(std::string_view Author) {
   return "<!DOCTYPE html>\n"
          "<html>\n"
          "<head>\n"
-         "<meta charset=\"windows-1252\">\n"
+         "<meta charset=\"utf-8\">\n"
          "<title>About %{BookTitle}</title>\n"
          "<!-- The toolbar's About button shows this page in a window of its own (Forms.xml).\n"
          "     %{BookTitle} and %{Author} are variables of system/Variables.xml. -->\n"

@@ -20,6 +20,8 @@ each file is explained here. Every file is read without regard to the case
 of names; values may be quoted ("text") or not (800, True).
 
 System.xml       The window and the names of the other settings files.
+                 Encoding="UTF-8": every settings file is UTF-8 text (without
+                 it they are read as Windows-1252).
                  Width, Height: the window's size in pixels; ResizableWindow,
                  RunMaximized: True or False. ApplicationTitle and
                  MainFormCaption may use variables such as %{BookTitle}.
@@ -92,7 +94,7 @@ const char* const CoverPage = R"(<!DOCTYPE html>
 <html>
 <head>
 <!-- Book pages are Windows-1252 text. -->
-<meta charset="windows-1252">
+<meta charset="utf-8">
 <!-- %{BookTitle} and %{Author} are variables of system/Variables.xml: every
      page and setting shows them as their values. -->
 <title>%{BookTitle}</title>
@@ -159,7 +161,7 @@ std::string ChapterPage(const TPage& Page) {
   return Format(R"(<!DOCTYPE html>
 <html>
 <head>
-<meta charset="windows-1252">
+<meta charset="utf-8">
 <title>%s</title>
 <!-- Pages in a folder reach the style sheet one folder up. -->
 <link rel="stylesheet" href="../style.css">
@@ -197,7 +199,8 @@ void WriteNewBook(const std::string& Dir, const std::string& Title, const std::s
   Put(System, "\\README.txt", SystemReadme);
   Put(System, "\\System.xml", DefaultSystemXml());
   // Before the About page is there: it is the form's, not the reading order's.
-  Put(System, "\\Story.xml", StoryFromContents(Files, TBookFiles(Files), "\\index.html").Xml);
+  TStoryNames Names;
+  Put(System, "\\Story.xml", StoryFromContents(Files, TBookFiles(Files), "\\index.html", Names).Xml);
   Put(Files, std::string("\\") + AboutPageName, DefaultAboutPage(Author));
   Put(System, "\\ToolButtons.xml", DefaultToolbarXml());
   for (const TToolbarPicture& Picture : DrawToolbarPictures())

@@ -9,6 +9,7 @@
 
 #include "text/u_Convert.h"
 #include "text/u_HtmlScanner.h"
+#include "text/u_Unicode.h"
 #include "tools/u_DefaultSettings.h"
 
 namespace vv {
@@ -26,10 +27,15 @@ bool IsBlank(char C) {
   return C == ' ' || C == '\t' || C == '\n' || C == '\r' || C == '\f';
 }
 
-// Appends Text to Name with runs of blanks as one blank; names are kept in
-// the book's code page, whatever the page's own encoding.
+// A page's text as UTF-8: as written when the page declares UTF-8 and is
+// so, else read as Windows-1252.
+std::string PageTextToUtf8(std::string_view Text, bool Utf8) {
+  return Utf8 && IsValidUtf8(Text) ? std::string(Text) : BookToUtf8(Text, TCodePage::Windows1252);
+}
+
+// Appends Text to Name (UTF-8) with runs of blanks as one blank.
 void AppendCollapsed(std::string& Name, std::string_view Text, bool Utf8) {
-  for (const char C : DecodeEntities(Utf8 ? Utf8ToAnsi(Text) : std::string(Text)))
+  for (const char C : DecodeEntities(PageTextToUtf8(Text, Utf8), TCodePage::Utf8))
     if (!IsBlank(C))
       Name += C;
     else if (!Name.empty() && Name.back() != ' ')
@@ -51,7 +57,7 @@ std::string Trimmed(std::string Name) {
 
 std::string FileTitle(const std::string& Path) {
   const std::string Name = TMFS::ExtractName(Path);
-  return Name.substr(0, Name.rfind('.'));
+  return PageTextToUtf8(Name.substr(0, Name.rfind('.')), true);
 }
 
 const std::string& Content(TMFS& Volume, const std::string& Path) {
@@ -59,7 +65,7 @@ const std::string& Content(TMFS& Volume, const std::string& Path) {
 }
 
 // Items nest by level; written with a stack of open ones, so no depth is too deep.
-std::string StoryXml(const std::vector<TEntry>& Entries) {
+std::string StoryXml(const std::vector<TEntry>& Entries, TStoryNames& Names) {
   std::string Xml = "<Story Path=\"\\\">\n";
   std::vector<int> Open;
   for (std::size_t i = 0; i < Entries.size(); ++i) {
@@ -70,7 +76,7 @@ std::string StoryXml(const std::vector<TEntry>& Entries) {
     }
     Xml += std::string(2 * (Open.size() + 1), ' ') + "<item";
     if (!E.Page.empty()) Xml += " page=" + QuotedSetting(E.Page);
-    Xml += " pagename=" + QuotedSetting(E.Name);
+    Xml += " pagename=" + QuotedSetting(Names.Written(E.Name));
     const bool Parent = i + 1 < Entries.size() && Entries[i + 1].Level > E.Level;
     Xml += Parent ? ">\n" : "/>\n";
     if (Parent) Open.push_back(E.Level);
@@ -353,7 +359,7 @@ class TStoryMaker {
 public:
   TStoryMaker(TMFS& Volume, const TBookFiles& Files) : Volume(Volume), Files(Files) {}
 
-  TMadeStory Make(const std::string& ContentsPage) {
+  TMadeStory Make(const std::string& ContentsPage, TStoryNames& Names) {
     Listed.insert(ContentsPage);
     Add(0, ContentsPage, "Contents");
     // Breadth first: a page is placed by the first list that names it, nearest the top.
@@ -375,7 +381,7 @@ public:
       for (const std::string& Page : Rest)
         Add(Part, Page, "");
     }
-    return {StoryXml(WithoutEmptyParts(Flattened())), static_cast<int>(Rest.size())};
+    return {StoryXml(WithoutEmptyParts(Flattened()), Names), static_cast<int>(Rest.size())};
   }
 
 private:
@@ -438,12 +444,20 @@ private:
 
 } // namespace
 
-TMadeStory StoryFromContents(TMFS& Volume, const TBookFiles& Files,
-                             const std::string& ContentsPage) {
-  return TStoryMaker(Volume, Files).Make(ContentsPage);
+TMadeStory StoryFromContents(TMFS& Volume, const TBookFiles& Files, const std::string& ContentsPage,
+                             TStoryNames& Names) {
+  return TStoryMaker(Volume, Files).Make(ContentsPage, Names);
 }
 
-std::string StoryFromFileNames(TMFS& Volume, const TBookFiles& Files) {
+std::string TStoryNames::Written(const std::string& Name) {
+  bool Lost = false;
+  std::string Bytes = Utf8ToBook(Name, CodePage, &Lost);
+  if (Lost) this->Lost.push_back(Name);
+  return Bytes;
+}
+
+
+std::string StoryFromFileNames(TMFS& Volume, const TBookFiles& Files, TStoryNames& Names) {
   std::vector<std::string> Pages;
   for (const std::string& Path : Files.Paths())
     if (IsPagePath(Path)) Pages.push_back(Path);
@@ -453,7 +467,7 @@ std::string StoryFromFileNames(TMFS& Volume, const TBookFiles& Files) {
     const std::string Title = PageTitle(Content(Volume, Page));
     Entries.push_back({1, Page, Title.empty() ? FileTitle(Page) : Title});
   }
-  return StoryXml(Entries);
+  return StoryXml(Entries, Names);
 }
 
 } // namespace vv

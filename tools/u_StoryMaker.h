@@ -3,11 +3,22 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "storage/u_MFS.h"
+#include "text/u_Convert.h"
 #include "tools/u_BookFiles.h"
 
 namespace vv {
+
+// How a made Story.xml writes the names of its items: in the book's code
+// page, keeping the names (UTF-8) that code page could not hold.
+struct TStoryNames {
+  TCodePage CodePage = TCodePage::Utf8;
+  std::vector<std::string> Lost;
+  // Name (UTF-8) in CodePage.
+  [[nodiscard]] std::string Written(const std::string& Name);
+};
 
 // The part that holds the pages no list of contents reaches.
 inline constexpr const char* UnlistedPartName = "Other pages";
@@ -31,14 +42,15 @@ struct TMadeStory {
 // a link of its own that holds a list becomes a part named by its text.
 // The pages no list reaches follow in a last part, in file-name order.
 [[nodiscard]] TMadeStory StoryFromContents(TMFS& Volume, const TBookFiles& Files,
-                                           const std::string& ContentsPage);
+                                           const std::string& ContentsPage, TStoryNames& Names);
 
 // Story.xml text listing every page in natural file-name order ("page2"
 // before "page10"), each named by its title, else its file name.
-[[nodiscard]] std::string StoryFromFileNames(TMFS& Volume, const TBookFiles& Files);
+[[nodiscard]] std::string StoryFromFileNames(TMFS& Volume, const TBookFiles& Files, TStoryNames& Names);
 
-// The page's title element, character references decoded, blanks collapsed
-// and bounded as page names are; empty without one.
+// The page's title element as UTF-8, read in the page's own encoding,
+// character references decoded, blanks collapsed and bounded as page names
+// are; empty without one.
 [[nodiscard]] std::string PageTitle(std::string_view Html);
 
 } // namespace vv

@@ -169,6 +169,13 @@ TBookArgs ParseBookArgs(const TArgs& Args, TBookCommand Command) {
   return Book;
 }
 
+// A book the viewer would refuse to open is neither made nor run.
+void RefuseUnopenableBook(TBookSource& Book) {
+  if (const int Problems = CheckSettingsForBuild(Book, std::cerr))
+    throw Exception(Format("%d %s found: nothing is packed (see vellumpack check)", Problems,
+                           Problems == 1 ? "problem" : "problems"));
+}
+
 int RunBuild(const TArgs& Args) {
   const TBookArgs Request = ParseBookArgs(Args, TBookCommand::Build);
   if (Request.Out.empty() && !Request.PrintSettings) throw EUsage("-o OUT is required");
@@ -183,10 +190,7 @@ int RunBuild(const TArgs& Args) {
   if (Request.PrintSettings) std::fputs(Book.MadeSettingsText().c_str(), stdout);
   for (const std::string& Note : Book.Notes)
     std::fprintf(stderr, "note: %s\n", Note.c_str());
-  // A book the viewer would refuse to open is not made.
-  if (const int Problems = CheckSettingsForBuild(Book, std::cerr))
-    throw Exception(Format("%d %s found: nothing is packed (see vellumpack check)", Problems,
-                           Problems == 1 ? "problem" : "problems"));
+  RefuseUnopenableBook(Book);
   if (Request.Out.empty()) return 0;
 
   BuildBook(Book, Request.Out, Viewer, std::ref(Report));
@@ -223,7 +227,8 @@ int CreateUnnamedFile() {
 int RunRun(const TArgs& Args) {
   const TBookArgs Request = ParseBookArgs(Args, TBookCommand::Run);
   const std::string Viewer = Request.Viewer.empty() ? DefaultViewer() : Request.Viewer;
-  const TBookSource Book(Request.BookDir, Request.Options);
+  TBookSource Book(Request.BookDir, Request.Options);
+  RefuseUnopenableBook(Book);
   const int Written = CreateUnnamedFile();
   const std::string WrittenPath = Format("/proc/self/fd/%d", Written);
   int Runnable = -1;

@@ -345,16 +345,46 @@ TEST_F(PlainFolder, BuildMakesTheReadingOrderFromTheContentsPage) {
 }
 
 // Generated sites write UTF-8; the viewer reads settings in the book's code page.
-TEST_F(Vellumpack, NamesFromAUtf8ContentsPageAreKeptInTheBooksCodePage) {
+TEST_F(Vellumpack, MadeBooksAreUtf8AndAWindows1252BookSaysWhatItCannotHold) {
+  // Titles in a UTF-8 page, in a Windows-1252 page, and from the command line.
   const fs::path Site = Dir / "site";
   WriteAll(Site / "index.html", "<html><head><meta charset=\"utf-8\"><title>Caf\xC3\xA9</title></head><body><ul>"
                                 "<li><a href=\"a.html\">asyncio \xE2\x80\x94 I/O &#8212; &#x4E00;</a></li>"
+                                "<li><a href=\"b.html\">Rapha\xEBl</a></li>"
                                 "</ul></body></html>");
   WriteAll(Site / "a.html", "<html>a</html>");
+  WriteAll(Site / "b.html", "<html>b</html>");
   const TCommandResult Print = Pack("build " + Site.string() + " --print-settings");
   ASSERT_EQ(Print.Status, 0) << Print.Output;
-  EXPECT_NE(Print.Output.find("pagename=\"asyncio \x97 I/O \x97 ?\""), std::string::npos) << Print.Output;
-  EXPECT_NE(Print.Output.find(">Caf\xE9</Variable>"), std::string::npos) << Print.Output;
+  EXPECT_NE(Print.Output.find("<System Encoding=\"UTF-8\""), std::string::npos) << Print.Output;
+  EXPECT_NE(Print.Output.find("pagename=\"asyncio \xE2\x80\x94 I/O \xE2\x80\x94 \xE4\xB8\x80\""), std::string::npos)
+      << Print.Output;
+  EXPECT_NE(Print.Output.find("pagename=\"Rapha\xC3\xABl\""), std::string::npos) << Print.Output;
+  EXPECT_NE(Print.Output.find(">Caf\xC3\xA9</Variable>"), std::string::npos) << Print.Output;
+  const TCommandResult Titled = Pack("build " + Site.string() + " --print-settings --title 'Ж\xC3\xA9'");
+  EXPECT_NE(Titled.Output.find(">Ж\xC3\xA9</Variable>"), std::string::npos) << Titled.Output;
+
+  // A book of its own settings in Windows-1252: names it cannot hold are "?",
+  // which the check says; what is printed is still for a UTF-8 terminal.
+  const fs::path Old = Dir / "old";
+  WriteAll(Old / "system" / "System.xml", "<System Story=\"Story.xml\" Variables=\"V.xml\"/>");
+  WriteAll(Old / "system" / "V.xml", "<Variables><Variable Name=\"T\">\xD0\x96</Variable></Variables>");
+  fs::create_directories(Old / "files");
+  for (const char* Page : {"index.html", "a.html", "b.html"})
+    fs::copy_file(Site / Page, Old / "files" / Page, fs::copy_options::overwrite_existing);
+  const TCommandResult OldPrint = Pack("build " + Old.string() + " --print-settings");
+  EXPECT_NE(OldPrint.Output.find("pagename=\"asyncio \xE2\x80\x94 I/O \xE2\x80\x94 ?\""), std::string::npos)
+      << OldPrint.Output;
+  EXPECT_NE(OldPrint.Output.find("pagename=\"Rapha\xC3\xABl\""), std::string::npos) << OldPrint.Output;
+  const TCommandResult Check = Pack("check " + Old.string());
+  EXPECT_NE(Check.Output.find("note: system/Story.xml is made in Windows-1252, which lacks characters of the name "
+                              "\"asyncio \xE2\x80\x94 I/O \xE2\x80\x94 \xE4\xB8\x80\" (shown as \"?\"): declare "
+                              "Encoding=\"UTF-8\" in system/System.xml\n"),
+            std::string::npos)
+      << Check.Output;
+  EXPECT_NE(Check.Output.find("note: system/V.xml is UTF-8 text, read as Windows-1252"), std::string::npos)
+      << Check.Output;
+  EXPECT_EQ(Check.Output.find("Rapha"), std::string::npos) << Check.Output;
 }
 
 TEST_F(PlainFolder, CheckMakesTheSameSettingsAndNotesWhatNothingReaches) {

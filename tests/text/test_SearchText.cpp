@@ -2,9 +2,11 @@
 
 #include <random>
 #include <string>
+#include <vector>
 
 #include "tests/TestUtil.h"
 #include "text/u_SearchText.h"
+#include "text/u_Unicode.h"
 #include "text/u_Utils.h"
 
 using namespace vv;
@@ -174,4 +176,63 @@ TEST(SearchText, AgreesWithTheStraightforwardRule) {
   // Both answers must occur often, or the comparison proves little.
   EXPECT_GT(Found, 3000);
   EXPECT_LT(Found, 27000);
+}
+
+TEST(SearchText, ComparesEachPageInItsOwnEncoding) {
+  const std::string Utf8Head = "<head><meta charset=\"UTF-8\"></head>";
+  // Unicode phrases over UTF-8 pages, any case of any script.
+  EXPECT_TRUE(TSearchPhrase("rapha\xC3\xABl").FoundInPage(Utf8Head + "<p>RAPHA\xC3\x8BL</p>"));
+  EXPECT_TRUE(TSearchPhrase("\xD0\xA0\xD0\xA3\xD0\xA1\xD0\xA1\xD0\x9A\xD0\x98\xD0\x99") // РУССКИЙ
+                  .FoundInPage(Utf8Head + "<b>\xD1\x80\xD1\x83\xD1\x81\xD1\x81\xD0\xBA\xD0\xB8\xD0\xB9</b>"));
+  EXPECT_TRUE(TSearchPhrase("\xCE\xA3\xCE\x9F\xCE\xA6\xCE\x9F\xCE\xA3") // ΣΟΦΟΣ, final sigma in the page
+                  .FoundInPage(Utf8Head + "\xCF\x83\xCE\xBF\xCF\x86\xCE\xBF\xCF\x82"));
+  EXPECT_TRUE(TSearchPhrase("\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E").FoundInPage(Utf8Head + "<p>\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E</p>"));
+  EXPECT_TRUE(TSearchPhrase("kelvin").FoundInPage(Utf8Head + "\xE2\x84\xAA" "ELVIN"));
+  // Byte-order mark and the http-equiv form declare UTF-8 too.
+  EXPECT_TRUE(TSearchPhrase("\xC3\xA9t\xC3\xA9").FoundInPage("\xEF\xBB\xBF<p>\xC3\x89T\xC3\x89"));
+  EXPECT_TRUE(TSearchPhrase("\xC3\xA9t\xC3\xA9").FoundInPage(
+      "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=utf-8\">\xC3\x89T\xC3\x89"));
+  // Distinct letters whose UTF-8 bytes the Windows-1252 table would pair.
+  EXPECT_FALSE(TSearchPhrase("\xD0\x8A").FoundInPage(Utf8Head + "\xD0\x9A"));
+  // Markup and entities are left out as in any page.
+  EXPECT_FALSE(TSearchPhrase("\xE6\x97\xA5").FoundInPage(Utf8Head + "<img alt=\"\xE6\x97\xA5\">"));
+  EXPECT_FALSE(TSearchPhrase("\xC3\xA9").FoundInPage(Utf8Head + "&eacute;"));
+  // A Windows-1252 page: the phrase in that code page, and none it cannot hold.
+  EXPECT_TRUE(TSearchPhrase("RAPHA\xC3\x8BL").FoundInPage("<p>Rapha\xEBl</p>"));
+  EXPECT_FALSE(TSearchPhrase("\xE6\x97\xA5\xE6\x9C\xAC").FoundInPage("<p>x??y</p>"));
+  EXPECT_FALSE(TSearchPhrase("rapha\xC3\xABl").FoundInPage("<p>RAPHA\xC3\x8BL</p>"));
+}
+
+// UTF-8 pages against folding the whole stripped text, over the characters
+// that trouble a raw-byte pre-scan: letters other characters fold to, pairs
+// the Windows-1252 table confuses, markup, NUL and malformed bytes.
+TEST(SearchText, Utf8PagesAgreeWithFoldingTheWholeText) {
+  std::mt19937 Random(20261209);
+  const std::vector<std::string> Pieces = {"k", "K", "\xE2\x84\xAA", "s", "S", "\xC5\xBF", "\xCF\x83", "\xCE\xA3",
+                                           "\xCF\x82", "\xD0\x8A", "\xD0\x9A", "\xE6\x97\xA5", " ", "a", "<", ">",
+                                           "\"", "\0"s, "\xC0", "\xC3\xA9", "\xC3\x89"};
+  auto RandomText = [&](std::size_t MaxPieces, bool Markup) {
+    std::string S;
+    for (std::size_t n = std::uniform_int_distribution<std::size_t>(0, MaxPieces)(Random); n > 0; --n) {
+      const std::string& P = Pieces[std::uniform_int_distribution<std::size_t>(0, Pieces.size() - 1)(Random)];
+      if (Markup || (P != "<" && P != ">" && P != "\"")) S += P;
+    }
+    return S;
+  };
+  int Found = 0;
+  for (int p = 0; p < 300; ++p) {
+    const std::string PhraseText = RandomText(3, false);
+    TSearchPhrase Phrase(PhraseText);
+    const std::string Needle = FoldUtf8(PhraseText.substr(0, PhraseText.find('\0')));
+    for (int h = 0; h < 60; ++h) {
+      const std::string Page = "<meta charset=utf-8>" + RandomText(40, true);
+      const std::string Text = StripTags(Page);
+      const bool Expected = !Needle.empty() && FoldUtf8(Text.substr(0, Text.find('\0'))).find(Needle) != std::string::npos;
+      ASSERT_EQ(Phrase.FoundInPage(Page), Expected) << "phrase [" << PhraseText << "] page [" << Page << "]";
+      ASSERT_EQ(Phrase.FoundInText(Text, TCodePage::Utf8), Expected);
+      Found += Expected;
+    }
+  }
+  EXPECT_GT(Found, 1000);
+  EXPECT_LT(Found, 17000);
 }
