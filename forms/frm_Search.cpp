@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStyle>
@@ -18,6 +19,9 @@ namespace vv {
 namespace {
 constexpr int FileNameColumn = 1;
 constexpr int PathRole = Qt::UserRole;
+const QSize DesignedSize(392, 216);
+// The buttons' column keeps to the right edge, the list fills the rest.
+constexpr int ButtonsColumnWidth = 80;
 
 // The story reads an item's settings the same way for its current item.
 std::string PageNameOf(const TXMLNode* Item) {
@@ -36,10 +40,11 @@ TfrmSearch::TfrmSearch(TStory& Story, TMFS& FilesVolume, std::function<void()> N
       Story(Story), FilesVolume(FilesVolume), NavigateToStoryPage(std::move(NavigateToStoryPage)) {
   setObjectName("frmSearch");
   setWindowTitle("Search");
-  // A dialog border: fixed size, no minimise or maximise.
+  // A dialog border, no minimise or maximise; the reader may resize it.
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-  setFixedSize(392, 216);
+  setMinimumSize(DesignedSize);
+  resize(DesignedSize);
 
   cbSearchText->setObjectName("cbSearchText");
   cbSearchText->setEditable(true);
@@ -106,6 +111,7 @@ void TfrmSearch::btnSearchClick(QObject*) {
   }
   // Rows found before a failure stay listed.
   lvFoundPages->addTopLevelItems(Rows);
+  ShowNothingFound(Rows.isEmpty() && Failure.isEmpty() ? Entered : QString());
   QApplication::restoreOverrideCursor();
   if (!Failure.isEmpty()) ShowError(Failure);
 }
@@ -148,6 +154,40 @@ void TfrmSearch::LeaveStoryAtEnd() {
     Story.Next(Story.CurrentPage());
 }
 
+void TfrmSearch::resizeEvent(QResizeEvent* Event) {
+  QDialog::resizeEvent(Event);
+  LayOutControls();
+}
+
+void TfrmSearch::LayOutControls() {
+  const int Right = width() - ButtonsColumnWidth;
+  cbSearchText->setGeometry(4, 4, Right - 11, 21);
+  btnSearch->setGeometry(Right, 4, 75, 25);
+  lvFoundPages->setGeometry(4, 32, Right - 11, height() - 39);
+  btnShowPage->setGeometry(Right, 32, 75, 25);
+  btnClose->setGeometry(Right, 60, 75, 25);
+  if (lblNothingFound)
+    lblNothingFound->setGeometry(lvFoundPages->viewport()->rect().adjusted(4, 4, -4, -4));
+}
+
+void TfrmSearch::ShowNothingFound(const QString& Phrase) {
+  if (Phrase.isEmpty()) {
+    if (lblNothingFound)
+      lblNothingFound->hide();
+    return;
+  }
+  if (!lblNothingFound) {
+    // Over the empty list, where the results would be.
+    lblNothingFound = new QLabel(lvFoundPages->viewport());
+    lblNothingFound->setObjectName("lblNothingFound");
+    lblNothingFound->setAlignment(Qt::AlignCenter);
+    lblNothingFound->setWordWrap(true);
+    LayOutControls();
+  }
+  lblNothingFound->setText(QString("No page contains \"%1\".").arg(Phrase));
+  lblNothingFound->show();
+}
+
 void TfrmSearch::btnShowPageClick(QObject*) {
   const QList<QTreeWidgetItem*> Selected = lvFoundPages->selectedItems();
   if (Selected.isEmpty()) return;
@@ -173,10 +213,15 @@ void TfrmSearch::ShowError(const QString& Message) {
 }
 
 void ShowSearchForm(TStory& Story, TMFS& FilesVolume, std::function<void()> NavigateToStoryPage,
-                    QWidget* Parent, std::function<void(const std::string& Phrase)> OnPageShown) {
+                    QWidget* Parent, std::function<void(const std::string& Phrase)> OnPageShown,
+                    QSize* Size) {
   TfrmSearch Form(Story, FilesVolume, std::move(NavigateToStoryPage), Parent);
   Form.OnPageShown = std::move(OnPageShown);
+  if (Size && Size->isValid())
+    Form.resize(Size->expandedTo(Form.minimumSize()));
   Form.exec();
+  if (Size && Form.size() != DesignedSize)
+    *Size = Form.size();
 }
 
 } // namespace vv

@@ -12,6 +12,7 @@
 #include "story/u_Story.h"
 
 class QComboBox;
+class QLabel;
 class QObject;
 class QPushButton;
 class QTreeWidget;
@@ -42,13 +43,20 @@ public:
   // After Show has shown a page: the phrase whose results are listed, in UTF-8.
   std::function<void(const std::string& Phrase)> OnPageShown;
 
+  // Over the empty list when a search found nothing; none before.
+  QLabel* lblNothingFound = nullptr;
+
 protected:
   void keyPressEvent(QKeyEvent* Event) override;
+  void resizeEvent(QResizeEvent* Event) override;
 
 private:
   void SearchStory(const std::string& Phrase, QList<QTreeWidgetItem*>& Rows);
   void LeaveStoryAtEnd();
   void ShowError(const QString& Message);
+  void LayOutControls();
+  // Phrase: what found nothing; empty hides the note.
+  void ShowNothingFound(const QString& Phrase);
 
   TStory& Story;
   TMFS& FilesVolume;
@@ -56,8 +64,10 @@ private:
   std::string ListedPhrase;
 };
 
-// Opens a search window modally; it is destroyed when it closes.
+// Opens a search window modally; it is destroyed when it closes. Size, when
+// given, is the size the reader gave it last time, and is kept for the next.
 void ShowSearchForm(TStory& Story, TMFS& FilesVolume, std::function<void()> NavigateToStoryPage,
-                    QWidget* Parent = nullptr, std::function<void(const std::string& Phrase)> OnPageShown = {});
+                    QWidget* Parent = nullptr, std::function<void(const std::string& Phrase)> OnPageShown = {},
+                    QSize* Size = nullptr);
 
 } // namespace vv

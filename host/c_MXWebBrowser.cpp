@@ -7,7 +7,9 @@
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QLabel>
 #include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QWebEngineContextMenuRequest>
@@ -42,6 +44,7 @@ constexpr qint64 RendererRetryWindowMs = 10000;
 
 constexpr const char* SUnspecifiedError = "Unspecified error";
 constexpr const char* SInvalidArgument = "The parameter is incorrect";
+constexpr const char* SPreparingPages = "Preparing the pages for printing...";
 constexpr HRESULT VV_E_INVALIDARG = static_cast<HRESULT>(0x80070057);
 constexpr HRESULT VV_OLECMDERR_E_NOTSUPPORTED = static_cast<HRESULT>(0x80040100);
 
@@ -455,15 +458,51 @@ void TMXWebBrowser::ExecWB(int CmdID, int, int Input) {
 }
 
 void TMXWebBrowser::OpenPrintPreview() {
+  // Asked again while it is prepared or shown, the preview comes forward.
+  if (FPrintPreview) {
+    FPrintPreview->raise();
+    FPrintPreview->activateWindow();
+    return;
+  }
   auto* Dialog = new QPrintPreviewDialog(this);
+  FPrintPreview = Dialog;
   Dialog->setAttribute(Qt::WA_DeleteOnClose);
-  connect(Dialog, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* Printer) {
+  auto* Note = new QLabel(QLatin1String(SPreparingPages), Dialog);
+  Note->setObjectName("lblPreparing");
+  Note->setAlignment(Qt::AlignCenter);
+  Note->setAutoFillBackground(true);
+  Note->setFrameShape(QFrame::StyledPanel);
+  Note->setMargin(12);
+  Note->adjustSize();
+  // The whole application is busy until the pages are there, or the window is gone.
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  auto Busy = std::make_shared<bool>(true);
+  const auto Ready = [Busy, Note = QPointer<QLabel>(Note)] {
+    if (Note)
+      Note->hide();
+    if (std::exchange(*Busy, false))
+      QApplication::restoreOverrideCursor();
+  };
+  connect(Dialog, &QObject::destroyed, this, Ready);
+  auto Shown = std::make_shared<bool>(false);
+  connect(Dialog, &QPrintPreviewDialog::paintRequested, this, [this, Dialog, Note, Shown, Ready](QPrinter* Printer) {
+    // The first request comes while the window is being shown: answered
+    // empty, so the window and its note show at once; the pages are asked
+    // for again from the event loop.
+    if (!std::exchange(*Shown, true)) {
+      Note->move((Dialog->width() - Note->width()) / 2, (Dialog->height() - Note->height()) / 2);
+      Note->raise();
+      if (auto* Pages = Dialog->findChild<QPrintPreviewWidget*>())
+        QMetaObject::invokeMethod(Pages, &QPrintPreviewWidget::updatePreview, Qt::QueuedConnection);
+      return;
+    }
     // Painting runs from the event loop, never inside a scheme request, so
     // waiting for the engine in a local loop is safe here.
     QEventLoop Loop;
     connect(this, &QWebEngineView::printFinished, &Loop, &QEventLoop::quit);
     print(Printer);
     Loop.exec();
+    Ready();
   });
   Dialog->open();
 }
@@ -516,6 +555,18 @@ void TMXWebBrowser::QueryInnerHTML(const std::string& Id, std::function<void(std
     else
       Callback(QStringToAnsiHtml(Result.toString()));
   });
+}
+
+QPoint TMXWebBrowser::ScrollPosition() const {
+  // The engine reports device-independent pixels, which grow with the zoom.
+  const QPointF Position = page()->scrollPosition() / zoomFactor();
+  return Position.toPoint();
+}
+
+void TMXWebBrowser::ScrollTo(const QPoint& Position) {
+  // In the viewer's own world: the page's scripts neither see nor replace it.
+  page()->runJavaScript(QStringLiteral("window.scrollTo(%1,%2)").arg(Position.x()).arg(Position.y()),
+                        QWebEngineScript::ApplicationWorld);
 }
 
 } // namespace vv

@@ -193,6 +193,10 @@ public:
   // Asynchronous document queries: the callback runs once the page answered.
   void QueryElements(std::function<void(std::vector<TDocumentElement>)> Callback);
   void QueryInnerHTML(const std::string& Id, std::function<void(std::optional<std::string>)> Callback);
+  // The document's scroll position in CSS pixels, as the engine last reported
+  // it (no waiting); ScrollTo asks the document to scroll there.
+  [[nodiscard]] QPoint ScrollPosition() const;
+  void ScrollTo(const QPoint& Position);
   // The object handed to page script as window.external (OnGetExternal's
   // answer), or none.
   [[nodiscard]] TDispatchRef GetExternal();
@@ -267,6 +271,8 @@ private:
   // LoadHTML's document is the viewer's own, whatever page was shown before.
   bool FLoadingHTML = false;
   std::unique_ptr<QPrinter> FPrinter;
+  // The print preview being prepared or shown; one at a time.
+  QPointer<QPrintPreviewDialog> FPrintPreview;
   // A page whose process died is reloaded; if a process dies again within a
   // short time of that reload, a message page stands in until the next navigation.
   QElapsedTimer FLastRendererReload;

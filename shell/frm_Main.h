@@ -24,6 +24,7 @@
 
 class QAction;
 class QFrame;
+class QKeyEvent;
 class QLabel;
 class QMenu;
 class QPushButton;
@@ -92,6 +93,9 @@ public:
   // Runs the command of the toolbar's button of that kind, as a click on it
   // would; nothing when the book's toolbar has no such button.
   void RunBookCommand(int Kind);
+  // The copy key: the engine's copy of the page's selection, refused by a
+  // page that forbids copying.
+  void CopySelection();
   void ToggleContents();
   void ToggleFullScreen();
   // Escape meant for one of the reader's tools or full screen; false when
@@ -182,6 +186,8 @@ private:
   void tbrMainCustomDrawButton(QWidget* Button);
   void InstallShortcuts();
   void InstallToolbarKeys(QToolButton* Button, int Kind);
+  // A key that moves through the book, taken from whatever widget holds the focus.
+  [[nodiscard]] static bool IsReadingKey(const QKeyEvent& Key);
   void ChangeFontSize(int Level);
   [[nodiscard]] QWidget* BuildReadingArea(QWidget* Parent);
   void ShowContents(bool Visible);
@@ -190,6 +196,8 @@ private:
   // After every navigation: the contents pane and the continue bar follow the page.
   void ReadingPageChanged();
   void RecallReadingState();
+  // Once the page continued has loaded: scrolled to where the reader was.
+  void ScrollToContinuedPlace();
   void RememberReadingState();
   // Calls a member of a script object as a page would; a failure raises its message.
   TOleVariant CallExternal(const TDispatchRef& Object, std::string_view Member, std::uint16_t Kind,
@@ -203,7 +211,10 @@ private:
   QPixmap LogoPicture;
   std::string BookId;        // empty until the book is shown
   std::string ContinuePage;  // where the reader left the book
+  QPoint ContinueScroll;     // and how far down that page
+  bool ContinueScrollPending = false; // until the continued page has loaded
   int ContentsWidth = 240;
+  QSize SearchSize; // invalid until the reader resized the search window
   QSize FixedSizeBeforeFullScreen; // invalid for a resizable window
   bool MaximizedBeforeFullScreen = false;
 };

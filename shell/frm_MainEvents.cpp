@@ -31,6 +31,7 @@ void TfrmMain::webMain2NavigateComplete2(TMXWebBrowser*, const std::string&) {
 // Print sections are the book's: a page from elsewhere offers none, and the
 // page is checked again whenever an answer about it arrives.
 void TfrmMain::webMain2DocumentComplete(TMXWebBrowser*, const std::string&) {
+  ScrollToContinuedPlace();
   if (!PrintButton)
     return;
   popPrint->clear();
@@ -73,13 +74,19 @@ HRESULT TfrmMain::webMain2GetExternal(TDispatchRef& ppDispatch) {
   return VV_S_OK;
 }
 
-bool TfrmMain::ApplicationEvents1Message(QObject*, QEvent* Event) {
+bool TfrmMain::ApplicationEvents1Message(QObject* Target, QEvent* Event) {
   // The engine asks whether a key is a shortcut before it sees the key itself;
   // a refused copy must be refused at both steps.
   const bool Override = Event->type() == QEvent::ShortcutOverride;
   if (!Override && Event->type() != QEvent::KeyPress)
     return false;
   const auto* Key = static_cast<QKeyEvent*>(Event);
+  // A text box would keep Ctrl+Home and the like for itself: reading keys
+  // are the window's wherever its focus is.
+  if (const auto* Widget = qobject_cast<QWidget*>(Target); Override && Widget && Widget->window() == this && IsReadingKey(*Key)) {
+    Event->ignore();
+    return true;
+  }
   // Escape in an open menu closes the menu only.
   if (Key->key() == Qt::Key_Escape && !Override && !QApplication::activePopupWidget()) {
     QWidget* Active = QApplication::activeWindow();

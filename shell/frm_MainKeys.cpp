@@ -1,9 +1,12 @@
-// The main window's keys. Reading and view keys always act; a key of a book
-// command acts only when the book's toolbar has that command, so a book
-// without a Print button cannot be printed by a key either. Every toolbar
-// button can be reached with Tab and pressed from the keyboard.
+// The main window's keys. Reading and view keys always act, wherever the
+// focus is in the window; a key of a book command acts only when the book's
+// toolbar has that command, so a book without a Print button cannot be
+// printed by a key either. The copy key is the engine's own copy, with or
+// without a Copy button. Every toolbar button can be reached with Tab and
+// pressed from the keyboard.
 #include <QApplication>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QShortcut>
 #include <QToolBar>
@@ -17,28 +20,31 @@
 namespace vv {
 
 namespace {
+// Reading keys act from any widget of the window; book keys need their button.
+enum TKeyScope { ksReading, ksCopy, ksBook };
+
 struct TCommandKey {
   int Kind;
   QKeyCombination Key;
-  bool NeedsButton;
+  TKeyScope Scope;
 };
 
 const TCommandKey CommandKeys[] = {
-    {tbkBack, Qt::ALT | Qt::Key_Left, false},
-    {tbkForward, Qt::ALT | Qt::Key_Right, false},
-    {tbkFirst, Qt::CTRL | Qt::Key_Home, false},
-    {tbkLast, Qt::CTRL | Qt::Key_End, false},
-    {tbkPrior, Qt::CTRL | Qt::Key_PageUp, false},
-    {tbkNext, Qt::CTRL | Qt::Key_PageDown, false},
-    {tbkPriorChapter, Qt::CTRL | Qt::SHIFT | Qt::Key_PageUp, false},
-    {tbkNextChapter, Qt::CTRL | Qt::SHIFT | Qt::Key_PageDown, false},
-    {tbkRefresh, QKeyCombination(Qt::Key_F5), false},
-    {tbkSearch, Qt::CTRL | Qt::Key_F, true},
-    {tbkPrint, Qt::CTRL | Qt::Key_P, true},
-    {tbkCopy, Qt::CTRL | Qt::Key_C, true},
-    {tbkFavourites, Qt::CTRL | Qt::Key_B, true},
-    {tbkAbout, QKeyCombination(Qt::Key_F1), true},
-    {tbkExit, Qt::CTRL | Qt::Key_Q, true},
+    {tbkBack, Qt::ALT | Qt::Key_Left, ksReading},
+    {tbkForward, Qt::ALT | Qt::Key_Right, ksReading},
+    {tbkFirst, Qt::CTRL | Qt::Key_Home, ksReading},
+    {tbkLast, Qt::CTRL | Qt::Key_End, ksReading},
+    {tbkPrior, Qt::CTRL | Qt::Key_PageUp, ksReading},
+    {tbkNext, Qt::CTRL | Qt::Key_PageDown, ksReading},
+    {tbkPriorChapter, Qt::CTRL | Qt::SHIFT | Qt::Key_PageUp, ksReading},
+    {tbkNextChapter, Qt::CTRL | Qt::SHIFT | Qt::Key_PageDown, ksReading},
+    {tbkRefresh, QKeyCombination(Qt::Key_F5), ksReading},
+    {tbkSearch, Qt::CTRL | Qt::Key_F, ksBook},
+    {tbkPrint, Qt::CTRL | Qt::Key_P, ksBook},
+    {tbkCopy, Qt::CTRL | Qt::Key_C, ksCopy},
+    {tbkFavourites, Qt::CTRL | Qt::Key_B, ksBook},
+    {tbkAbout, QKeyCombination(Qt::Key_F1), ksBook},
+    {tbkExit, Qt::CTRL | Qt::Key_Q, ksBook},
 };
 
 QString KeyTextOf(int Kind) {
@@ -56,8 +62,14 @@ bool HasMenu(int Kind) { return Kind == tbkFontSize || Kind == tbkFavourites || 
 
 void TfrmMain::InstallShortcuts() {
   for (const TCommandKey& Command : CommandKeys)
-    connect(new QShortcut(QKeySequence(Command.Key), this), &QShortcut::activated, this,
-            [this, Command] { Command.NeedsButton ? RunBookCommand(Command.Kind) : RunCommand(Command.Kind); });
+    connect(new QShortcut(QKeySequence(Command.Key), this), &QShortcut::activated, this, [this, Command] {
+      if (Command.Scope == ksBook)
+        RunBookCommand(Command.Kind);
+      else if (Command.Scope == ksCopy)
+        CopySelection();
+      else
+        RunCommand(Command.Kind);
+    });
   const std::pair<QKeySequence, std::function<void()>> ViewKeys[] = {
       {QKeySequence(Qt::CTRL | Qt::Key_Plus), [this] { ChangeFontSize(FontSize + 1); }},
       {QKeySequence(Qt::CTRL | Qt::Key_Equal), [this] { ChangeFontSize(FontSize + 1); }},
@@ -106,12 +118,25 @@ void TfrmMain::RunBookCommand(int Kind) {
       Button->showMenu();
       return;
     }
-    // The engine copies only from a focused page.
-    if (Kind == tbkCopy)
-      webMain->setFocus();
     Button->click();
     return;
   }
+}
+
+void TfrmMain::CopySelection() {
+  if (!Story || Story->RightClickBlocked() || !webMain)
+    return;
+  // The engine copies only from a focused page.
+  webMain->setFocus();
+  RunCommand(tbkCopy);
+}
+
+bool TfrmMain::IsReadingKey(const QKeyEvent& Key) {
+  const QKeyCombination Pressed = Key.keyCombination();
+  for (const TCommandKey& Command : CommandKeys)
+    if (Command.Scope == ksReading && Command.Key == Pressed)
+      return true;
+  return false;
 }
 
 void TfrmMain::ChangeFontSize(int Level) {

@@ -119,6 +119,8 @@ void TfrmMain::frmContentsOpenPage(const TXMLNode* Item) {
   const std::string Page = TStoryLine::PageOf(Item);
   if (!SameText(Page, GetCurrentPagePath()))
     ShowStoryPage(Page);
+  // The page chosen is for reading: its keys scroll it at once.
+  webMain->setFocus();
 }
 
 void TfrmMain::ShowStoryPage(const std::string& Page) {
@@ -145,7 +147,20 @@ void TfrmMain::HighlightPhraseOnNextPage(const std::string& Phrase) {
 
 void TfrmMain::btnContinueClick() {
   pnlContinue->hide();
-  ShowStoryPage(ContinuePage);
+  ContinueScrollPending = true;
+  // A page outside the reading order (reached by a link) is shown as a link shows it.
+  if (Story->StoryLine->FindByPage(ContinuePage))
+    ShowStoryPage(ContinuePage);
+  else
+    webMain->Navigate("mfs:" + ContinuePage);
+}
+
+void TfrmMain::ScrollToContinuedPlace() {
+  if (!ContinueScrollPending)
+    return;
+  ContinueScrollPending = false;
+  if (SameText(GetCurrentPagePath(), ContinuePage))
+    webMain->ScrollTo(ContinueScroll);
 }
 
 void TfrmMain::RecallReadingState() {
@@ -156,6 +171,8 @@ void TfrmMain::RecallReadingState() {
   FontSize = State->FontSize;
   if (State->ContentsWidth > 0)
     ContentsWidth = State->ContentsWidth;
+  if (State->SearchWidth > 0)
+    SearchSize = QSize(State->SearchWidth, State->SearchHeight);
   if (const auto& W = State->Window; W && RootAttribute("ResizableWindow", TVariant(false)).ToBoolean()) {
     setGeometry(FitToScreens(QRect(W->Left, W->Top, W->Width, W->Height)));
     if (W->Maximized)
@@ -163,29 +180,44 @@ void TfrmMain::RecallReadingState() {
   }
   if (State->ContentsVisible)
     ShowContents(true);
-  // Start-up still shows the first page; the page left elsewhere is offered.
+  // Start-up still shows the first page; the place left elsewhere is offered,
+  // on whatever page of the book it is.
+  if (State->Page.empty() || !FilesVolume->DefaultSession().Exists(State->Page))
+    return;
+  if (SameText(State->Page, Story->CurrentPage()) && State->ScrollTop == 0 && State->ScrollLeft == 0)
+    return;
+  ContinuePage = State->Page;
+  ContinueScroll = QPoint(State->ScrollLeft, State->ScrollTop);
   const TXMLNode* Left = Story->StoryLine->FindByPage(State->Page);
-  if (Left && !SameText(State->Page, Story->CurrentPage())) {
-    ContinuePage = State->Page;
-    const std::string Name = Left->Attributes->GetValue("pagename", "").ToText();
-    lblContinue->setText("Continue reading: " + AnsiToQString(Name.empty() ? State->Page : Name));
-    pnlContinue->show();
-  }
+  const std::string Name = Left ? Left->Attributes->GetValue("pagename", "").ToText() : std::string();
+  lblContinue->setText("Continue reading: " + AnsiToQString(Name.empty() ? State->Page : Name));
+  pnlContinue->show();
 }
 
 void TfrmMain::RememberReadingState() {
   if (BookId.empty() || !webMain || !Story)
     return;
   TReadingState State;
-  const std::string Shown = GetCurrentPagePath();
-  // A reader who closes the book before moving keeps the place still on offer.
-  if (!pnlContinue->isHidden())
+  const std::string Shown = GetCurrentPagePath(); // without its #section
+  QPoint Scroll;
+  // A reader who closes the book before moving keeps the place still on offer;
+  // a page from elsewhere leaves the reading order's page as the place.
+  if (!pnlContinue->isHidden()) {
     State.Page = ContinuePage;
-  else
-    State.Page = Story->StoryLine->FindByPage(Shown) ? Shown : Story->CurrentPage();
+    Scroll = ContinueScroll;
+  } else if (webMain->ShowsBookPage() && FilesVolume->DefaultSession().Exists(Shown)) {
+    State.Page = Shown;
+    Scroll = webMain->ScrollPosition();
+  } else {
+    State.Page = Story->CurrentPage();
+  }
+  State.ScrollLeft = std::max(0, Scroll.x());
+  State.ScrollTop = std::max(0, Scroll.y());
   State.FontSize = FontSize;
   State.ContentsVisible = frmContents && !frmContents->isHidden();
   State.ContentsWidth = State.ContentsVisible ? frmContents->width() : ContentsWidth;
+  if (SearchSize.isValid())
+    State.SearchWidth = SearchSize.width(), State.SearchHeight = SearchSize.height();
   if (RootAttribute("ResizableWindow", TVariant(false)).ToBoolean()) {
     const QRect Normal = normalGeometry();
     State.Window = TWindowPlacement{Normal.x(), Normal.y(), Normal.width(), Normal.height(),

@@ -309,7 +309,7 @@ void TfrmMain::RunCommand(int Kind) {
 void TfrmMain::mnuSearchClick(QObject*) {
   if (Story && FilesVolume)
     ShowSearchForm(*Story, *FilesVolume, [this] { NavigateToStoryPage(); }, this,
-                   [this](const std::string& Phrase) { HighlightPhraseOnNextPage(Phrase); });
+                   [this](const std::string& Phrase) { HighlightPhraseOnNextPage(Phrase); }, &SearchSize);
 }
 
 void TfrmMain::mnuFS_Click(QObject* Sender) {

@@ -71,7 +71,8 @@ std::optional<int> ToInt(const std::string& Text) {
   return static_cast<int>(Value);
 }
 
-std::optional<TWindowPlacement> ToPlacement(const std::string& Text) {
+// Numbers separated by spaces, exactly Count of them.
+std::optional<std::vector<int>> ToInts(const std::string& Text, std::size_t Count) {
   std::vector<int> Fields;
   std::istringstream In(Text);
   for (std::string Field; In >> Field;) {
@@ -80,9 +81,16 @@ std::optional<TWindowPlacement> ToPlacement(const std::string& Text) {
       return std::nullopt;
     Fields.push_back(*Value);
   }
-  if (Fields.size() != 5 || Fields[2] <= 0 || Fields[3] <= 0)
+  if (Fields.size() != Count)
     return std::nullopt;
-  return TWindowPlacement{Fields[0], Fields[1], Fields[2], Fields[3], Fields[4] != 0};
+  return Fields;
+}
+
+std::optional<TWindowPlacement> ToPlacement(const std::string& Text) {
+  const auto Fields = ToInts(Text, 5);
+  if (!Fields || (*Fields)[2] <= 0 || (*Fields)[3] <= 0)
+    return std::nullopt;
+  return TWindowPlacement{(*Fields)[0], (*Fields)[1], (*Fields)[2], (*Fields)[3], (*Fields)[4] != 0};
 }
 
 // The file's text, if it is a regular file of a sensible size: whatever else
@@ -156,6 +164,13 @@ std::optional<TReadingState> LoadReadingState(const std::string& Identity) {
       State.ContentsWidth = *ToInt(Value);
     else if (Key == "window")
       State.Window = ToPlacement(Value);
+    else if (Key == "scroll") {
+      if (const auto Scroll = ToInts(Value, 2); Scroll && (*Scroll)[0] >= 0 && (*Scroll)[1] >= 0)
+        State.ScrollLeft = (*Scroll)[0], State.ScrollTop = (*Scroll)[1];
+    } else if (Key == "search") {
+      if (const auto Size = ToInts(Value, 2); Size && (*Size)[0] > 0 && (*Size)[1] > 0)
+        State.SearchWidth = (*Size)[0], State.SearchHeight = (*Size)[1];
+    }
   }
   return State;
 }
@@ -167,13 +182,15 @@ bool SaveReadingState(const std::string& Identity, const TReadingState& State) {
   std::ostringstream Out;
   // A page path is one line; one that is not is not kept.
   if (State.Page.find_first_of("\r\n") == std::string::npos)
-    Out << "page=" << State.Page << '\n';
+    Out << "page=" << State.Page << '\n' << "scroll=" << State.ScrollLeft << ' ' << State.ScrollTop << '\n';
   Out << "fontsize=" << State.FontSize << '\n'
       << "contents=" << (State.ContentsVisible ? 1 : 0) << '\n'
       << "contentswidth=" << State.ContentsWidth << '\n';
   if (const auto& W = State.Window)
     Out << "window=" << W->Left << ' ' << W->Top << ' ' << W->Width << ' ' << W->Height << ' '
         << (W->Maximized ? 1 : 0) << '\n';
+  if (State.SearchWidth > 0 && State.SearchHeight > 0)
+    Out << "search=" << State.SearchWidth << ' ' << State.SearchHeight << '\n';
   std::error_code Error;
   std::filesystem::create_directories(File.parent_path(), Error);
   const std::filesystem::path Temporary = File.string() + ".tmp" + std::to_string(::getpid());

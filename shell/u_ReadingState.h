@@ -1,6 +1,7 @@
 #pragma once
 // What the reader leaves behind in a book, kept per book in the user's state
-// folder: the last page, the text size, the contents pane and the window.
+// folder: the last page and its scroll position, the text size, the contents
+// pane, the window and the search window's size.
 
 #include <optional>
 #include <string>
@@ -18,11 +19,15 @@ struct TWindowPlacement {
 };
 
 struct TReadingState {
-  std::string Page; // book path, as the reading order holds it
+  std::string Page; // book path of the page shown, without its fragment
+  int ScrollLeft = 0; // the page's scroll position, in CSS pixels
+  int ScrollTop = 0;
   int FontSize = 2;
   bool ContentsVisible = false;
   int ContentsWidth = 0;
   std::optional<TWindowPlacement> Window; // only for resizable windows
+  int SearchWidth = 0; // the search window's size; 0 until it was resized
+  int SearchHeight = 0;
 };
 
 // One identity per book content: a renamed copy of a book executable keeps

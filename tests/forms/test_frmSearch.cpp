@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -229,6 +230,22 @@ private slots:
 
   // Opt-in, on a book of gen_corpus.py (VV_SEARCH_BOOK=<out>/book): the
   // window's whole search over thousands of pages stays a short wait.
+  void saysWhenNothingIsFoundAndResizes() {
+    Search(*Form, "SECRET");
+    QVERIFY(Form->lblNothingFound && Form->lblNothingFound->isVisible());
+    QCOMPARE(Form->lblNothingFound->text(), QString("No page contains \"SECRET\"."));
+    Search(*Form, "zebra");
+    QVERIFY(Form->lblNothingFound->isHidden());
+    Search(*Form, "");
+    QVERIFY(Form->lblNothingFound->isHidden());
+    // The list grows with the window; the buttons keep to its right edge.
+    Form->resize(600, 400);
+    QTRY_COMPARE(Form->lvFoundPages->geometry(), QRect(4, 32, 509, 361));
+    QCOMPARE(Form->btnClose->geometry(), QRect(520, 60, 75, 25));
+    Form->resize(100, 100);
+    QTRY_COMPARE(Form->size(), QSize(392, 216));
+  }
+
   void largeBookSearchIsQuick() {
     const QByteArray Folder = qgetenv("VV_SEARCH_BOOK");
     if (Folder.isEmpty()) QSKIP("VV_SEARCH_BOOK names no generated book");

@@ -45,6 +45,8 @@ const TFiles ComfortsFiles = {
     {"\\one.htm", "<html><body><a id=\"l\" href=\"three.htm\">on</a> a quiet harbour</body></html>"},
     {"\\two.htm", "<html><body>the harbour wall, the harbour light, the Harbour</body></html>"},
     {"\\three.htm", "<html><body>three</body></html>"},
+    {"\\long.htm", "<html><body><div style=\"height:3000px\"></div><h2 id=\"s\">Section</h2>"
+                    "<div style=\"height:3000px\"></div></body></html>"},
     {"\\Forms\\About.htm", "<html><body>about</body></html>"},
 };
 
@@ -96,8 +98,7 @@ private slots:
     QVERIFY(!QApplication::activeModalWidget());
     Bare.reset();
 
-    auto W = OpenActive(
-        ComfortsSystem("<Btn Kind=12 Caption=\"Search\"/><Btn Kind=5 Caption=\"Next\"/><Btn Kind=15 Caption=\"Copy\"/>"));
+    auto W = OpenActive(ComfortsSystem("<Btn Kind=12 Caption=\"Search\"/><Btn Kind=5 Caption=\"Next\"/>"));
     QVERIFY(W);
     const auto B = Buttons(*W);
     QCOMPARE(B[0]->toolTip(), QStringLiteral("Search (Ctrl+F)"));
@@ -115,7 +116,7 @@ private slots:
     QTest::keyClick(B[1], Qt::Key_Return);
     QVERIFY(WaitForPage(*W->webMain, "mfs:\\two.htm"));
     // The copy key copies the page's selection from anywhere in the window,
-    // except on a page that forbids copying.
+    // with no Copy button, except on a page that forbids copying.
     Eval(*W->webMain, "getSelection().selectAllChildren(document.body)");
     QTest::keyClick(B[1], Qt::Key_C, Qt::ControlModifier);
     QTRY_VERIFY(QApplication::clipboard()->text().contains("harbour wall"));
@@ -207,6 +208,14 @@ private slots:
     QTest::keyClick(Pane.edtFilter, Qt::Key_Return);
     QVERIFY(WaitForPage(B, "mfs:\\three.htm"));
     QVERIFY(W->isVisible());
+    // The page opened has the focus, and reading keys act from the filter too.
+    QTRY_VERIFY(W->webMain->isAncestorOf(QApplication::focusWidget()) || QApplication::focusWidget() == W->webMain);
+    Pane.edtFilter->setFocus();
+    QTest::keyClick(Pane.edtFilter, Qt::Key_Home, Qt::ControlModifier);
+    QVERIFY(WaitForPage(B, "mfs:\\one.htm"));
+    QTest::keyClick(Pane.edtFilter, Qt::Key_PageDown, Qt::ControlModifier);
+    QVERIFY(WaitForPage(B, "mfs:\\two.htm"));
+    QCOMPARE(Pane.edtFilter->text(), QStringLiteral("FIN"));
   }
 
   void aSearchedPhraseIsHighlightedOnThePageItOpens() {
@@ -238,7 +247,23 @@ private slots:
   }
 
   void readingContinuesWhereTheReaderLeftOff() {
-    const TFiles System = ComfortsSystem("", "ResizableWindow=True");
+    const TFiles System = ComfortsSystem("<Btn Kind=12 Caption=\"Search\"/>", "ResizableWindow=True");
+    // The search window as Ctrl+F opens it: its size, after Resize (when valid) is applied.
+    const auto SearchWindowSize = [](TfrmMain& W, QSize Resize) {
+      QSize Size;
+      HandleModals([&] { QTest::keyClick(&W, Qt::Key_F, Qt::ControlModifier); },
+                   [&](QWidget* Modal) {
+                     auto* Form = qobject_cast<TfrmSearch*>(Modal);
+                     if (!Form || Size.isValid())
+                       return;
+                     Size = Form->size();
+                     if (Resize.isValid())
+                       Form->resize(Resize);
+                     Form->btnClose->click();
+                   });
+      return Activate(W) ? Size : QSize();
+    };
+    int Top = 0;
     {
       auto W = OpenActive(System);
       QVERIFY(W);
@@ -249,23 +274,41 @@ private slots:
       QTest::keyClick(W.get(), Qt::Key_F9);
       W->resize(720, 540);
       QTRY_COMPARE(W->size(), QSize(720, 540));
+      QCOMPARE(SearchWindowSize(*W, QSize(500, 320)), QSize(392, 216));
+      // A link into a section of a page outside the reading order, then a little further down.
+      Eval(*W->webMain, "location.href='long.htm#s'");
+      QVERIFY(WaitForPage(*W->webMain, "mfs:\\long.htm"));
+      QTRY_VERIFY(W->webMain->ScrollPosition().y() > 2000);
+      Eval(*W->webMain, "scrollBy(0, 150)");
+      QTRY_VERIFY(W->webMain->ScrollPosition().y() > 2150);
+      Top = W->webMain->ScrollPosition().y();
       W->close();
     }
     auto W = OpenActive(System); // the same archives again
     QVERIFY(W);
     QCOMPARE(W->GetCurrentPagePath(), std::string("\\one.htm")); // start-up still shows the first page
     QVERIFY(W->pnlContinue->isVisible());
-    QCOMPARE(W->lblContinue->text(), QStringLiteral("Continue reading: Finale"));
+    QCOMPARE(W->lblContinue->text(), QStringLiteral("Continue reading: \\long.htm"));
     QCOMPARE(W->FontSize, 3);
     QVERIFY(W->frmContents && W->frmContents->isVisible());
     QCOMPARE(W->size(), QSize(720, 540));
+    QCOMPARE(SearchWindowSize(*W, QSize()), QSize(500, 320));
     W->close(); // without moving: the offer stands at the next start
     W = OpenActive(System);
     QVERIFY(W);
     QVERIFY(W->pnlContinue->isVisible());
     QTest::keyClick(W.get(), Qt::Key_C, Qt::AltModifier);
-    QVERIFY(WaitForPage(*W->webMain, "mfs:\\three.htm"));
+    QVERIFY(WaitForPage(*W->webMain, "mfs:\\long.htm"));
+    QTRY_VERIFY2(std::abs(W->webMain->ScrollPosition().y() - Top) <= 1,
+                 qPrintable(QString("%1 for %2").arg(W->webMain->ScrollPosition().y()).arg(Top)));
     QVERIFY(W->pnlContinue->isHidden());
+    // A page of the reading order is offered by its name.
+    Eval(*W->webMain, "location.href='three.htm'");
+    QVERIFY(WaitForPage(*W->webMain, "mfs:\\three.htm"));
+    W->close();
+    W = OpenActive(System);
+    QVERIFY(W);
+    QCOMPARE(W->lblContinue->text(), QStringLiteral("Continue reading: Finale"));
     W->close();
 
     // Another edition of the book remembers nothing of this one.
