@@ -226,7 +226,7 @@ bool TSearchPhrase::FoundInText(std::string_view Text, TCodePage CodePage) const
 bool TSearchPhrase::FoundInUtf8Text(std::string_view Text) const {
   if (FUtf8.empty()) return false;
   FoldUtf8Into(Text, FFolded);
-  return memmem(FFolded.data(), FFolded.size(), FUtf8.data(), FUtf8.size()) != nullptr;
+  return ContainsBytes(reinterpret_cast<const unsigned char*>(FFolded.data()), FFolded.size(), FUtf8);
 }
 
 bool TSearchPhrase::FoundInPage(std::string_view Html) {
