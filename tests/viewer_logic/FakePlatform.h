@@ -1,0 +1,141 @@
+#pragma once
+// A browser and a message loop with no engine and no window behind them:
+// the viewer's logic is driven through these and their record is checked.
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "host/i_Browser.h"
+#include "platform/i_MessageLoop.h"
+
+namespace vvtest {
+using namespace vv;
+
+// Posted tasks run when the test says so; delayed ones in the order of their time.
+class TFakeMessageLoop : public IMessageLoop {
+public:
+  void Post(std::function<void()> Task) override { PostDelayed(0, std::move(Task)); }
+  void PostDelayed(int Ms, std::function<void()> Task) override {
+    Tasks.emplace(Now + Ms, std::move(Task));
+  }
+  // Runs what is due, then advances the clock from task to task until Done or the timeout.
+  void WaitUntil(const std::function<bool()>& Done, int TimeoutMs) override {
+    ++Waits;
+    const long long End = TimeoutMs < 0 ? -1 : Now + TimeoutMs;
+    while (!Done()) {
+      if (Tasks.empty() || (End >= 0 && Tasks.begin()->first > End)) {
+        if (End >= 0)
+          Now = End;
+        return;
+      }
+      RunNext();
+    }
+  }
+  void Wake() override {}
+
+  // Runs every task due within Ms from now, including those they post.
+  void Advance(int Ms = 0) {
+    const long long End = Now + Ms;
+    while (!Tasks.empty() && Tasks.begin()->first <= End)
+      RunNext();
+    Now = End;
+  }
+  [[nodiscard]] bool Idle() const { return Tasks.empty(); }
+
+  long long Now = 0;
+  int Waits = 0;
+
+private:
+  void RunNext() {
+    auto Next = Tasks.begin();
+    Now = std::max(Now, Next->first);
+    auto Task = std::move(Next->second);
+    Tasks.erase(Next);
+    Task();
+  }
+  std::multimap<long long, std::function<void()>> Tasks;
+};
+
+// Navigations complete when the test says so; every call is recorded.
+class TFakeBrowser : public IBrowser {
+public:
+  void Navigate(const std::string& URL) override {
+    Calls.push_back("Navigate " + URL);
+    Pending = URL;
+  }
+  void GoBack() override { History("GoBack", -1); }
+  void GoForward() override { History("GoForward", 1); }
+  void GoHome() override { Navigate(HomePage.empty() ? std::string("about:blank") : HomePage); }
+  void ExecWB(int CmdID, int, int Input) override {
+    Calls.push_back("ExecWB " + std::to_string(CmdID) + (CmdID == OLECMDID_ZOOM ? " " + std::to_string(Input) : ""));
+    if (CmdID == OLECMDID_ZOOM && RefuseZoom)
+      throw EWebBrowserError(VV_E_FAIL, "zoom refused");
+  }
+  [[nodiscard]] int ReadyState() const override { return State; }
+  [[nodiscard]] std::string LocationURL() const override { return Location; }
+  [[nodiscard]] bool ShowsBookPage() const override {
+    return Location.rfind("mfs:", 0) == 0 || Location.rfind("system:", 0) == 0;
+  }
+  void LoadHTML(const std::string& Html) override { Calls.push_back("LoadHTML " + Html); }
+  void QueryElements(std::function<void(std::vector<TDocumentElement>)> Callback) override {
+    Queries.push_back([this, Callback = std::move(Callback)] { Callback(Elements); });
+  }
+  void QueryInnerHTML(const std::string& Id, std::function<void(std::optional<std::string>)> Callback) override {
+    Queries.push_back([this, Id, Callback = std::move(Callback)] {
+      for (const TDocumentElement& E : Elements)
+        if (E.Id == Id)
+          return Callback(E.InnerHTML);
+      Callback(std::nullopt);
+    });
+  }
+  [[nodiscard]] TPoint ScrollPosition() const override { return Scroll; }
+  void ScrollTo(const TPoint& Position) override {
+    Calls.push_back("ScrollTo " + std::to_string(Position.X) + "," + std::to_string(Position.Y));
+    Scroll = Position;
+  }
+  void FocusPage() override { ++Focused; }
+  [[nodiscard]] TLiveness Liveness() const override { return Life.Token(); }
+
+  // The pending navigation arrives: NavigateComplete2, then DocumentComplete.
+  void Complete() {
+    Location = Pending;
+    State = READYSTATE_COMPLETE;
+    if (OnNavigateComplete2)
+      OnNavigateComplete2(this, Location);
+    if (OnDocumentComplete)
+      OnDocumentComplete(this, Location);
+  }
+  // The page answers the document queries asked so far.
+  void AnswerQueries() {
+    auto Asked = std::move(Queries);
+    Queries.clear();
+    for (auto& Answer : Asked)
+      Answer();
+  }
+
+  std::vector<std::string> Calls;
+  std::string Pending;
+  std::string Location;
+  int State = READYSTATE_UNINITIALIZED;
+  bool RefuseZoom = false;
+  bool HasHistory = true;
+  TPoint Scroll;
+  int Focused = 0;
+  std::vector<TDocumentElement> Elements;
+  std::vector<std::function<void()>> Queries;
+
+private:
+  void History(const char* Name, int) {
+    Calls.push_back(Name);
+    if (!HasHistory)
+      throw EWebBrowserError(VV_E_FAIL, "no history");
+  }
+  TLifetime Life;
+};
+
+} // namespace vvtest
