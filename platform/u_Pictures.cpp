@@ -10,7 +10,6 @@
 namespace vv {
 
 namespace {
-const char* const SUnknownExtension = "Unknown picture file extension (.%s)";
 const char* const SCannotRead = "Cannot read the picture \"%s\": %s";
 const char* const SNoMetafileRenderer = "Cannot draw the metafile \"%s\": metafiles are not supported on this platform";
 
@@ -66,18 +65,6 @@ QImage DecodeWithQt(const std::string& Bytes, const char* Type, const std::strin
   return Image;
 }
 } // namespace
-
-TPictureKind PictureKindOf(std::string_view Extension) {
-  if (SameText(Extension, "wmf") || SameText(Extension, "emf"))
-    return TPictureKind::Metafile;
-  if (SameText(Extension, "ico"))
-    return TPictureKind::Icon;
-  if (SameText(Extension, "bmp"))
-    return TPictureKind::Bitmap;
-  if (SameText(Extension, "jpg") || SameText(Extension, "jpeg"))
-    return TPictureKind::Jpeg;
-  throw EInvalidGraphic(Format(SUnknownExtension, Extension));
-}
 
 QImage LoadPicture(TPictureKind Kind, const std::string& Bytes, const std::string& Name) {
   switch (Kind) {

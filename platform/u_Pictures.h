@@ -5,20 +5,9 @@
 #include <string>
 #include <string_view>
 
-#include "text/u_Utils.h"
+#include "platform/u_PictureKind.h"
 
 namespace vv {
-
-// A picture that cannot be read: unknown type, broken bytes, or no renderer.
-class EInvalidGraphic : public Exception {
-  using Exception::Exception;
-};
-
-enum class TPictureKind { Bitmap, Icon, Jpeg, Metafile };
-
-// The kind for a file extension without its dot, compared without regard to
-// case; raises "Unknown picture file extension (.%s)".
-[[nodiscard]] TPictureKind PictureKindOf(std::string_view Extension);
 
 // Decodes Bytes of the given kind; Name is the file named in errors. JPEG goes
 // through libjpeg directly. Metafiles have no maintained renderer here and

@@ -1,15 +1,9 @@
 #include "shell/u_ReadingState.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <vector>
 
@@ -17,8 +11,6 @@ namespace vv {
 
 namespace {
 constexpr std::size_t SampleSize = 512;
-// Far above what the viewer writes (a page path and a few numbers).
-constexpr std::size_t MaxStateFileSize = 64 * 1024;
 
 class TFnv64 {
 public:
@@ -58,11 +50,6 @@ void AddTree(TFnv64& Hash, const TMFSFolder& Root) {
   }
 }
 
-std::filesystem::path StateFile(const std::string& Identity) {
-  const std::string Folder = ReadingStateFolder();
-  return Folder.empty() || Identity.empty() ? std::filesystem::path() : std::filesystem::path(Folder) / (Identity + ".state");
-}
-
 std::optional<int> ToInt(const std::string& Text) {
   char* End = nullptr;
   const long Value = std::strtol(Text.c_str(), &End, 10);
@@ -93,33 +80,6 @@ std::optional<TWindowPlacement> ToPlacement(const std::string& Text) {
   return TWindowPlacement{(*Fields)[0], (*Fields)[1], (*Fields)[2], (*Fields)[3], (*Fields)[4] != 0};
 }
 
-// The file's text, if it is a regular file of a sensible size: whatever else
-// stands in its place (a pipe, a device, something huge) is no state of ours
-// and must neither block nor flood the viewer.
-std::optional<std::string> ReadStateText(const std::filesystem::path& File) {
-  const int Fd = ::open(File.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (Fd < 0)
-    return std::nullopt;
-  std::optional<std::string> Text;
-  struct stat Info {};
-  if (::fstat(Fd, &Info) == 0 && S_ISREG(Info.st_mode) && Info.st_size <= static_cast<off_t>(MaxStateFileSize)) {
-    std::string Bytes(MaxStateFileSize + 1, '\0');
-    std::size_t Got = 0;
-    for (ssize_t N; Got < Bytes.size() && (N = ::read(Fd, Bytes.data() + Got, Bytes.size() - Got)) != 0;) {
-      if (N < 0) {
-        if (errno == EINTR)
-          continue;
-        Got = Bytes.size();
-        break;
-      }
-      Got += static_cast<std::size_t>(N);
-    }
-    if (Got <= MaxStateFileSize)
-      Text = Bytes.substr(0, Got);
-  }
-  ::close(Fd);
-  return Text;
-}
 } // namespace
 
 std::string BookIdentity(const TMFS& SystemVolume, const TMFS& FilesVolume) {
@@ -132,20 +92,8 @@ std::string BookIdentity(const TMFS& SystemVolume, const TMFS& FilesVolume) {
   return Digits;
 }
 
-std::string ReadingStateFolder() {
-  if (const char* State = std::getenv("XDG_STATE_HOME"); State && *State == '/')
-    return std::string(State) + "/vellumview";
-  if (const char* Home = std::getenv("HOME"); Home && *Home)
-    return std::string(Home) + "/.local/state/vellumview";
-  return {};
-}
-
-std::optional<TReadingState> LoadReadingState(const std::string& Identity) {
-  const std::filesystem::path File = StateFile(Identity);
-  const std::optional<std::string> Text = File.empty() ? std::nullopt : ReadStateText(File);
-  if (!Text)
-    return std::nullopt;
-  std::istringstream In(*Text);
+std::optional<TReadingState> ParseReadingState(const std::string& Text) {
+  std::istringstream In(Text);
   TReadingState State;
   std::string Line;
   while (std::getline(In, Line)) {
@@ -175,10 +123,8 @@ std::optional<TReadingState> LoadReadingState(const std::string& Identity) {
   return State;
 }
 
-bool SaveReadingState(const std::string& Identity, const TReadingState& State) {
-  const std::filesystem::path File = StateFile(Identity);
-  if (File.empty())
-    return false;
+
+std::string FormatReadingState(const TReadingState& State) {
   std::ostringstream Out;
   // A page path is one line; one that is not is not kept.
   if (State.Page.find_first_of("\r\n") == std::string::npos)
@@ -191,22 +137,25 @@ bool SaveReadingState(const std::string& Identity, const TReadingState& State) {
         << (W->Maximized ? 1 : 0) << '\n';
   if (State.SearchWidth > 0 && State.SearchHeight > 0)
     Out << "search=" << State.SearchWidth << ' ' << State.SearchHeight << '\n';
-  std::error_code Error;
-  std::filesystem::create_directories(File.parent_path(), Error);
-  const std::filesystem::path Temporary = File.string() + ".tmp" + std::to_string(::getpid());
-  {
-    std::ofstream Stream(Temporary, std::ios::binary | std::ios::trunc);
-    if (!(Stream << Out.str()) || !Stream.flush()) {
-      Stream.close();
-      std::filesystem::remove(Temporary, Error);
-      return false;
-    }
+  return Out.str();
+}
+
+TRect FitToScreens(const TRect& Rect, const std::vector<TRect>& Screens) {
+  if (Screens.empty())
+    return Rect;
+  const TRect* Best = &Screens.front();
+  long long BestArea = 0;
+  for (const TRect& Screen : Screens) {
+    const int Width = std::min(Rect.Left + Rect.Width, Screen.Left + Screen.Width) - std::max(Rect.Left, Screen.Left);
+    const int Height = std::min(Rect.Top + Rect.Height, Screen.Top + Screen.Height) - std::max(Rect.Top, Screen.Top);
+    const long long Area = Width > 0 && Height > 0 ? static_cast<long long>(Width) * Height : 0;
+    if (Area > BestArea)
+      Best = &Screen, BestArea = Area;
   }
-  std::filesystem::rename(Temporary, File, Error);
-  const bool Renamed = !Error;
-  if (!Renamed)
-    std::filesystem::remove(Temporary, Error);
-  return Renamed;
+  const int Width = std::min(Rect.Width, Best->Width);
+  const int Height = std::min(Rect.Height, Best->Height);
+  return TRect{std::clamp(Rect.Left, Best->Left, Best->Left + Best->Width - Width),
+               std::clamp(Rect.Top, Best->Top, Best->Top + Best->Height - Height), Width, Height};
 }
 
 } // namespace vv

@@ -1,11 +1,13 @@
 #pragma once
-// What the reader leaves behind in a book, kept per book in the user's state
-// folder: the last page and its scroll position, the text size, the contents
-// pane, the window and the search window's size.
+// What the reader leaves behind in a book: the last page and its scroll
+// position, the text size, the contents pane, the window and the search
+// window's size; and where each platform keeps it.
 
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "platform/u_ViewTypes.h"
 #include "storage/u_MFS.h"
 
 namespace vv {
@@ -30,21 +32,29 @@ struct TReadingState {
   int SearchHeight = 0;
 };
 
+// Where a platform keeps the reading state, per book identity.
+class IReadingStateStore {
+public:
+  virtual ~IReadingStateStore() = default;
+  // None when there is none or it cannot be read.
+  [[nodiscard]] virtual std::optional<TReadingState> Load(const std::string& Identity) = 0;
+  // False when it cannot be written; nothing else changes then.
+  virtual bool Save(const std::string& Identity, const TReadingState& State) = 0;
+};
+
 // One identity per book content: a renamed copy of a book executable keeps
 // it, a new edition does not. Hashes every file's path, size and first and
 // last bytes, so a large book costs little at start.
 [[nodiscard]] std::string BookIdentity(const TMFS& SystemVolume, const TMFS& FilesVolume);
 
-// $XDG_STATE_HOME/vellumview, else ~/.local/state/vellumview; empty when
-// neither can be named.
-[[nodiscard]] std::string ReadingStateFolder();
+// The stored text: "key=value" lines; unknown or malformed lines are skipped,
+// values out of range are not taken.
+[[nodiscard]] std::optional<TReadingState> ParseReadingState(const std::string& Text);
+[[nodiscard]] std::string FormatReadingState(const TReadingState& State);
 
-// The state left in the book of that identity; none when there is none or it
-// cannot be read. Unknown or malformed lines are skipped.
-[[nodiscard]] std::optional<TReadingState> LoadReadingState(const std::string& Identity);
-
-// Written through a temporary file renamed into place, so a reader never sees
-// half a file; false when the folder cannot be written (nothing else changes).
-bool SaveReadingState(const std::string& Identity, const TReadingState& State);
+// A remembered place fitted to today's screens (their available areas, the
+// primary first): on the screen it overlaps most, else the primary one, no
+// larger than that screen, and wholly on it.
+[[nodiscard]] TRect FitToScreens(const TRect& Rect, const std::vector<TRect>& Screens);
 
 } // namespace vv

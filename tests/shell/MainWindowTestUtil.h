@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "platform/u_WebEngineProtocol.h"
-#include "shell/frm_Main.h"
+#include "shell/qt/frm_Main.h"
 #include "tools/u_BookPack.h"
 
 namespace vvtest {

@@ -16,7 +16,7 @@
 #include "forms/frm_Search.h"
 #include "forms/frm_UserForm.h"
 #include "host/c_FindBar.h"
-#include "shell/frm_Contents.h"
+#include "shell/qt/frm_Contents.h"
 #include "tests/EngineTestUtil.h"
 #include "tests/shell/MainWindowTestUtil.h"
 #include "tools/u_BookSource.h"

@@ -18,7 +18,7 @@
 
 #include "forms/frm_Search.h"
 #include "host/c_FindBar.h"
-#include "shell/frm_Contents.h"
+#include "shell/qt/frm_Contents.h"
 #include "shell/u_ReadingState.h"
 #include "tests/EngineTestUtil.h"
 #include "tests/shell/MainWindowTestUtil.h"

@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "platform/u_WebEngineProtocol.h"
-#include "shell/frm_Main.h"
+#include "shell/qt/frm_Main.h"
 #include "storage/u_BookSelfTest.h"
 #include "storage/u_MFSCabLoad.h"
 #include "text/u_Utils.h"

@@ -1,4 +1,4 @@
-#include "shell/u_MessageBox.h"
+#include "shell/qt/u_MessageBox.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -1,4 +1,4 @@
-#include "shell/u_ImageList.h"
+#include "shell/qt/u_ImageList.h"
 
 #include <QGuiApplication>
 #include <QPixmap>
@@ -29,32 +29,20 @@ QIcon SharpIcon(const QImage& Picture) {
 }
 } // namespace
 
-void TImageList::SetSize(int Width, int Height) {
-  FWidth = Width;
-  FHeight = Height;
-}
-
-QImage TImageList::Cell(const QImage& Picture) const {
-  if (Picture.width() < FWidth || Picture.height() < FHeight)
-    throw EInvalidOperation("Invalid image size");
-  return Picture.copy(0, 0, FWidth, FHeight);
-}
-
-int TImageList::AddMasked(const QImage& Picture, QColor Transparent) {
-  QImage Image = Cell(Picture).convertToFormat(QImage::Format_ARGB32);
-  const QRgb Key = Transparent.rgb() & 0xFFFFFF;
-  for (int Y = 0; Y < Image.height(); ++Y) {
-    auto* Line = reinterpret_cast<QRgb*>(Image.scanLine(Y));
-    for (int X = 0; X < Image.width(); ++X)
+int TImageList::Add(const QImage& Image, const QColor* Transparent) {
+  if (!Transparent) {
+    Icons.push_back(SharpIcon(Image));
+    return Count() - 1;
+  }
+  QImage Masked = Image.convertToFormat(QImage::Format_ARGB32);
+  const QRgb Key = Transparent->rgb() & 0xFFFFFF;
+  for (int Y = 0; Y < Masked.height(); ++Y) {
+    auto* Line = reinterpret_cast<QRgb*>(Masked.scanLine(Y));
+    for (int X = 0; X < Masked.width(); ++X)
       if ((Line[X] & 0xFFFFFF) == Key)
         Line[X] = 0;
   }
-  Icons.push_back(SharpIcon(Image));
-  return Count() - 1;
-}
-
-int TImageList::AddIcon(const QImage& Icon) {
-  Icons.push_back(SharpIcon(Cell(Icon)));
+  Icons.push_back(SharpIcon(Masked));
   return Count() - 1;
 }
 

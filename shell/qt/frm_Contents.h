@@ -1,14 +1,13 @@
 #pragma once
-// The contents pane beside the page: the reading order as a tree (parts and
-// chapters as branches, pages by name), a filter that narrows it, and the
-// reader's position in it.
+// The contents pane beside the page: draws the reading order's rows as a
+// tree with a filter box and the reader's position; what is shown and what
+// opens is decided by TContents.
 
 #include <QFrame>
-#include <QHash>
 #include <functional>
 #include <vector>
 
-#include "story/u_Story.h"
+#include "shell/u_Contents.h"
 
 class QLabel;
 class QLineEdit;
@@ -20,8 +19,8 @@ namespace vv {
 class TfrmContents : public QFrame {
   Q_OBJECT
 public:
-  // StoryLine is the main window's (not owned; it must outlive the pane).
-  explicit TfrmContents(const TStoryLine& StoryLine, QWidget* Parent = nullptr);
+  // Contents is the main window's (not owned; it must outlive the pane).
+  explicit TfrmContents(const TContents& Contents, QWidget* Parent = nullptr);
 
   // Selects Item (none: nothing) and keeps it in view.
   void ShowCurrent(const TXMLNode* Item);
@@ -40,14 +39,8 @@ public:
   QTreeWidget* const tvContents;
 
 private:
-  void Fill();
-  [[nodiscard]] static const TXMLNode* ItemOf(const QTreeWidgetItem* Row);
-
-  const TStoryLine& StoryLine;
-  std::vector<QTreeWidgetItem*> Rows; // reading order
-  QHash<const TXMLNode*, QTreeWidgetItem*> RowOfItem;
-  QHash<const TXMLNode*, int> PageNumber; // from 1
-  int PageCount = 0;
+  const TContents& Contents;
+  std::vector<QTreeWidgetItem*> Rows; // as Contents.Rows()
 };
 
 } // namespace vv
