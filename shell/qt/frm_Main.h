@@ -67,6 +67,9 @@ public:
   // The logic every event goes to; none only while it is being made.
   std::unique_ptr<TMainWindow> Logic;
 
+  // The key hook: every key of the application passes here first.
+  bool ApplicationEvents1Message(QObject* Target, QEvent* Event);
+
   // ---- IMainView ----
   void SetCaption(const std::string& Caption) override;
   void SetApplicationTitle(const std::string& Title) override;
@@ -131,8 +134,6 @@ private:
   [[nodiscard]] QWidget* BuildReadingArea(QWidget* Parent);
   void InstallShortcuts();
   [[nodiscard]] QToolButton* ToolButton(int Tag) const;
-  // The key hook: every key of the application passes here first.
-  bool ApplicationEvents1Message(QObject* Target, QEvent* Event);
 
   TQtFormViews FormViews;
   TQtUserFormViews UserFormViews;

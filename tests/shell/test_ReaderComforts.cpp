@@ -120,8 +120,8 @@ private slots:
     Eval(*W->webMain, "getSelection().selectAllChildren(document.body)");
     QTest::keyClick(B[1], Qt::Key_C, Qt::ControlModifier);
     QTRY_VERIFY(QApplication::clipboard()->text().contains("harbour wall"));
-    W->GetStory().Next(W->GetCurrentPagePath());
-    W->NavigateToStoryPage();
+    W->Logic->GetStory().Next(W->Logic->GetCurrentPagePath());
+    W->Logic->NavigateToStoryPage();
     QVERIFY(WaitForPage(*W->webMain, "mfs:\\three.htm"));
     Eval(*W->webMain, "getSelection().selectAllChildren(document.body)");
     QTest::keyPress(B[1], Qt::Key_Control, Qt::ControlModifier);
@@ -286,10 +286,10 @@ private slots:
     }
     auto W = OpenActive(System); // the same archives again
     QVERIFY(W);
-    QCOMPARE(W->GetCurrentPagePath(), std::string("\\one.htm")); // start-up still shows the first page
+    QCOMPARE(W->Logic->GetCurrentPagePath(), std::string("\\one.htm")); // start-up still shows the first page
     QVERIFY(W->pnlContinue->isVisible());
     QCOMPARE(W->lblContinue->text(), QStringLiteral("Continue reading: \\long.htm"));
-    QCOMPARE(W->FontSize, 3);
+    QCOMPARE(W->Logic->FontSize, 3);
     QVERIFY(W->frmContents && W->frmContents->isVisible());
     QCOMPARE(W->size(), QSize(720, 540));
     QCOMPARE(SearchWindowSize(*W, QSize()), QSize(500, 320));
@@ -333,7 +333,7 @@ private slots:
     {
       auto W = OpenActive(System);
       QVERIFY(W);
-      File = ReadingStateFolder() + "/" + BookIdentity(*W->SystemVolume, *W->FilesVolume) + ".state";
+      File = ReadingStateFolder() + "/" + BookIdentity(*W->Logic->SystemVolume, *W->Logic->FilesVolume) + ".state";
     }
     std::filesystem::create_directories(std::filesystem::path(File).parent_path());
     const auto Replace = [&](const std::function<void()>& Make) {
@@ -350,7 +350,7 @@ private slots:
       Replace([&] { std::ofstream(File) << Text; });
       auto W = OpenActive(System);
       QVERIFY(W);
-      QCOMPARE(W->FontSize, 3);
+      QCOMPARE(W->Logic->FontSize, 3);
       const QRect Screen = QGuiApplication::primaryScreen()->availableGeometry();
       const bool Fits = W->width() <= Screen.width() && W->height() <= Screen.height() && Screen.intersects(W->geometry());
       QVERIFY2(Fits, qPrintable(QStringLiteral("%1: %2,%3 %4x%5 in %6,%7 %8x%9")

@@ -102,7 +102,7 @@ class TestTrustModel : public QObject {
   std::unique_ptr<TfrmMain> OpenTrapBook() {
     auto W = OpenBook(SystemWithPicture(), TrapFiles());
     Served.clear();
-    W->FilesProtocol->OnBeforeGetData = [this](TMFSInternetProtocol*, std::string& Path, std::string&, bool&) {
+    W->Logic->FilesProtocol->OnBeforeGetData = [this](TMFSInternetProtocol*, std::string& Path, std::string&, bool&) {
       Served << QString::fromStdString(Path);
     };
     return W;
@@ -183,10 +183,8 @@ private slots:
     QTest::qWait(500); // time for a section query to come back, were one made
     QVERIFY(W->popPrint->isEmpty());
     // Chosen anyway (an entry left from a book page): nothing opens.
-    QAction Stale(QStringLiteral("Recipe_PAGE"));
-    Stale.setToolTip(QStringLiteral("Recipe_PAGE"));
     bool Opened = false;
-    HandleModals([&] { W->PrintPageClick(&Stale); QTest::qWait(1000); }, [&](QWidget*) { Opened = true; });
+    HandleModals([&] { W->Logic->PrintPageClick("Recipe_PAGE"); QTest::qWait(1000); }, [&](QWidget*) { Opened = true; });
     QVERIFY(!Opened);
 
     // A book page's section prints as markup: no script of it runs, no bridge reaches it.

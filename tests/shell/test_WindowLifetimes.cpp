@@ -64,7 +64,7 @@ private slots:
     // What the form's page was handed goes with the form.
     QVERIFY(WaitForPage(*Form->webUserForm, "mfs:\\Forms\\About.htm"));
     QCOMPARE(Eval(*Form->webUserForm, "window.external.UserForm.Caption").toString(), QStringLiteral("About it"));
-    const std::weak_ptr<IDispatch> FormObject = W->HostExternal->UserForm();
+    const std::weak_ptr<IDispatch> FormObject = W->Logic->HostExternal->UserForm();
     const QPointer<TfrmUserForm> Closing(Form);
     Form->reject();
     QTRY_VERIFY(Eval(*W->webMain, "window.formAnswered").toBool());
@@ -86,8 +86,8 @@ private slots:
   void closingTheViewerFromAFormClosesTheFormFirstAndObjectsFailCleanly() {
     auto W = OpenBook();
     QVERIFY(WaitForPage(*W->webMain, "mfs:\\one.htm"));
-    const TDispatchRef Host = W->HostExternal;
-    const TDispatchRef Story = W->HostExternal->Story();
+    const TDispatchRef Host = W->Logic->HostExternal;
+    const TDispatchRef Story = W->Logic->HostExternal->Story();
     QPointer<TfrmUserForm> Form = OpenAboutForm(*W);
     QVERIFY(Form);
     QVERIFY(WaitForPage(*Form->webUserForm, "mfs:\\Forms\\About.htm"));
@@ -122,7 +122,7 @@ private slots:
       else
         QVERIFY2(Text.contains(QStringLiteral("could not be shown")), qPrintable(Text));
     }
-    W->RunCommand(tbkRefresh); // F5: the page itself again
+    W->Logic->RunCommand(tbkRefresh); // F5: the page itself again
     QTRY_VERIFY_WITH_TIMEOUT(Eval(B, "document.body ? document.body.textContent : ''").toString() ==
                                  QStringLiteral("Owned by Ada"),
                              20000);

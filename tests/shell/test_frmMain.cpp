@@ -21,13 +21,13 @@ class TestFrmMain : public QObject {
 private slots:
   void startsOnTheFirstPageWithVariablesExpanded() {
     auto W = OpenBook();
-    QVERIFY(!W->LoadFailed);
+    QVERIFY(!W->Logic->LoadFailed);
     QCOMPARE(W->windowTitle(), QStringLiteral("Test Book reader"));
     QCOMPARE(W->size(), QSize(700, 500));
     QCOMPARE(W->minimumSize(), W->maximumSize()); // fixed without ResizableWindow
     QVERIFY(WaitForPage(*W->webMain, "mfs:\\one.htm"));
     QCOMPARE(Eval(*W->webMain, "document.getElementById('o').textContent").toString(), QStringLiteral("Owned by Ada"));
-    QCOMPARE(W->GetCurrentPagePath(), std::string("\\one.htm"));
+    QCOMPARE(W->Logic->GetCurrentPagePath(), std::string("\\one.htm"));
   }
 
   void pageScriptWalksTheReadingOrder() {
@@ -71,23 +71,23 @@ private slots:
   void pagesOutsideTheReadingOrderLeaveTheCursor() {
     auto W = OpenBook();
     QVERIFY(WaitForPage(*W->webMain, "mfs:\\one.htm"));
-    W->GetStory().Last();
+    W->Logic->GetStory().Last();
     W->webMain->Navigate("MFS:\\outside.htm");
-    QVERIFY(QTest::qWaitFor([&] { return W->GetCurrentPagePath() == "\\outside.htm"; }, 20000));
-    W->SyncStoryWithPage();
-    QCOMPARE(W->GetStory().CurrentPage(), std::string("\\three.htm"));
+    QVERIFY(QTest::qWaitFor([&] { return W->Logic->GetCurrentPagePath() == "\\outside.htm"; }, 20000));
+    W->Logic->SyncStoryWithPage();
+    QCOMPARE(W->Logic->GetStory().CurrentPage(), std::string("\\three.htm"));
   }
 
   void textSizeSurvivesNavigation() {
     auto W = OpenBook();
     QVERIFY(WaitForPage(*W->webMain, "mfs:\\one.htm"));
     const qreal Medium = W->webMain->zoomFactor();
-    W->SetFontSize(5);
-    W->SetFontSize(-1);
+    W->Logic->SetFontSize(5);
+    W->Logic->SetFontSize(-1);
     QCOMPARE(W->webMain->zoomFactor(), Medium);
-    W->FontSize = 4;
-    W->GetStory().Next(W->GetCurrentPagePath());
-    W->NavigateToStoryPage();
+    W->Logic->FontSize = 4;
+    W->Logic->GetStory().Next(W->Logic->GetCurrentPagePath());
+    W->Logic->NavigateToStoryPage();
     QVERIFY(WaitForPage(*W->webMain, "mfs:\\two.htm"));
     QVERIFY(W->webMain->zoomFactor() > Medium);
   }
@@ -120,7 +120,7 @@ private slots:
                               "<Btn Kind=129 Caption=\"Back too\"/>"
                               "<Btn Kind=18 Caption=\"Nothing\"/>"
                               "<Btn Kind=13 Caption=\"Favs\"><b/><b caption=\"Two\" url=\"mfs:\\two.htm\"/></Btn>"));
-    QVERIFY(!W->LoadFailed);
+    QVERIFY(!W->Logic->LoadFailed);
     const auto B = Buttons(*W);
     QCOMPARE(B.size(), std::size_t{6});
     for (int i = 0; i < 6; ++i)
@@ -148,14 +148,14 @@ private slots:
     B[2]->click(); // Last
     QVERIFY(WaitForPage(Browser, "mfs:\\three.htm"));
     B[1]->click(); // Next at the end: nothing, and no error
-    QCOMPARE(W->GetStory().CurrentPage(), std::string("\\three.htm"));
+    QCOMPARE(W->Logic->GetStory().CurrentPage(), std::string("\\three.htm"));
   }
 
   void textSizeMenuSetsTheReadersLevel() {
     auto W = OpenBook(ToolbarBook("<Btn Kind=11 Caption=\"Size\"/>"));
     QVERIFY(WaitForPage(*W->webMain, "mfs:\\one.htm"));
     W->mnuFS_ExtraLarge->trigger();
-    QCOMPARE(W->FontSize, 4);
+    QCOMPARE(W->Logic->FontSize, 4);
     QCOMPARE(Buttons(*W)[0]->menu(), W->popFontSize);
   }
 
@@ -166,7 +166,7 @@ private slots:
           Cabinet(ToolbarBook("", "<Img Path=\"small.bmp\"/>")), Cabinet(BookFiles)});
     });
     QCOMPARE(Message, QStringLiteral("Invalid toolbar image size"));
-    QVERIFY(W->LoadFailed);
+    QVERIFY(W->Logic->LoadFailed);
     Message = CatchErrorBox([&] {
       W = std::make_unique<TfrmMain>(TfrmMain::TBookSource{
           Cabinet(ToolbarBook("", "<Img Path=\"a.gif\"/>")), Cabinet(BookFiles)});
@@ -195,8 +195,8 @@ private slots:
     QVERIFY(!W->ApplicationEvents1Message(Page, &Ctrl));
     QVERIFY(!W->ApplicationEvents1Message(Page, &Shift));
     QVERIFY(!W->ApplicationEvents1Message(Page, &C));
-    W->GetStory().Next(W->GetCurrentPagePath());
-    W->NavigateToStoryPage();
+    W->Logic->GetStory().Next(W->Logic->GetCurrentPagePath());
+    W->Logic->NavigateToStoryPage();
     QVERIFY(WaitForPage(*W->webMain, "mfs:\\two.htm"));
     QCOMPARE(W->webMain2ShowContextMenu(0, QPoint()), VV_S_FALSE);
   }
@@ -208,12 +208,12 @@ private slots:
     W->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(W.get()));
     QTest::keyClick(W.get(), Qt::Key_Equal, Qt::ControlModifier);
-    QCOMPARE(W->FontSize, 3);
+    QCOMPARE(W->Logic->FontSize, 3);
     QTest::keyClick(W.get(), Qt::Key_Minus, Qt::ControlModifier);
     QTest::keyClick(W.get(), Qt::Key_Minus, Qt::ControlModifier);
-    QCOMPARE(W->FontSize, 1);
+    QCOMPARE(W->Logic->FontSize, 1);
     QTest::keyClick(W.get(), Qt::Key_0, Qt::ControlModifier);
-    QCOMPARE(W->FontSize, 2);
+    QCOMPARE(W->Logic->FontSize, 2);
     B.Navigate("mfs:\\two.htm");
     QVERIFY(WaitForPage(B, "mfs:\\two.htm"));
     QTest::keyClick(W.get(), Qt::Key_Left, Qt::AltModifier);
@@ -235,8 +235,8 @@ private slots:
     std::unique_ptr<TfrmMain> W;
     const QString Message = CatchErrorBox([&] { W = std::make_unique<TfrmMain>(TfrmMain::TBookSource{Cabinet(System), Cabinet(BookFiles)}); });
     QCOMPARE(Message, QStringLiteral("File \"System.xml\" not found"));
-    QVERIFY(W->LoadFailed);
-    QVERIFY(!W->SystemVolume);
+    QVERIFY(W->Logic->LoadFailed);
+    QVERIFY(!W->Logic->SystemVolume);
     W->show();
     QTRY_VERIFY(!W->isVisible());
   }
@@ -258,8 +258,8 @@ private slots:
     const QString Message =
         CatchErrorBox([&] { W = std::make_unique<TfrmMain>(TfrmMain::TBookSource{Cabinet(BookSystem), Damaged}); });
     QCOMPARE(Message, InPlace);
-    QVERIFY(W->LoadFailed);
-    QVERIFY(!W->FilesVolume);
+    QVERIFY(W->Logic->LoadFailed);
+    QVERIFY(!W->Logic->FilesVolume);
     W->show();
     QTRY_VERIFY(!W->isVisible());
   }
@@ -277,14 +277,14 @@ private slots:
       W = std::make_unique<TfrmMain>(std::make_unique<TBackgroundCabinetLoad>([](TMFS& V) { LoadVolumeFromCabinet(V, "not a cabinet"); }));
     });
     QCOMPARE(FromEntry, QStringLiteral("File \"\\info.cab\" is not a cabinet"));
-    QVERIFY(W->LoadFailed);
+    QVERIFY(W->Logic->LoadFailed);
   }
 
   void aMissingContentArchiveEndsStartUp() {
     std::unique_ptr<TfrmMain> W;
     const QString Message = CatchErrorBox([&] { W = std::make_unique<TfrmMain>(TfrmMain::TBookSource{Cabinet(BookSystem), ""}); });
     QCOMPARE(Message, QStringLiteral("File \"\\info.cab\" is not a cabinet"));
-    QVERIFY(W->LoadFailed);
+    QVERIFY(W->Logic->LoadFailed);
   }
 };
 
