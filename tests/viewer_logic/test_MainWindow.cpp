@@ -3,6 +3,7 @@
 // reader's place, with no engine and no display.
 #include <gtest/gtest.h>
 
+#include "platform/u_BookText.h"
 #include "platform/u_CabWriter.h"
 #include "storage/u_MFSCabLoad.h"
 #include "tests/viewer_logic/FakeMainView.h"
