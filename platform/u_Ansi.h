@@ -8,16 +8,9 @@
 #include <string>
 #include <string_view>
 
-#include "text/u_Convert.h"
+#include "platform/u_BookText.h"
 
 namespace vv {
-
-void SetBookCodePage(TCodePage CodePage) noexcept;
-[[nodiscard]] TCodePage BookCodePage() noexcept;
-
-// Book strings against 16-bit text, for script values as for Qt strings.
-[[nodiscard]] std::u16string BookToWide(std::string_view Bytes);
-[[nodiscard]] std::string WideToBook(std::u16string_view Text);
 
 [[nodiscard]] QString AnsiToQString(std::string_view Ansi);
 // Characters the code page lacks become "?".

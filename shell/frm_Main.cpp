@@ -75,13 +75,13 @@ void TfrmMain::BuildComponents() {
   webMain = new TMXWebBrowser(Client);
   webMain->setObjectName("webMain");
   webMain->OnGetExternal = [this](TDispatchRef& ppDispatch) { return webMain2GetExternal(ppDispatch); };
-  webMain->OnNavigateComplete2 = [this](TMXWebBrowser* Sender, const std::string& URL) {
+  webMain->OnNavigateComplete2 = [this](IBrowser* Sender, const std::string& URL) {
     webMain2NavigateComplete2(Sender, URL);
   };
-  webMain->OnDocumentComplete = [this](TMXWebBrowser* Sender, const std::string& URL) {
+  webMain->OnDocumentComplete = [this](IBrowser* Sender, const std::string& URL) {
     webMain2DocumentComplete(Sender, URL);
   };
-  webMain->OnShowContextMenu = [this](std::uint32_t dwID, const QPoint& ppt) {
+  webMain->OnShowContextMenu = [this](std::uint32_t dwID, const TPoint& ppt) {
     return webMain2ShowContextMenu(dwID, ppt);
   };
   // The renderer starts while the book is unpacked, not after.
@@ -182,7 +182,7 @@ void TfrmMain::CreateUserForms() {
 }
 
 void TfrmMain::CreateBookServices() {
-  HostExternal = std::make_shared<THostExternal>(*this, *UserForms);
+  HostExternal = std::make_shared<THostExternal>(*this, *UserForms, UserFormViews);
   Story = std::make_unique<TStory>(*SystemVolume, RootAttribute("Story", TVariant("")).ToText());
   TMFSSession& Session = SystemVolume->DefaultSession();
   const std::string VariablesFile = RootAttribute("Variables", TVariant("")).ToText();

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "forms/frm_UserForm.h"
 #include "forms/u_UserForms.h"
 #include "shell/u_ImageList.h"
 #include "host/c_MXWebBrowser.h"
@@ -71,9 +72,9 @@ public:
   void PrintPageClick(QAction* Sender);
 
   // ---- page events ----
-  void webMain2NavigateComplete2(TMXWebBrowser* Sender, const std::string& URL);
-  void webMain2DocumentComplete(TMXWebBrowser* Sender, const std::string& URL);
-  HRESULT webMain2ShowContextMenu(std::uint32_t dwID, const QPoint& ppt);
+  void webMain2NavigateComplete2(IBrowser* Sender, const std::string& URL);
+  void webMain2DocumentComplete(IBrowser* Sender, const std::string& URL);
+  HRESULT webMain2ShowContextMenu(std::uint32_t dwID, const TPoint& ppt);
   // The application-wide key hook; true when the key was handled here.
   bool ApplicationEvents1Message(QObject* Target, QEvent* Event);
 
@@ -86,7 +87,6 @@ public:
   // ---- script host services ----
   [[nodiscard]] TStory& GetStory() override;
   [[nodiscard]] TMXWebBrowser* MainBrowser() override { return webMain; }
-  [[nodiscard]] QWidget* FormsOwner() override { return this; }
   void PostClose() override;
 
   // ---- reading comforts (each stays out of the way until asked for) ----
@@ -135,6 +135,7 @@ public:
   bool LoadFailed = false;
   std::unique_ptr<TMFS> FilesVolume;
   std::unique_ptr<TMFS> SystemVolume;
+  TQtUserFormViews UserFormViews{this};
   std::shared_ptr<THostExternal> HostExternal;
   std::unique_ptr<TMFSInternetProtocol> FilesProtocol;
   std::unique_ptr<TMFSInternetProtocol> SystemProtocol;
@@ -211,7 +212,7 @@ private:
   QPixmap LogoPicture;
   std::string BookId;        // empty until the book is shown
   std::string ContinuePage;  // where the reader left the book
-  QPoint ContinueScroll;     // and how far down that page
+  TPoint ContinueScroll;     // and how far down that page
   bool ContinueScrollPending = false; // until the continued page has loaded
   int ContentsWidth = 240;
   QSize SearchSize; // invalid until the reader resized the search window

@@ -22,7 +22,7 @@ namespace {
 bool CopyKeyArmed = false;
 } // namespace
 
-void TfrmMain::webMain2NavigateComplete2(TMXWebBrowser*, const std::string&) {
+void TfrmMain::webMain2NavigateComplete2(IBrowser*, const std::string&) {
   if (Story)
     SyncStoryWithPage();
   ReadingPageChanged();
@@ -30,7 +30,7 @@ void TfrmMain::webMain2NavigateComplete2(TMXWebBrowser*, const std::string&) {
 
 // Print sections are the book's: a page from elsewhere offers none, and the
 // page is checked again whenever an answer about it arrives.
-void TfrmMain::webMain2DocumentComplete(TMXWebBrowser*, const std::string&) {
+void TfrmMain::webMain2DocumentComplete(IBrowser*, const std::string&) {
   ScrollToContinuedPlace();
   if (!PrintButton)
     return;
@@ -65,7 +65,7 @@ void TfrmMain::PrintPageClick(QAction* Sender) {
   });
 }
 
-HRESULT TfrmMain::webMain2ShowContextMenu(std::uint32_t, const QPoint&) {
+HRESULT TfrmMain::webMain2ShowContextMenu(std::uint32_t, const TPoint&) {
   return !Story || Story->RightClickBlocked() ? VV_S_OK : VV_S_FALSE;
 }
 

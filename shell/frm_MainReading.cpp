@@ -187,7 +187,7 @@ void TfrmMain::RecallReadingState() {
   if (SameText(State->Page, Story->CurrentPage()) && State->ScrollTop == 0 && State->ScrollLeft == 0)
     return;
   ContinuePage = State->Page;
-  ContinueScroll = QPoint(State->ScrollLeft, State->ScrollTop);
+  ContinueScroll = TPoint{State->ScrollLeft, State->ScrollTop};
   const TXMLNode* Left = Story->StoryLine->FindByPage(State->Page);
   const std::string Name = Left ? Left->Attributes->GetValue("pagename", "").ToText() : std::string();
   lblContinue->setText("Continue reading: " + AnsiToQString(Name.empty() ? State->Page : Name));
@@ -199,7 +199,7 @@ void TfrmMain::RememberReadingState() {
     return;
   TReadingState State;
   const std::string Shown = GetCurrentPagePath(); // without its #section
-  QPoint Scroll;
+  TPoint Scroll;
   // A reader who closes the book before moving keeps the place still on offer;
   // a page from elsewhere leaves the reading order's page as the place.
   if (!pnlContinue->isHidden()) {
@@ -211,8 +211,8 @@ void TfrmMain::RememberReadingState() {
   } else {
     State.Page = Story->CurrentPage();
   }
-  State.ScrollLeft = std::max(0, Scroll.x());
-  State.ScrollTop = std::max(0, Scroll.y());
+  State.ScrollLeft = std::max(0, Scroll.X);
+  State.ScrollTop = std::max(0, Scroll.Y);
   State.FontSize = FontSize;
   State.ContentsVisible = frmContents && !frmContents->isHidden();
   State.ContentsWidth = State.ContentsVisible ? frmContents->width() : ContentsWidth;

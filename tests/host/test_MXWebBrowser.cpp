@@ -192,7 +192,7 @@ private slots:
   }
 
   void hooksAnswerTheirDefaultsWithoutEvents() {
-    QCOMPARE(B->ShowContextMenu(0, QPoint()), VV_S_FALSE);
+    QCOMPARE(B->ShowContextMenu(0, TPoint()), VV_S_FALSE);
     std::int32_t Result = 0;
     QCOMPARE(B->ShowMessage(u"x", u"y", 0, Result), VV_S_FALSE);
     QVERIFY(B->GetExternal() == nullptr);
@@ -226,7 +226,7 @@ private slots:
 
   void locationUrlRoundTripsInTheViewersForm() {
     QStringList Navigated;
-    B->OnNavigateComplete2 = [&](TMXWebBrowser*, const std::string& Url) { Navigated << AnsiToQString(Url); };
+    B->OnNavigateComplete2 = [&](IBrowser*, const std::string& Url) { Navigated << AnsiToQString(Url); };
     QCOMPARE(B->ReadyState(), static_cast<int>(READYSTATE_UNINITIALIZED));
     QVERIFY(Load(*B, "mfs:\\chapter\\p.htm"));
     QCOMPARE(AnsiToQString(B->LocationURL()), QStringLiteral("mfs:\\chapter\\p.htm"));
@@ -351,7 +351,7 @@ private slots:
   void contextMenuEventDecidesWhetherTheMenuShows() {
     QVERIFY(Load(*B, "mfs:\\menu.htm"));
     int Asked = 0;
-    B->OnShowContextMenu = [&](std::uint32_t, const QPoint&) {
+    B->OnShowContextMenu = [&](std::uint32_t, const TPoint&) {
       ++Asked;
       return VV_S_OK;
     };
@@ -361,7 +361,7 @@ private slots:
     QTRY_COMPARE(Asked, 1);
     QVERIFY(!qApp->activePopupWidget());
 
-    B->OnShowContextMenu = [&](std::uint32_t, const QPoint&) {
+    B->OnShowContextMenu = [&](std::uint32_t, const TPoint&) {
       ++Asked;
       return VV_S_FALSE;
     };
@@ -376,7 +376,7 @@ private slots:
     std::vector<std::uint32_t> Keys;
     B->OnTranslateAccelerator = [&](const TKeyMessage& Msg, const void*, std::uint32_t) {
       Keys.push_back(Msg.wParam);
-      return Msg.Key == Qt::Key_B ? VV_S_OK : VV_S_FALSE;
+      return Msg.wParam == 'B' ? VV_S_OK : VV_S_FALSE;
     };
     B->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(B.get()));
@@ -404,7 +404,7 @@ private slots:
     QVERIFY(Load(*B, "mfs:\\close.htm"));
     int Asked = 0;
     bool Allow = false;
-    B->OnCloseQuery = [&](TMXWebBrowser*, bool& CanClose) {
+    B->OnCloseQuery = [&](IBrowser*, bool& CanClose) {
       ++Asked;
       CanClose = Allow;
     };
@@ -451,8 +451,8 @@ private slots:
       Second = std::make_unique<TMXWebBrowser>();
       Second->resize(300, 200);
       Second->show();
-      Second->OnDocumentComplete = [&, Reply](TMXWebBrowser* Sender, const std::string&) {
-        Sender->page()->runJavaScript(QStringLiteral("document.body.textContent"), [&, Reply](const QVariant& V) {
+      Second->OnDocumentComplete = [&, Reply](IBrowser*, const std::string&) {
+        Second->page()->runJavaScript(QStringLiteral("document.body.textContent"), [&, Reply](const QVariant& V) {
           Second->close();
           Reply.Return(Wide(V.toString()));
         });
