@@ -13,6 +13,7 @@
 
 #include "tests/EngineTestUtil.h"
 #include "host/c_MXWebBrowser.h"
+#include "host/u_QtMessageLoop.h"
 #include "platform/u_Ansi.h"
 #include "platform/u_WebEngineProtocol.h"
 #include "protocol/u_MFSInternetProtocol.h"
@@ -344,6 +345,32 @@ private slots:
     B->ExecWB(OLECMDID_REFRESH);
     QVERIFY(Complete.wait(20000));
     QCOMPARE(B->ReadyState(), static_cast<int>(READYSTATE_COMPLETE));
+  }
+
+  // A wait ends when the page's ready state answers it, even from inside a
+  // nested wait that outlives it; posted and delayed tasks run in order.
+  void readyStateWakesTheLogicsWaits() {
+    TQtMessageLoop& Loop = QtMessageLoop();
+    QString Order;
+    Loop.PostDelayed(30, [&] { Order += "c"; });
+    Loop.Post([&] { Order += "a"; });
+    Loop.Post([&] { Order += "b"; });
+    bool InnerReturned = false;
+    Loop.Post([&] {
+      Loop.WaitUntil([] { return false; }, 300);
+      InnerReturned = true;
+    });
+    QElapsedTimer Clock;
+    Clock.start();
+    B->Navigate("mfs:\\page1.htm");
+    Loop.WaitUntil([&] { return B->ReadyState() == READYSTATE_COMPLETE; }, 60000);
+    QCOMPARE(B->ReadyState(), static_cast<int>(READYSTATE_COMPLETE));
+    QVERIFY(InnerReturned);
+    QVERIFY(Clock.elapsed() < 30000);
+    QCOMPARE(Order, QStringLiteral("abc"));
+    Clock.restart();
+    Loop.WaitUntil([] { return false; }, 50);
+    QVERIFY(Clock.elapsed() >= 45);
   }
 
   // ---- host hooks ----
