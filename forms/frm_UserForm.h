@@ -31,7 +31,8 @@ public:
   void SetCaption(const std::u16string& Value) override { setWindowTitle(QString::fromStdU16String(Value)); }
   void HideScrollBars() override;
   void ShowModal(std::function<void()> Closed) override;
-  void Close() override { done(QDialog::Rejected); }
+  // Ends the modal show with the cancel result.
+  void Close() override { done(mrCancel); }
   [[nodiscard]] TLiveness Liveness() const override { return FLifetime.Token(); }
 
   [[nodiscard]] TFormBorderStyle BorderStyle() const { return FBorderStyle; }
@@ -39,6 +40,7 @@ public:
   TMXWebBrowser* const webUserForm;
 
 private:
+  static constexpr int mrCancel = 2;
   void webUserFormCloseQuery(IBrowser* Sender, bool& CanClose);
   HRESULT webUserForm2GetExternal(TDispatchRef& Dispatch);
   void ApplyWindowFlags();
