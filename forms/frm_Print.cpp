@@ -100,7 +100,7 @@ TfrmPrint::TfrmPrint(QWidget* Parent)
   webPrint->SetDownloadOptions({TDownloadControlOption::DLCTL_DLIMAGES, TDownloadControlOption::DLCTL_VIDEOS,
                                 TDownloadControlOption::DLCTL_BGSOUNDS, TDownloadControlOption::DLCTL_NO_SCRIPTS});
   webPrint->SetUserInterfaceOptions({});
-  webPrint->OnShowContextMenu = [this](std::uint32_t dwID, const QPoint& ppt) {
+  webPrint->OnShowContextMenu = [this](std::uint32_t dwID, const TPoint& ppt) {
     return webPrintShowContextMenu(dwID, ppt);
   };
   // Queued: the engine reports from a callback that must not run a modal box.
@@ -131,7 +131,7 @@ void TfrmPrint::tbtnPreviewClick() {
   }
 }
 
-HRESULT TfrmPrint::webPrintShowContextMenu(std::uint32_t, const QPoint&) { return VV_S_OK; }
+HRESULT TfrmPrint::webPrintShowContextMenu(std::uint32_t, const TPoint&) { return VV_S_OK; }
 
 void LoadHTMLIntoBrowser(TMXWebBrowser& Browser, const std::string& Html) {
   Browser.LoadHTML(LinesWithCRLF(Html));

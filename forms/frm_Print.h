@@ -32,7 +32,7 @@ public:
   void tbtnPrintClick();
   void tbtnPreviewClick();
   // The print window's browser shows no context menu.
-  HRESULT webPrintShowContextMenu(std::uint32_t dwID, const QPoint& ppt);
+  HRESULT webPrintShowContextMenu(std::uint32_t dwID, const TPoint& ppt);
 
   // Print, preview: 16 x 16; before the buttons, which take their images from it.
   std::vector<QIcon> imglToolbar;

@@ -3,8 +3,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QVBoxLayout>
-
-#include "platform/u_Ansi.h"
+#include <utility>
 
 namespace vv {
 
@@ -19,12 +18,40 @@ TfrmUserForm::TfrmUserForm(TDispatchRef External, QWidget* Parent)
   webUserForm->setObjectName("webUserForm");
   webUserForm->SetDownloadOptions({TDownloadControlOption::DLCTL_DLIMAGES, TDownloadControlOption::DLCTL_VIDEOS,
                                    TDownloadControlOption::DLCTL_BGSOUNDS});
-  webUserForm->OnCloseQuery = [this](TMXWebBrowser* Sender, bool& CanClose) { webUserFormCloseQuery(Sender, CanClose); };
+  webUserForm->OnCloseQuery = [this](IBrowser* Sender, bool& CanClose) { webUserFormCloseQuery(Sender, CanClose); };
   webUserForm->OnGetExternal = [this](TDispatchRef& Dispatch) { return webUserForm2GetExternal(Dispatch); };
   ApplyWindowFlags();
+  // However it closes, the caller hears of it once, and the window goes after.
+  connect(this, &QDialog::finished, this, [this](int) {
+    if (auto Closed = std::exchange(FClosed, nullptr))
+      Closed();
+    deleteLater();
+  });
 }
 
-void TfrmUserForm::webUserFormCloseQuery(TMXWebBrowser*, bool& CanClose) {
+void TfrmUserForm::ShowModal(std::function<void()> Closed) {
+  FClosed = std::move(Closed);
+  // Modal to the whole viewer without a nested loop: open() would make it
+  // modal to its parent only.
+  setWindowModality(Qt::ApplicationModal);
+  show();
+}
+
+void TfrmUserForm::HideScrollBars() {
+  auto Options = webUserForm->UserInterfaceOptions();
+  Options.insert(TUserInterfaceOption::SCROLL_NO);
+  webUserForm->SetUserInterfaceOptions(Options);
+}
+
+void TfrmUserForm::CenterOnScreen() {
+  if (const QScreen* Screen = screen() ? screen() : QGuiApplication::primaryScreen()) {
+    QRect Frame = frameGeometry();
+    Frame.moveCenter(Screen->availableGeometry().center());
+    move(Frame.topLeft());
+  }
+}
+
+void TfrmUserForm::webUserFormCloseQuery(IBrowser*, bool& CanClose) {
   CanClose = true;
   // After the page's close request has returned: the window goes with its browser.
   QMetaObject::invokeMethod(this, [this] { reject(); }, Qt::QueuedConnection);
@@ -84,31 +111,15 @@ void TfrmUserForm::SetHeight(int Value) {
   resize(width(), Value);
 }
 
-void ApplyToForm(const TUserForm& Definition, TfrmUserForm& Form) {
-  if (Definition.Width >= 0)
-    Form.SetWidth(Definition.Width);
-  if (Definition.Height >= 0)
-    Form.SetHeight(Definition.Height);
-  if (Definition.Left >= 0)
-    Form.SetLeft(Definition.Left);
-  if (Definition.Top >= 0)
-    Form.SetTop(Definition.Top);
-  Form.SetBorderIcons(Definition.BorderIcons);
-  Form.SetBorderStyle(Definition.BorderStyle);
-  Form.setWindowTitle(AnsiToQString(Definition.Caption));
-  if (Definition.HideScrollBar) {
-    auto Options = Form.webUserForm->UserInterfaceOptions();
-    Options.insert(TUserInterfaceOption::SCROLL_NO);
-    Form.webUserForm->SetUserInterfaceOptions(Options);
+IUserFormView& TQtUserFormViews::CreateUserFormView(TDispatchRef External) {
+  return *new TfrmUserForm(std::move(External), FOwner);
+}
+
+void TQtUserFormViews::CloseAll() {
+  for (TfrmUserForm* Form : FOwner->findChildren<TfrmUserForm*>(Qt::FindDirectChildrenOnly)) {
+    Form->done(QDialog::Rejected);
+    delete Form;
   }
-  if (Definition.Center)
-    if (const QScreen* Screen = Form.screen() ? Form.screen() : QGuiApplication::primaryScreen()) {
-      QRect Frame = Form.frameGeometry();
-      Frame.moveCenter(Screen->availableGeometry().center());
-      Form.move(Frame.topLeft());
-    }
-  if (!Definition.Path.empty())
-    Form.webUserForm->Navigate("mfs:" + Definition.Path);
 }
 
 } // namespace vv

@@ -2,6 +2,9 @@
 
 #include <memory>
 
+#include "forms/i_UserFormView.h"
+#include "platform/u_BookText.h"
+
 namespace vv {
 
 namespace {
@@ -31,6 +34,27 @@ TUserForm::TUserForm(const TXMLNode& Node, std::string Path)
       {"Minimize", biMinimize}, {"Maximize", biMaximize}, {"SystemMenu", biSystemMenu}};
   for (const auto& [Name, Bit] : Icons)
     BorderIcons = BoolAttr(Node, Name) ? BorderIcons | Bit : BorderIcons & ~Bit;
+}
+
+void ApplyToForm(const TUserForm& Definition, IUserFormView& Form) {
+  if (Definition.Width >= 0)
+    Form.SetWidth(Definition.Width);
+  if (Definition.Height >= 0)
+    Form.SetHeight(Definition.Height);
+  if (Definition.Left >= 0)
+    Form.SetLeft(Definition.Left);
+  if (Definition.Top >= 0)
+    Form.SetTop(Definition.Top);
+  Form.SetBorderIcons(Definition.BorderIcons);
+  Form.SetBorderStyle(Definition.BorderStyle);
+  Form.SetCaption(BookToWide(Definition.Caption));
+  if (Definition.HideScrollBar)
+    Form.HideScrollBars();
+  if (Definition.Center)
+    Form.CenterOnScreen();
+  // The path is absolute in the forms file's volume, the page is the content volume's.
+  if (!Definition.Path.empty())
+    Form.Browser().Navigate("mfs:" + Definition.Path);
 }
 
 TUserForms::TUserForms(TMFSSession* FormsFolder, std::string_view Text) {

@@ -34,6 +34,11 @@ public:
   bool Center;
 };
 
+class IUserFormView;
+
+// Sets up a form's window from its definition, then shows its page.
+void ApplyToForm(const TUserForm& Definition, IUserFormView& Form);
+
 class TUserForms {
 public:
   // FormsFolder: a session whose current folder is the forms file's folder,

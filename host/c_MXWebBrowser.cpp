@@ -22,6 +22,7 @@
 #include <array>
 #include <utility>
 
+#include "host/u_QtMessageLoop.h"
 #include "host/u_ScriptBridge.h"
 #include "platform/u_Ansi.h"
 #include "platform/u_WebEngineProtocol.h"
@@ -78,6 +79,11 @@ std::uint32_t VirtualKey(int Key) {
   case Qt::Key_Alt: return 0x12;
   default: return 0;
   }
+}
+
+std::uint32_t ModifierFlags(Qt::KeyboardModifiers Modifiers) {
+  return (Modifiers & Qt::ShiftModifier ? VV_MOD_SHIFT : 0u) | (Modifiers & Qt::ControlModifier ? VV_MOD_CTRL : 0u) |
+         (Modifiers & Qt::AltModifier ? VV_MOD_ALT : 0u);
 }
 } // namespace
 
@@ -185,19 +191,19 @@ TMXWebBrowser::TMXWebBrowser(QWidget* Parent) : QWebEngineView(Parent) {
 
   connect(page(), &QWebEnginePage::windowCloseRequested, this, &TMXWebBrowser::PageCloseRequested);
   connect(this, &QWebEngineView::loadStarted, this, [this] {
-    FReadyState = READYSTATE_LOADING;
+    SetReadyState(READYSTATE_LOADING);
     ApplyHostInfo();
   });
   connect(this, &QWebEngineView::urlChanged, this, [this](const QUrl&) {
     if (FReadyState == READYSTATE_LOADING)
-      FReadyState = READYSTATE_INTERACTIVE;
+      SetReadyState(READYSTATE_INTERACTIVE);
     const std::string URL = LocationURL();
     if (OnNavigateComplete2)
       OnNavigateComplete2(this, URL);
     emit NavigateComplete2(AnsiToQString(URL));
   });
   connect(this, &QWebEngineView::loadFinished, this, [this](bool) {
-    FReadyState = READYSTATE_COMPLETE;
+    SetReadyState(READYSTATE_COMPLETE);
     const std::string URL = LocationURL();
     if (OnDocumentComplete)
       OnDocumentComplete(this, URL);
@@ -272,7 +278,7 @@ HRESULT TMXWebBrowser::GetHostInfo(TDocHostUIInfo& pInfo) {
   return OnGetHostInfo ? OnGetHostInfo(pInfo) : VV_S_OK;
 }
 
-HRESULT TMXWebBrowser::ShowContextMenu(std::uint32_t dwID, const QPoint& ppt) {
+HRESULT TMXWebBrowser::ShowContextMenu(std::uint32_t dwID, const TPoint& ppt) {
   return OnShowContextMenu ? OnShowContextMenu(dwID, ppt) : VV_S_FALSE;
 }
 
@@ -308,7 +314,7 @@ void TMXWebBrowser::contextMenuEvent(QContextMenuEvent* Event) {
     else if (R->mediaType() == QWebEngineContextMenuRequest::MediaTypeImage)
       Kind = VV_CONTEXT_MENU_IMAGE;
   }
-  if (ShowContextMenu(Kind, Event->globalPos()) == VV_S_OK) {
+  if (ShowContextMenu(Kind, {Event->globalPos().x(), Event->globalPos().y()}) == VV_S_OK) {
     Event->accept();
     return;
   }
@@ -324,9 +330,8 @@ bool TMXWebBrowser::eventFilter(QObject* Watched, QEvent* Event) {
     if (W && (W == this || isAncestorOf(W))) {
       const auto* Key = static_cast<QKeyEvent*>(Event);
       TKeyMessage Msg;
-      Msg.Key = Key->key();
       Msg.wParam = VirtualKey(Key->key());
-      Msg.Modifiers = Key->modifiers();
+      Msg.Modifiers = ModifierFlags(Key->modifiers());
       if (TranslateAccelerator(Msg) == VV_S_OK)
         return true; // handled by the host: the page never sees it
     }
@@ -337,7 +342,7 @@ bool TMXWebBrowser::eventFilter(QObject* Watched, QEvent* Event) {
 void TMXWebBrowser::resizeEvent(QResizeEvent* Event) {
   QWebEngineView::resizeEvent(Event);
   if (OnResizeBorder)
-    (void)OnResizeBorder(rect(), false);
+    (void)OnResizeBorder({0, 0, width(), height()}, false);
 }
 
 void TMXWebBrowser::focusInEvent(QFocusEvent* Event) {
@@ -377,6 +382,11 @@ void TMXWebBrowser::RenderProcessTerminated(int Status) {
 
 void TMXWebBrowser::LeaveRendererFailure() { FRendererFailed = false; }
 
+void TMXWebBrowser::SetReadyState(int Value) {
+  FReadyState = Value;
+  QtMessageLoop().Wake();
+}
+
 void TMXWebBrowser::PageCloseRequested() {
   bool CanClose = true;
   if (OnCloseQuery)
@@ -397,7 +407,7 @@ void TMXWebBrowser::StartRenderer() {
 
 void TMXWebBrowser::Navigate(const std::string& URL) {
   PrepareBridge();
-  FReadyState = READYSTATE_LOADING;
+  SetReadyState(READYSTATE_LOADING);
   LeaveRendererFailure();
   const auto Colon = URL.find(':');
   FNavigatedScheme = Colon == std::string::npos ? std::string() : URL.substr(0, Colon);
@@ -419,6 +429,8 @@ void TMXWebBrowser::GoForward() {
 }
 
 void TMXWebBrowser::GoHome() { Navigate(HomePage.empty() ? std::string("about:blank") : HomePage); }
+
+void TMXWebBrowser::Stop() { stop(); }
 
 void TMXWebBrowser::ExecWB(int CmdID, int, int Input) {
   switch (CmdID) {
@@ -443,7 +455,7 @@ void TMXWebBrowser::ExecWB(int CmdID, int, int Input) {
     setZoomFactor(ZoomFactors[static_cast<std::size_t>(Input)]);
     return;
   case OLECMDID_REFRESH:
-    FReadyState = READYSTATE_LOADING;
+    SetReadyState(READYSTATE_LOADING);
     // After a message about a dead page, refresh means that page again.
     if (FRendererFailed) {
       LeaveRendererFailure();
@@ -519,11 +531,15 @@ std::string TMXWebBrowser::LocationURL() const {
   return Location;
 }
 
-bool TMXWebBrowser::ShowsBookPage() const { return IsBookScheme(url().scheme().toStdString()); }
+std::u16string TMXWebBrowser::LocationName() const { return title().toStdU16String(); }
+
+bool TMXWebBrowser::ShowsBookPage() const { return vv::IsBookScheme(url().scheme().toStdString()); }
+
+bool TMXWebBrowser::IsBookScheme(std::string_view Scheme) const { return vv::IsBookScheme(Scheme); }
 
 void TMXWebBrowser::LoadHTML(const std::string& Html) {
   PrepareBridge();
-  FReadyState = READYSTATE_LOADING;
+  SetReadyState(READYSTATE_LOADING);
   FLoadingHTML = true;
   setHtml(AnsiToQString(Html), QUrl(QStringLiteral("mfs:/")));
 }
@@ -532,7 +548,10 @@ void TMXWebBrowser::QueryElements(std::function<void(std::vector<TDocumentElemen
   static const QString Script = QStringLiteral(
       "(function(){var r=[],a=document.getElementsByTagName('*');"
       "for(var i=0;i<a.length;i++){var e=a[i];if(e.id)r.push([e.tagName,e.id,e.innerHTML]);}return r;})()");
-  page()->runJavaScript(Script, [Callback = std::move(Callback)](const QVariant& Result) {
+  page()->runJavaScript(Script, [Alive = Liveness(), Callback = std::move(Callback)](const QVariant& Result) {
+    // The engine answers pending queries empty as the page goes: not the caller's answer.
+    if (!IsAlive(Alive))
+      return;
     std::vector<TDocumentElement> Elements;
     for (const QVariant& Row : Result.toList()) {
       const QVariantList Fields = Row.toList();
@@ -549,7 +568,9 @@ void TMXWebBrowser::QueryInnerHTML(const std::string& Id, std::function<void(std
   Quoted.replace(QLatin1Char('\\'), QLatin1String("\\\\")).replace(QLatin1Char('\''), QLatin1String("\\'"));
   const QString Script =
       QStringLiteral("(function(){var e=document.getElementById('%1');return e?e.innerHTML:null;})()").arg(Quoted);
-  page()->runJavaScript(Script, [Callback = std::move(Callback)](const QVariant& Result) {
+  page()->runJavaScript(Script, [Alive = Liveness(), Callback = std::move(Callback)](const QVariant& Result) {
+    if (!IsAlive(Alive))
+      return;
     if (Result.isNull() || !Result.isValid())
       Callback(std::nullopt);
     else
@@ -557,16 +578,18 @@ void TMXWebBrowser::QueryInnerHTML(const std::string& Id, std::function<void(std
   });
 }
 
-QPoint TMXWebBrowser::ScrollPosition() const {
+TPoint TMXWebBrowser::ScrollPosition() const {
   // The engine reports device-independent pixels, which grow with the zoom.
-  const QPointF Position = page()->scrollPosition() / zoomFactor();
-  return Position.toPoint();
+  const QPoint Position = (page()->scrollPosition() / zoomFactor()).toPoint();
+  return {Position.x(), Position.y()};
 }
 
-void TMXWebBrowser::ScrollTo(const QPoint& Position) {
+void TMXWebBrowser::ScrollTo(const TPoint& Position) {
   // In the viewer's own world: the page's scripts neither see nor replace it.
-  page()->runJavaScript(QStringLiteral("window.scrollTo(%1,%2)").arg(Position.x()).arg(Position.y()),
+  page()->runJavaScript(QStringLiteral("window.scrollTo(%1,%2)").arg(Position.X).arg(Position.Y),
                         QWebEngineScript::ApplicationWorld);
 }
+
+void TMXWebBrowser::FocusPage() { setFocus(); }
 
 } // namespace vv

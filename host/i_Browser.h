@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "host/u_Dispatch.h"
@@ -104,13 +105,18 @@ public:
   virtual void GoForward() = 0;
   // HomePage; "about:blank" while it is empty.
   virtual void GoHome() = 0;
+  virtual void Stop() = 0;
   // Input: the text size 0-4 for OLECMDID_ZOOM.
   virtual void ExecWB(int CmdID, int CmdExecOpt = OLECMDEXECOPT_DONTPROMPTUSER, int Input = 0) = 0;
   [[nodiscard]] virtual int ReadyState() const = 0;
   // The page shown, book URLs in the viewer's form; empty before the first navigation.
   [[nodiscard]] virtual std::string LocationURL() const = 0;
+  // The title of the document shown.
+  [[nodiscard]] virtual std::u16string LocationName() const = 0;
   // The document shown is one of the book's (a book scheme's page).
   [[nodiscard]] virtual bool ShowsBookPage() const = 0;
+  // Scheme is one of the book's, whatever its letter case.
+  [[nodiscard]] virtual bool IsBookScheme(std::string_view Scheme) const = 0;
   // Replaces the document with HTML text; relative references resolve against "mfs:\".
   virtual void LoadHTML(const std::string& Html) = 0;
   // Asynchronous document queries: the callback runs later, from the message

@@ -1,7 +1,7 @@
 #include "host/obj_HostExternal.h"
 
 #include "host/obj_WebBrowser.h"
-#include "platform/u_Ansi.h"
+#include "platform/u_BookText.h"
 #include "text/u_Convert.h"
 
 namespace vv {
@@ -41,8 +41,6 @@ const TOleVariant& Argument(const TOleVariantList& Args, std::size_t Index) {
     throw EDispatchError("Argument not optional");
   return Args[Index];
 }
-
-// A method that acts on the reading order, then shows its current page.
 } // namespace
 
 TExternalStory::TExternalStory(TViewerHost& Host) : FHost(&Host) {
@@ -87,53 +85,50 @@ TViewerHost& TExternalStory::Host() const {
   return *FHost;
 }
 
-TExternalUserForm::TExternalUserForm(TfrmUserForm* Form) : FForm(Form) {
+TExternalUserForm::TExternalUserForm(IUserFormView& Form) : FForm(&Form), FAlive(Form.Liveness()) {
   DeclareGet("WebBrowser", DISPID_FORM_WEBBROWSER, [this] {
     if (!FWebBrowser)
-      FWebBrowser = std::make_shared<TWebBrowserObject>(this->Form().webUserForm);
+      FWebBrowser = std::make_shared<TWebBrowserObject>(this->Form().Browser());
     return TOleVariant(FWebBrowser);
   });
   DeclareMethod("Close", DISPID_FORM_CLOSE, [this](const TOleVariantList&) {
-    this->Form().done(2);
+    this->Form().Close();
     return TOleVariant();
   });
-  using TGetter = int (QWidget::*)() const;
   const struct {
     const char* Name;
     std::int32_t DispID;
-    TGetter Get;
-    void (TfrmUserForm::*Set)(int);
+    int TRect::*Get;
+    void (IUserFormView::*Set)(int);
   } Bounds[] = {
-      {"Left", DISPID_FORM_LEFT, &QWidget::x, &TfrmUserForm::SetLeft},
-      {"Top", DISPID_FORM_TOP, &QWidget::y, &TfrmUserForm::SetTop},
-      {"Width", DISPID_FORM_WIDTH, &QWidget::width, &TfrmUserForm::SetWidth},
-      {"Height", DISPID_FORM_HEIGHT, &QWidget::height, &TfrmUserForm::SetHeight},
+      {"Left", DISPID_FORM_LEFT, &TRect::Left, &IUserFormView::SetLeft},
+      {"Top", DISPID_FORM_TOP, &TRect::Top, &IUserFormView::SetTop},
+      {"Width", DISPID_FORM_WIDTH, &TRect::Width, &IUserFormView::SetWidth},
+      {"Height", DISPID_FORM_HEIGHT, &TRect::Height, &IUserFormView::SetHeight},
   };
   for (const auto& B : Bounds) {
-    DeclareGet(B.Name, B.DispID, [this, Get = B.Get] { return TOleVariant(std::int32_t{(this->Form().*Get)()}); });
+    DeclareGet(B.Name, B.DispID, [this, Get = B.Get] { return TOleVariant(std::int32_t{this->Form().Bounds().*Get}); });
     DeclarePut(B.Name, B.DispID, [this, Set = B.Set](const TOleVariant& V) { (this->Form().*Set)(VariantToInt(V)); });
   }
-  DeclareGet("Caption", DISPID_FORM_CAPTION,
-             [this] { return TOleVariant(this->Form().windowTitle().toStdU16String()); });
-  DeclarePut("Caption", DISPID_FORM_CAPTION, [this](const TOleVariant& V) {
-    this->Form().setWindowTitle(QString::fromStdU16String(VariantToWide(V)));
-  });
+  DeclareGet("Caption", DISPID_FORM_CAPTION, [this] { return TOleVariant(this->Form().Caption()); });
+  DeclarePut("Caption", DISPID_FORM_CAPTION, [this](const TOleVariant& V) { this->Form().SetCaption(VariantToWide(V)); });
 }
 
-TfrmUserForm& TExternalUserForm::Form() const {
-  if (!FForm)
+IUserFormView& TExternalUserForm::Form() const {
+  if (!IsAlive(FAlive))
     throw EDispatchError(SNoActiveForm);
   return *FForm;
 }
 
-THostExternal::THostExternal(TViewerHost& Host, const TUserForms& UserForms) : FHost(&Host), FUserForms(&UserForms) {
+THostExternal::THostExternal(TViewerHost& Host, const TUserForms& UserForms, IUserFormViews& Views)
+    : FHost(&Host), FUserForms(&UserForms), FViews(&Views) {
   DeclareGet("Story", DISPID_HOST_STORY, [this] { return TOleVariant(Story()); });
   DeclareGet("WebBrowser", DISPID_HOST_WEBBROWSER, [this] {
     if (!FWebBrowser) {
-      TMXWebBrowser* Browser = this->Host().MainBrowser();
+      IBrowser* Browser = this->Host().MainBrowser();
       if (!Browser)
         throw EDispatchError(SViewerClosed);
-      FWebBrowser = std::make_shared<TWebBrowserObject>(Browser);
+      FWebBrowser = std::make_shared<TWebBrowserObject>(*Browser);
     }
     return TOleVariant(FWebBrowser);
   });
@@ -158,6 +153,7 @@ TViewerHost& THostExternal::Host() const {
 void THostExternal::Detach() {
   FHost = nullptr;
   FUserForms = nullptr;
+  FViews = nullptr;
   if (FStory)
     FStory->Detach();
 }
@@ -175,29 +171,26 @@ TDispatchRef THostExternal::UserForm() const {
 }
 
 void THostExternal::ShowUserForm(const std::string& FormName, std::function<void()> Closed) {
-  QWidget* Owner = Host().FormsOwner();
+  (void)Host(); // no form opens once the window has gone
   const TUserForm* Definition = FUserForms->FindByName(FormName);
   if (!Definition)
     throw EUserFormsError(Format(SFormNotFound, FormName));
-  auto* Form = new TfrmUserForm(shared_from_this(), Owner);
+  IUserFormView& Form = FViews->CreateUserFormView(shared_from_this());
   try {
-    ApplyToForm(*Definition, *Form);
+    ApplyToForm(*Definition, Form);
   } catch (...) {
-    delete Form;
+    Form.Close();
     throw;
   }
+  // The current form is the one opened last; closing any form clears it.
   FCurrentForm = std::make_shared<TExternalUserForm>(Form);
-  QObject::connect(Form, &QDialog::finished, Form, [Self = weak_from_this(), Form, Closed = std::move(Closed)](int) {
+  // Modal without a nested loop: a page's request waiting inside one would stall the engine.
+  Form.ShowModal([Self = weak_from_this(), Closed = std::move(Closed)] {
     if (const auto Host = Self.lock())
       Host->FCurrentForm.reset();
-    Form->deleteLater();
     if (Closed)
       Closed();
   });
-  // Modal to the whole viewer without a nested loop: open() would make it
-  // modal to its parent only.
-  Form->setWindowModality(Qt::ApplicationModal);
-  Form->show();
 }
 
 } // namespace vv

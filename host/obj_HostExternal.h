@@ -2,13 +2,13 @@
 // The objects book pages reach as window.external: the host object, the
 // reading order and the user form a page is shown in.
 
-#include <QPointer>
 #include <functional>
 #include <memory>
 #include <string>
 
-#include "forms/frm_UserForm.h"
-#include "host/c_MXWebBrowser.h"
+#include "forms/i_UserFormView.h"
+#include "forms/u_UserForms.h"
+#include "host/i_Browser.h"
 #include "host/u_Dispatch.h"
 #include "story/u_Story.h"
 
@@ -20,9 +20,7 @@ public:
   virtual ~TViewerHost() = default;
   [[nodiscard]] virtual TStory& GetStory() = 0;
   // The main browser; none once the window has released it.
-  [[nodiscard]] virtual TMXWebBrowser* MainBrowser() = 0;
-  // The window user forms belong to: they are modal to it and close with it.
-  [[nodiscard]] virtual QWidget* FormsOwner() = 0;
+  [[nodiscard]] virtual IBrowser* MainBrowser() = 0;
   [[nodiscard]] virtual std::string GetCurrentPagePath() = 0;
   virtual void SyncStoryWithPage() = 0;
   virtual void NavigateToStoryPage() = 0;
@@ -44,19 +42,20 @@ private:
 class TExternalUserForm : public TAutoObject {
 public:
   // Form not owned; once it is gone every member fails with "There is no active form".
-  explicit TExternalUserForm(TfrmUserForm* Form);
+  explicit TExternalUserForm(IUserFormView& Form);
 
 private:
-  [[nodiscard]] TfrmUserForm& Form() const;
-  QPointer<TfrmUserForm> FForm;
+  [[nodiscard]] IUserFormView& Form() const;
+  IUserFormView* FForm;
+  TLiveness FAlive;
   TDispatchRef FWebBrowser;
 };
 
 class THostExternal : public TAutoObject, public std::enable_shared_from_this<THostExternal> {
 public:
-  // Neither is owned; both stay valid until Detach. Scripts may hold the object
-  // longer than the window lives.
-  THostExternal(TViewerHost& Host, const TUserForms& UserForms);
+  // None is owned; all stay valid until Detach. Scripts may hold the object
+  // longer than the window lives. Views: where the forms' windows come from.
+  THostExternal(TViewerHost& Host, const TUserForms& UserForms, IUserFormViews& Views);
   // The window is going: every member, and the Story object's, fails from now on.
   void Detach();
 
@@ -72,6 +71,7 @@ private:
   std::shared_ptr<TExternalStory> FStory;
   TDispatchRef FCurrentForm;
   const TUserForms* FUserForms;
+  IUserFormViews* FViews;
   TDispatchRef FWebBrowser;
 };
 

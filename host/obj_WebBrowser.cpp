@@ -1,7 +1,6 @@
 #include "host/obj_WebBrowser.h"
 
-#include "platform/u_Ansi.h"
-#include "platform/u_WebEngineProtocol.h"
+#include "platform/u_BookText.h"
 
 namespace vv {
 
@@ -26,21 +25,21 @@ constexpr const char* SNavigationRefused =
 
 // Pages may open the book's pages and the web; never the reader's files, nor
 // URLs that run or carry content of their own (javascript:, data:, blob:).
-bool ScriptMayNavigateTo(std::string_view URL) {
+bool ScriptMayNavigateTo(const IBrowser& Browser, std::string_view URL) {
   const auto Colon = URL.find(':');
   if (Colon == std::string_view::npos)
     return false;
   const std::string_view Scheme = URL.substr(0, Colon);
-  return IsBookScheme(Scheme) || SameText(Scheme, "http") || SameText(Scheme, "https") || SameText(Scheme, "mailto");
+  return Browser.IsBookScheme(Scheme) || SameText(Scheme, "http") || SameText(Scheme, "https") || SameText(Scheme, "mailto");
 }
 } // namespace
 
-TWebBrowserObject::TWebBrowserObject(TMXWebBrowser* Browser) : FBrowser(Browser) {
+TWebBrowserObject::TWebBrowserObject(IBrowser& Browser) : FBrowser(&Browser), FAlive(Browser.Liveness()) {
   DeclareMethod("Navigate", DISPID_NAVIGATE, [this](const TOleVariantList& Args) {
     if (Args.empty())
       throw EDispatchError("Argument not optional");
     const std::string URL = WideToBook(VariantToWide(Args[0]));
-    if (!ScriptMayNavigateTo(URL))
+    if (!ScriptMayNavigateTo(this->Browser(), URL))
       throw EDispatchError(Format(SNavigationRefused, URL));
     this->Browser().Navigate(URL);
     return TOleVariant();
@@ -62,7 +61,7 @@ TWebBrowserObject::TWebBrowserObject(TMXWebBrowser* Browser) : FBrowser(Browser)
     return TOleVariant();
   });
   DeclareMethod("Stop", DISPID_STOP, [this](const TOleVariantList&) {
-    this->Browser().stop();
+    this->Browser().Stop();
     return TOleVariant();
   });
   DeclareMethod("ExecWB", DISPID_EXECWB, [this](const TOleVariantList& Args) {
@@ -74,14 +73,14 @@ TWebBrowserObject::TWebBrowserObject(TMXWebBrowser* Browser) : FBrowser(Browser)
   DeclareGet("LocationURL", DISPID_LOCATIONURL,
              [this] { return TOleVariant(BookToWide(this->Browser().LocationURL())); });
   DeclareGet("LocationName", DISPID_LOCATIONNAME,
-             [this] { return TOleVariant(this->Browser().title().toStdU16String()); });
+             [this] { return TOleVariant(this->Browser().LocationName()); });
   DeclareGet("ReadyState", DISPID_READYSTATE, [this] { return TOleVariant(std::int32_t{this->Browser().ReadyState()}); });
   DeclareGet("Busy", DISPID_BUSY,
              [this] { return TOleVariant(this->Browser().ReadyState() != READYSTATE_COMPLETE); });
 }
 
-TMXWebBrowser& TWebBrowserObject::Browser() const {
-  if (!FBrowser)
+IBrowser& TWebBrowserObject::Browser() const {
+  if (!IsAlive(FAlive))
     throw EDispatchError("The browser is no longer available");
   return *FBrowser;
 }

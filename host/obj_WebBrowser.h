@@ -3,9 +3,7 @@
 // UserForm.WebBrowser: a working subset of the platform browser's members,
 // with its dispatch identifiers.
 
-#include <QPointer>
-
-#include "host/c_MXWebBrowser.h"
+#include "host/i_Browser.h"
 #include "host/u_Dispatch.h"
 
 namespace vv {
@@ -13,11 +11,12 @@ namespace vv {
 class TWebBrowserObject : public TAutoObject {
 public:
   // Browser not owned; members fail once it is gone.
-  explicit TWebBrowserObject(TMXWebBrowser* Browser);
+  explicit TWebBrowserObject(IBrowser& Browser);
 
 private:
-  [[nodiscard]] TMXWebBrowser& Browser() const;
-  QPointer<TMXWebBrowser> FBrowser;
+  [[nodiscard]] IBrowser& Browser() const;
+  IBrowser* FBrowser;
+  TLiveness FAlive;
 };
 
 } // namespace vv

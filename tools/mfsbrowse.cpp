@@ -43,8 +43,8 @@ int main(int argc, char** argv) {
 
     vv::TMXWebBrowser Browser;
     Browser.resize(1024, 768);
-    Browser.OnNavigateComplete2 = [](vv::TMXWebBrowser* Sender, const std::string& URL) {
-      Sender->setWindowTitle(vv::AnsiToQString(URL) + QStringLiteral(" - mfsbrowse"));
+    Browser.OnNavigateComplete2 = [&Browser](vv::IBrowser*, const std::string& URL) {
+      Browser.setWindowTitle(vv::AnsiToQString(URL) + QStringLiteral(" - mfsbrowse"));
     };
     const std::string Page = argc == 3 ? std::string(argv[2]) : StartPage(Volume);
     Browser.HomePage = "mfs:" + Page;

@@ -464,8 +464,8 @@ private slots:
     // Images, videos and background sounds; no scripts: a section is printed as markup.
     QCOMPARE(F.webPrint->DownloadControlFlags(), 0xF0);
     // The browser asks the window, and the window refuses every context menu.
-    QCOMPARE(F.webPrint->ShowContextMenu(VV_CONTEXT_MENU_DEFAULT, QPoint()), VV_S_OK);
-    QCOMPARE(F.webPrint->ShowContextMenu(VV_CONTEXT_MENU_TEXTSELECT, QPoint()), VV_S_OK);
+    QCOMPARE(F.webPrint->ShowContextMenu(VV_CONTEXT_MENU_DEFAULT, TPoint()), VV_S_OK);
+    QCOMPARE(F.webPrint->ShowContextMenu(VV_CONTEXT_MENU_TEXTSELECT, TPoint()), VV_S_OK);
   }
 
   void loadsTheSectionWithRelativePicturesIntoThePrintBrowser() {

@@ -13,6 +13,7 @@
 
 #include "tests/EngineTestUtil.h"
 #include "host/c_MXWebBrowser.h"
+#include "host/u_QtMessageLoop.h"
 #include "platform/u_Ansi.h"
 #include "platform/u_WebEngineProtocol.h"
 #include "protocol/u_MFSInternetProtocol.h"
@@ -192,7 +193,7 @@ private slots:
   }
 
   void hooksAnswerTheirDefaultsWithoutEvents() {
-    QCOMPARE(B->ShowContextMenu(0, QPoint()), VV_S_FALSE);
+    QCOMPARE(B->ShowContextMenu(0, TPoint()), VV_S_FALSE);
     std::int32_t Result = 0;
     QCOMPARE(B->ShowMessage(u"x", u"y", 0, Result), VV_S_FALSE);
     QVERIFY(B->GetExternal() == nullptr);
@@ -226,7 +227,7 @@ private slots:
 
   void locationUrlRoundTripsInTheViewersForm() {
     QStringList Navigated;
-    B->OnNavigateComplete2 = [&](TMXWebBrowser*, const std::string& Url) { Navigated << AnsiToQString(Url); };
+    B->OnNavigateComplete2 = [&](IBrowser*, const std::string& Url) { Navigated << AnsiToQString(Url); };
     QCOMPARE(B->ReadyState(), static_cast<int>(READYSTATE_UNINITIALIZED));
     QVERIFY(Load(*B, "mfs:\\chapter\\p.htm"));
     QCOMPARE(AnsiToQString(B->LocationURL()), QStringLiteral("mfs:\\chapter\\p.htm"));
@@ -346,12 +347,38 @@ private slots:
     QCOMPARE(B->ReadyState(), static_cast<int>(READYSTATE_COMPLETE));
   }
 
+  // A wait ends when the page's ready state answers it, even from inside a
+  // nested wait that outlives it; posted and delayed tasks run in order.
+  void readyStateWakesTheLogicsWaits() {
+    TQtMessageLoop& Loop = QtMessageLoop();
+    QString Order;
+    Loop.PostDelayed(30, [&] { Order += "c"; });
+    Loop.Post([&] { Order += "a"; });
+    Loop.Post([&] { Order += "b"; });
+    bool InnerReturned = false;
+    Loop.Post([&] {
+      Loop.WaitUntil([] { return false; }, 300);
+      InnerReturned = true;
+    });
+    QElapsedTimer Clock;
+    Clock.start();
+    B->Navigate("mfs:\\page1.htm");
+    Loop.WaitUntil([&] { return B->ReadyState() == READYSTATE_COMPLETE; }, 60000);
+    QCOMPARE(B->ReadyState(), static_cast<int>(READYSTATE_COMPLETE));
+    QVERIFY(InnerReturned);
+    QVERIFY(Clock.elapsed() < 30000);
+    QCOMPARE(Order, QStringLiteral("abc"));
+    Clock.restart();
+    Loop.WaitUntil([] { return false; }, 50);
+    QVERIFY(Clock.elapsed() >= 45);
+  }
+
   // ---- host hooks ----
 
   void contextMenuEventDecidesWhetherTheMenuShows() {
     QVERIFY(Load(*B, "mfs:\\menu.htm"));
     int Asked = 0;
-    B->OnShowContextMenu = [&](std::uint32_t, const QPoint&) {
+    B->OnShowContextMenu = [&](std::uint32_t, const TPoint&) {
       ++Asked;
       return VV_S_OK;
     };
@@ -361,7 +388,7 @@ private slots:
     QTRY_COMPARE(Asked, 1);
     QVERIFY(!qApp->activePopupWidget());
 
-    B->OnShowContextMenu = [&](std::uint32_t, const QPoint&) {
+    B->OnShowContextMenu = [&](std::uint32_t, const TPoint&) {
       ++Asked;
       return VV_S_FALSE;
     };
@@ -376,7 +403,7 @@ private slots:
     std::vector<std::uint32_t> Keys;
     B->OnTranslateAccelerator = [&](const TKeyMessage& Msg, const void*, std::uint32_t) {
       Keys.push_back(Msg.wParam);
-      return Msg.Key == Qt::Key_B ? VV_S_OK : VV_S_FALSE;
+      return Msg.wParam == 'B' ? VV_S_OK : VV_S_FALSE;
     };
     B->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(B.get()));
@@ -404,7 +431,7 @@ private slots:
     QVERIFY(Load(*B, "mfs:\\close.htm"));
     int Asked = 0;
     bool Allow = false;
-    B->OnCloseQuery = [&](TMXWebBrowser*, bool& CanClose) {
+    B->OnCloseQuery = [&](IBrowser*, bool& CanClose) {
       ++Asked;
       CanClose = Allow;
     };
@@ -451,8 +478,8 @@ private slots:
       Second = std::make_unique<TMXWebBrowser>();
       Second->resize(300, 200);
       Second->show();
-      Second->OnDocumentComplete = [&, Reply](TMXWebBrowser* Sender, const std::string&) {
-        Sender->page()->runJavaScript(QStringLiteral("document.body.textContent"), [&, Reply](const QVariant& V) {
+      Second->OnDocumentComplete = [&, Reply](IBrowser*, const std::string&) {
+        Second->page()->runJavaScript(QStringLiteral("document.body.textContent"), [&, Reply](const QVariant& V) {
           Second->close();
           Reply.Return(Wide(V.toString()));
         });

@@ -278,10 +278,10 @@ private slots:
       // A link into a section of a page outside the reading order, then a little further down.
       Eval(*W->webMain, "location.href='long.htm#s'");
       QVERIFY(WaitForPage(*W->webMain, "mfs:\\long.htm"));
-      QTRY_VERIFY(W->webMain->ScrollPosition().y() > 2000);
+      QTRY_VERIFY(W->webMain->ScrollPosition().Y > 2000);
       Eval(*W->webMain, "scrollBy(0, 150)");
-      QTRY_VERIFY(W->webMain->ScrollPosition().y() > 2150);
-      Top = W->webMain->ScrollPosition().y();
+      QTRY_VERIFY(W->webMain->ScrollPosition().Y > 2150);
+      Top = W->webMain->ScrollPosition().Y;
       W->close();
     }
     auto W = OpenActive(System); // the same archives again
@@ -299,8 +299,8 @@ private slots:
     QVERIFY(W->pnlContinue->isVisible());
     QTest::keyClick(W.get(), Qt::Key_C, Qt::AltModifier);
     QVERIFY(WaitForPage(*W->webMain, "mfs:\\long.htm"));
-    QTRY_VERIFY2(std::abs(W->webMain->ScrollPosition().y() - Top) <= 1,
-                 qPrintable(QString("%1 for %2").arg(W->webMain->ScrollPosition().y()).arg(Top)));
+    QTRY_VERIFY2(std::abs(W->webMain->ScrollPosition().Y - Top) <= 1,
+                 qPrintable(QString("%1 for %2").arg(W->webMain->ScrollPosition().Y).arg(Top)));
     QVERIFY(W->pnlContinue->isHidden());
     // A page of the reading order is offered by its name.
     Eval(*W->webMain, "location.href='three.htm'");

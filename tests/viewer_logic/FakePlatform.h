@@ -5,11 +5,13 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "forms/i_UserFormView.h"
 #include "host/i_Browser.h"
 #include "platform/i_MessageLoop.h"
 
@@ -71,6 +73,7 @@ public:
   void GoBack() override { History("GoBack", -1); }
   void GoForward() override { History("GoForward", 1); }
   void GoHome() override { Navigate(HomePage.empty() ? std::string("about:blank") : HomePage); }
+  void Stop() override { Calls.push_back("Stop"); }
   void ExecWB(int CmdID, int, int Input) override {
     Calls.push_back("ExecWB " + std::to_string(CmdID) + (CmdID == OLECMDID_ZOOM ? " " + std::to_string(Input) : ""));
     if (CmdID == OLECMDID_ZOOM && RefuseZoom)
@@ -78,8 +81,12 @@ public:
   }
   [[nodiscard]] int ReadyState() const override { return State; }
   [[nodiscard]] std::string LocationURL() const override { return Location; }
+  [[nodiscard]] std::u16string LocationName() const override { return Title; }
   [[nodiscard]] bool ShowsBookPage() const override {
-    return Location.rfind("mfs:", 0) == 0 || Location.rfind("system:", 0) == 0;
+    return IsBookScheme(Location.substr(0, Location.find(':')));
+  }
+  [[nodiscard]] bool IsBookScheme(std::string_view Scheme) const override {
+    return SameText(Scheme, "mfs") || SameText(Scheme, "system");
   }
   void LoadHTML(const std::string& Html) override { Calls.push_back("LoadHTML " + Html); }
   void QueryElements(std::function<void(std::vector<TDocumentElement>)> Callback) override {
@@ -121,6 +128,7 @@ public:
   std::vector<std::string> Calls;
   std::string Pending;
   std::string Location;
+  std::u16string Title;
   int State = READYSTATE_UNINITIALIZED;
   bool RefuseZoom = false;
   bool HasHistory = true;
@@ -136,6 +144,64 @@ private:
       throw EWebBrowserError(VV_E_FAIL, "no history");
   }
   TLifetime Life;
+};
+
+// A form window with a fake browser; it closes when asked or when the test
+// says the reader closed it. Bounds start at the window's designed defaults.
+class TFakeUserFormView : public IUserFormView {
+public:
+  explicit TFakeUserFormView(TDispatchRef External) : External(std::move(External)) {}
+
+  IBrowser& Browser() override { return WebBrowser; }
+  [[nodiscard]] TRect Bounds() const override { return Rect; }
+  void SetLeft(int Value) override { Record("Left", Value); Rect.Left = Value; }
+  void SetTop(int Value) override { Record("Top", Value); Rect.Top = Value; }
+  void SetWidth(int Value) override { Record("Width", Value); Rect.Width = Value; }
+  void SetHeight(int Value) override { Record("Height", Value); Rect.Height = Value; }
+  void CenterOnScreen() override { Calls.push_back("Center"); }
+  void SetBorderIcons(std::uint32_t Icons) override { Record("BorderIcons", static_cast<int>(Icons)); }
+  void SetBorderStyle(TFormBorderStyle Value) override { Record("BorderStyle", static_cast<int>(Value)); }
+  [[nodiscard]] std::u16string Caption() const override { return Title; }
+  void SetCaption(const std::u16string& Value) override { Title = Value; }
+  void HideScrollBars() override { Calls.push_back("HideScrollBars"); }
+  void ShowModal(std::function<void()> Closed) override {
+    Calls.push_back("ShowModal");
+    OnClosed = std::move(Closed);
+  }
+  void Close() override {
+    Calls.push_back("Close");
+    Closed = true;
+    if (auto Callback = std::exchange(OnClosed, nullptr))
+      Callback();
+  }
+  [[nodiscard]] TLiveness Liveness() const override { return Life->Token(); }
+
+  TDispatchRef External;
+  TFakeBrowser WebBrowser;
+  TRect Rect{272, 221, 696, 480};
+  std::u16string Title = u"frmUserForm";
+  std::vector<std::string> Calls;
+  bool Closed = false;
+  std::function<void()> OnClosed;
+  // Reset: the window is gone.
+  std::unique_ptr<TLifetime> Life = std::make_unique<TLifetime>();
+
+private:
+  void Record(const char* Name, int Value) { Calls.push_back(std::string(Name) + " " + std::to_string(Value)); }
+};
+
+// Keeps every view it made; a test destroys a view's window with Life.reset().
+class TFakeUserFormViews : public IUserFormViews {
+public:
+  IUserFormView& CreateUserFormView(TDispatchRef External) override {
+    return *Views.emplace_back(std::make_unique<TFakeUserFormView>(std::move(External)));
+  }
+  void CloseAll() override {
+    for (const auto& View : Views)
+      if (!View->Closed)
+        View->Close();
+  }
+  std::vector<std::unique_ptr<TFakeUserFormView>> Views;
 };
 
 } // namespace vvtest
