@@ -17,37 +17,12 @@
 #include <sstream>
 
 #include "forms/frm_Search.h"
+#include "tests/forms/SearchBook.h"
 
 using namespace vv;
+using vvtest::TSearchBook;
 
 namespace {
-// A page listed twice (the cover), a page that is not searchable, a chapter
-// folder and pages for the tag-boundary and attribute cases.
-const char* const StoryXml = R"(<Story>
-  <item page="\cover.htm" pagename="Cover"/>
-  <item pagename="Chapter">
-    <item page="\chap\one.htm" pagename="One"/>
-    <item page="\chap\two.htm" pagename="Two" searchable=False/>
-  </item>
-  <item page="\COVER.htm" pagename="Cover again"/>
-  <item page="\last.htm" pagename="Last"/>
-</Story>)";
-
-struct TBook {
-  TBook(const char* Xml = StoryXml) : Story(std::make_unique<TStoryLine>(Xml)) {
-    TMFSSession& S = Volume.DefaultSession();
-    S.ForceFolders("\\chap");
-    S.CreateMFSFile("\\cover.htm", 0, false)->Content =
-        "<html><body><h1>ZEBRA Book</h1><a href=\"secret.htm\">link</a></body></html>";
-    S.CreateMFSFile("\\chap\\one.htm", 0, false)->Content =
-        "<p>Hello <b>world</b>, a zebra.</p><script>var scripted = 1;</script>";
-    S.CreateMFSFile("\\chap\\two.htm", 0, false)->Content = "<p>zebra</p>";
-    S.CreateMFSFile("\\last.htm", 0, false)->Content = "<p>Hello<br>world</p>";
-  }
-  TMFS Volume;
-  TStory Story;
-};
-
 std::string ReadWhole(const std::filesystem::path& Path) {
   std::ifstream In(Path, std::ios::binary);
   std::ostringstream Bytes;
@@ -99,7 +74,7 @@ class TestFrmSearch : public QObject {
 
 private slots:
   void init() {
-    Book = std::make_unique<TBook>();
+    Book = std::make_unique<TSearchBook>();
     Navigations = 0;
     Form = std::make_unique<TfrmSearch>();
     Logic = std::make_unique<TSearchForm>(*Form, Book->Story, Book->Volume, [this] { ++Navigations; });
@@ -174,7 +149,7 @@ private slots:
 
   void missingPageEndsTheSearchKeepingEarlierRows() {
     cleanup();
-    Book = std::make_unique<TBook>(R"(<Story>
+    Book = std::make_unique<TSearchBook>(R"(<Story>
       <item page="\cover.htm" pagename="Cover"/>
       <item page="\chap\one.htm" pagename="One"/>
       <item page="\gone.htm" pagename="Gone"/>
@@ -256,7 +231,7 @@ private slots:
   }
 
 private:
-  std::unique_ptr<TBook> Book;
+  std::unique_ptr<TSearchBook> Book;
   std::unique_ptr<TfrmSearch> Form;
   std::unique_ptr<TSearchForm> Logic;
   int Navigations = 0;

@@ -6,39 +6,13 @@
 #include "forms/u_PrintSections.h"
 #include "forms/u_Search.h"
 #include "forms/u_Splash.h"
+#include "tests/forms/SearchBook.h"
 #include "tests/viewer_logic/FakeFormViews.h"
 #include "tests/viewer_logic/FakePlatform.h"
 
 namespace vvtest {
 
 namespace {
-// A page listed twice (the cover), a page that is not searchable, a chapter
-// folder and pages for the tag-boundary and attribute cases.
-const char* const StoryXml = R"(<Story>
-  <item page="\cover.htm" pagename="Cover"/>
-  <item pagename="Chapter">
-    <item page="\chap\one.htm" pagename="One"/>
-    <item page="\chap\two.htm" pagename="Two" searchable=False/>
-  </item>
-  <item page="\COVER.htm" pagename="Cover again"/>
-  <item page="\last.htm" pagename="Last"/>
-</Story>)";
-
-struct TBook {
-  explicit TBook(const char* Xml = StoryXml) : Story(std::make_unique<TStoryLine>(Xml)) {
-    TMFSSession& S = Volume.DefaultSession();
-    S.ForceFolders("\\chap");
-    S.CreateMFSFile("\\cover.htm", 0, false)->Content =
-        "<html><body><h1>ZEBRA Book</h1><a href=\"secret.htm\">link</a></body></html>";
-    S.CreateMFSFile("\\chap\\one.htm", 0, false)->Content =
-        "<p>Hello <b>world</b>, a zebra.</p><script>var scripted = 1;</script>";
-    S.CreateMFSFile("\\chap\\two.htm", 0, false)->Content = "<p>zebra</p>";
-    S.CreateMFSFile("\\last.htm", 0, false)->Content = "<p>Hello<br>world</p>";
-  }
-  TMFS Volume;
-  TStory Story;
-};
-
 std::vector<std::string> Names(const std::vector<TFoundPage>& Rows) {
   std::vector<std::string> Result;
   for (const TFoundPage& Row : Rows)
@@ -60,7 +34,7 @@ protected:
                    [this](const std::string& Phrase) { Shown.push_back(Phrase); }, Size);
   }
 
-  std::unique_ptr<TBook> Book = std::make_unique<TBook>();
+  std::unique_ptr<TSearchBook> Book = std::make_unique<TSearchBook>();
   TFakeFormViews Views;
   TStrings Navigated;
   TStrings Shown;
@@ -135,7 +109,7 @@ TEST_F(SearchLogic, ShowLocatesTheStoryNavigatesAndReportsTheListedPhrase) {
 }
 
 TEST_F(SearchLogic, AMissingPageEndsTheSearchKeepingEarlierRows) {
-  Book = std::make_unique<TBook>(R"(<Story>
+  Book = std::make_unique<TSearchBook>(R"(<Story>
     <item page="\cover.htm" pagename="Cover"/>
     <item page="\chap\one.htm" pagename="One"/>
     <item page="\gone.htm" pagename="Gone"/>
