@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "forms/u_PrintSections.h"
+#include "forms/u_QtFormViews.h"
 #include "platform/u_Ansi.h"
 
 namespace vv {
@@ -58,12 +59,6 @@ QToolButton* ToolButton(const char* Name, const char* Hint, const QIcon& Image, 
   return Button;
 }
 
-void ShowErrorMessage(QWidget* Parent, const std::exception& E) {
-  QMessageBox Box(QMessageBox::Critical, QApplication::applicationName(), AnsiToQString(E.what()), QMessageBox::Ok,
-                  Parent);
-  Box.exec();
-}
-
 // Engine callbacks must not run nested event loops; answers go through the
 // event loop instead, and are dropped if the browser went meanwhile.
 template <typename TValue>
@@ -91,8 +86,14 @@ TfrmPrint::TfrmPrint(QWidget* Parent)
   tbrPrint->setIconSize(ImageSize);
   tbrPrint->addWidget(tbtnPrint);
   tbrPrint->addWidget(tbtnPreview);
-  connect(tbtnPrint, &QToolButton::clicked, this, [this] { tbtnPrintClick(); });
-  connect(tbtnPreview, &QToolButton::clicked, this, [this] { tbtnPreviewClick(); });
+  connect(tbtnPrint, &QToolButton::clicked, this, [this] {
+    if (OnPrint)
+      OnPrint();
+  });
+  connect(tbtnPreview, &QToolButton::clicked, this, [this] {
+    if (OnPreview)
+      OnPreview();
+  });
 
   webPrint->setObjectName("webPrint");
   // A section is markup taken out of a page: printed as it stands, its
@@ -100,13 +101,14 @@ TfrmPrint::TfrmPrint(QWidget* Parent)
   webPrint->SetDownloadOptions({TDownloadControlOption::DLCTL_DLIMAGES, TDownloadControlOption::DLCTL_VIDEOS,
                                 TDownloadControlOption::DLCTL_BGSOUNDS, TDownloadControlOption::DLCTL_NO_SCRIPTS});
   webPrint->SetUserInterfaceOptions({});
+  // Unasked, the browser shows its own menu.
   webPrint->OnShowContextMenu = [this](std::uint32_t dwID, const TPoint& ppt) {
-    return webPrintShowContextMenu(dwID, ppt);
+    return OnShowContextMenu ? OnShowContextMenu(dwID, ppt) : VV_S_FALSE;
   };
   // Queued: the engine reports from a callback that must not run a modal box.
   connect(
       webPrint, &TMXWebBrowser::PrintFailed, this,
-      [this](const QString& Reason) { ShowErrorMessage(this, Exception(QStringToAnsi(Reason))); }, Qt::QueuedConnection);
+      [this](const QString& Reason) { ShowError(QStringToAnsi(Reason)); }, Qt::QueuedConnection);
 
   auto* Layout = new QVBoxLayout(this);
   Layout->setContentsMargins(0, 0, 0, 0);
@@ -115,32 +117,21 @@ TfrmPrint::TfrmPrint(QWidget* Parent)
   Layout->addWidget(webPrint, 1);
 }
 
-void TfrmPrint::tbtnPrintClick() {
-  try {
-    webPrint->ExecWB(OLECMDID_PRINT, OLECMDEXECOPT_DONTPROMPTUSER);
-  } catch (const std::exception& E) {
-    ShowErrorMessage(this, E);
-  }
+void TfrmPrint::LoadHTML(const std::string& Html) { webPrint->LoadHTML(Html); }
+
+void TfrmPrint::ExecWB(int CmdID, int CmdExecOpt) { webPrint->ExecWB(CmdID, CmdExecOpt); }
+
+void TfrmPrint::ShowError(const std::string& Message) {
+  QMessageBox Box(QMessageBox::Critical, QApplication::applicationName(), AnsiToQString(Message), QMessageBox::Ok,
+                  this);
+  Box.exec();
 }
 
-void TfrmPrint::tbtnPreviewClick() {
-  try {
-    webPrint->ExecWB(OLECMDID_PRINTPREVIEW, OLECMDEXECOPT_DONTPROMPTUSER);
-  } catch (const std::exception& E) {
-    ShowErrorMessage(this, E);
-  }
-}
-
-HRESULT TfrmPrint::webPrintShowContextMenu(std::uint32_t, const TPoint&) { return VV_S_OK; }
-
-void LoadHTMLIntoBrowser(TMXWebBrowser& Browser, const std::string& Html) {
-  Browser.LoadHTML(LinesWithCRLF(Html));
-}
+void TfrmPrint::ShowModal() { exec(); }
 
 void ShowPrintForm(const std::string& Html) {
-  TfrmPrint Form;
-  LoadHTMLIntoBrowser(*Form.webPrint, Html);
-  Form.exec();
+  TQtFormViews Views(nullptr);
+  ShowPrintForm(Views, Html);
 }
 
 void QueryPrintSections(TMXWebBrowser& Browser, std::function<void(std::vector<std::string>)> Callback) {

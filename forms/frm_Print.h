@@ -1,17 +1,17 @@
 #pragma once
 // The print window: one marked section of a page in a browser of its own,
-// printed at once or previewed; and the page queries the main window's print
-// menu is built from.
+// with the Print and Preview buttons, reporting to the print logic
+// (forms/u_Print); and the page queries the main window's print menu is
+// built from, for the Qt browser control.
 
 #include <QDialog>
 #include <QIcon>
-#include <QPoint>
-#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "forms/u_Print.h"
 #include "host/c_MXWebBrowser.h"
 
 class QAction;
@@ -21,18 +21,15 @@ class QToolButton;
 
 namespace vv {
 
-inline constexpr const char* SCannotFindPage = "Can not find page";
-
-class TfrmPrint : public QDialog {
+class TfrmPrint : public QDialog, public IPrintView {
   Q_OBJECT
 public:
   explicit TfrmPrint(QWidget* Parent = nullptr);
 
-  // Print at once without a dialog, or open the preview window.
-  void tbtnPrintClick();
-  void tbtnPreviewClick();
-  // The print window's browser shows no context menu.
-  HRESULT webPrintShowContextMenu(std::uint32_t dwID, const TPoint& ppt);
+  void LoadHTML(const std::string& Html) override;
+  void ExecWB(int CmdID, int CmdExecOpt) override;
+  void ShowError(const std::string& Message) override;
+  void ShowModal() override;
 
   // Print, preview: 16 x 16; before the buttons, which take their images from it.
   std::vector<QIcon> imglToolbar;
@@ -42,14 +39,9 @@ public:
   TMXWebBrowser* const webPrint;
 };
 
-// Puts an HTML text into Browser without a URL; its line breaks become CR LF.
-// Relative references resolve in the book's content.
-void LoadHTMLIntoBrowser(TMXWebBrowser& Browser, const std::string& Html);
-
-// Shows Html in a new print window, modally; the window is gone on return.
-// Must not be called from inside an engine callback or scheme request (it
-// runs a nested event loop): the queries below deliver their answers queued
-// for that reason.
+// The print window over the application (see forms/u_Print). Must not be
+// called from inside an engine callback or scheme request (it runs a nested
+// event loop): the queries below deliver their answers queued for that reason.
 void ShowPrintForm(const std::string& Html);
 
 // The ids of the printable sections of Browser's document, in document

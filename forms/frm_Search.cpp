@@ -9,40 +9,28 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QTreeWidget>
-#include <exception>
 
+#include "forms/u_QtFormViews.h"
 #include "platform/u_Ansi.h"
-#include "text/u_SearchText.h"
 
 namespace vv {
 
 namespace {
 constexpr int FileNameColumn = 1;
-constexpr int PathRole = Qt::UserRole;
-const QSize DesignedSize(392, 216);
+const QSize DesignedSize(SearchFormSize.Width, SearchFormSize.Height);
 // The buttons' column keeps to the right edge, the list fills the rest.
 constexpr int ButtonsColumnWidth = 80;
-
-// The story reads an item's settings the same way for its current item.
-std::string PageNameOf(const TXMLNode* Item) {
-  return Item->Attributes->GetValue("pagename", "").ToText();
-}
-bool SearchableOf(const TXMLNode* Item) {
-  return Item->Attributes->GetValue("searchable", true).ToBoolean();
-}
 } // namespace
 
-TfrmSearch::TfrmSearch(TStory& Story, TMFS& FilesVolume, std::function<void()> NavigateToStoryPage,
-                       QWidget* Parent)
-    : QDialog(Parent), cbSearchText(new QComboBox(this)),
-      btnSearch(new QPushButton("Search", this)), lvFoundPages(new QTreeWidget(this)),
-      btnShowPage(new QPushButton("Show", this)), btnClose(new QPushButton("Close", this)),
-      Story(Story), FilesVolume(FilesVolume), NavigateToStoryPage(std::move(NavigateToStoryPage)) {
+TfrmSearch::TfrmSearch(QWidget* Parent)
+    : QDialog(Parent), cbSearchText(new QComboBox(this)), btnSearch(new QPushButton("Search", this)),
+      lvFoundPages(new QTreeWidget(this)), btnShowPage(new QPushButton("Show", this)),
+      btnClose(new QPushButton("Close", this)) {
   setObjectName("frmSearch");
   setWindowTitle("Search");
   // A dialog border, no minimise or maximise; the reader may resize it.
-  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                 Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowCloseButtonHint);
   setMinimumSize(DesignedSize);
   resize(DesignedSize);
 
@@ -73,11 +61,14 @@ TfrmSearch::TfrmSearch(TStory& Story, TMFS& FilesVolume, std::function<void()> N
   btnClose->setObjectName("btnClose");
   btnClose->setGeometry(312, 60, 75, 25);
 
-  connect(btnSearch, &QPushButton::clicked, this, [this] { btnSearchClick(btnSearch); });
-  connect(btnShowPage, &QPushButton::clicked, this, [this] { btnShowPageClick(btnShowPage); });
+  const auto Forward = [](const std::function<void()>& Handler) {
+    if (Handler)
+      Handler();
+  };
+  connect(btnSearch, &QPushButton::clicked, this, [this, Forward] { Forward(OnSearch); });
+  connect(btnShowPage, &QPushButton::clicked, this, [this, Forward] { Forward(OnShowPage); });
+  connect(lvFoundPages, &QTreeWidget::itemDoubleClicked, this, [this, Forward] { Forward(OnShowPage); });
   connect(btnClose, &QPushButton::clicked, this, [this] { done(QDialog::Accepted); });
-  connect(lvFoundPages, &QTreeWidget::itemDoubleClicked, this,
-          [this] { lvFoundPagesDblClick(lvFoundPages); });
 }
 
 void TfrmSearch::keyPressEvent(QKeyEvent* Event) {
@@ -89,70 +80,71 @@ void TfrmSearch::keyPressEvent(QKeyEvent* Event) {
   QDialog::keyPressEvent(Event);
 }
 
-void TfrmSearch::btnSearchClick(QObject*) {
+std::string TfrmSearch::Phrase() const { return cbSearchText->currentText().toStdString(); }
+
+void TfrmSearch::AddPhrase(const std::string& Phrase) {
+  const QString Text = QString::fromStdString(Phrase);
+  cbSearchText->addItem(Text);
+  cbSearchText->setEditText(Text);
+}
+
+void TfrmSearch::SetRows(const std::vector<TFoundPage>& Rows) {
   lvFoundPages->clear();
-  const QString Entered = cbSearchText->currentText();
-  // The phrase is Unicode whatever the book's code page: each page is compared in its own.
-  const std::string Phrase = Entered.toStdString();
-  bool Listed = false;
-  for (int i = 0; i < cbSearchText->count() && !Listed; ++i)
-    Listed = cbSearchText->itemText(i).compare(Entered, Qt::CaseInsensitive) == 0;
-  if (!Listed) cbSearchText->addItem(Entered);
-  cbSearchText->setEditText(Entered);
-
-  ListedPhrase = Phrase;
-  QList<QTreeWidgetItem*> Rows;
-  QString Failure;
-  QApplication::setOverrideCursor(Qt::WaitCursor);
-  try {
-    SearchStory(Phrase, Rows);
-  } catch (const std::exception& E) {
-    Failure = AnsiToQString(E.what());
+  QList<QTreeWidgetItem*> Items;
+  for (const TFoundPage& Row : Rows) {
+    const QString Name = AnsiToQString(Row.Name);
+    auto* Item = new QTreeWidgetItem({Name, AnsiToQString(Row.Path)});
+    Item->setToolTip(0, Name); // a long name is cut short in the column
+    Item->setIcon(0, imglPages.value(0));
+    Items.append(Item);
   }
-  // Rows found before a failure stay listed.
-  lvFoundPages->addTopLevelItems(Rows);
-  ShowNothingFound(Rows.isEmpty() && Failure.isEmpty() ? Entered : QString());
-  QApplication::restoreOverrideCursor();
-  if (!Failure.isEmpty()) ShowError(Failure);
+  lvFoundPages->addTopLevelItems(Items);
 }
 
-// Walks each item of the reading order once, in order. Stepping with
-// TStory::Next would re-locate a page listed twice at its first item and
-// never reach the end, so the walk follows the story line and leaves the
-// reading order where a full walk with Next leaves it.
-void TfrmSearch::SearchStory(const std::string& Phrase, QList<QTreeWidgetItem*>& Rows) {
-  TSearchPhrase Search(Phrase);
-  TMFSSession& Session = FilesVolume.DefaultSession();
-  Story.First();
-  for (const TXMLNode* Item = Story.Current(); Item; Item = Story.StoryLine->NextPage(Item)) {
-    const std::string Path = TStoryLine::PageOf(Item);
-    try {
-      // Read even when the page is not searchable: a missing file ends the search.
-      const std::string& Content = Session.GetFile(Path)->Content;
-      if (SearchableOf(Item) && Search.FoundInPage(Content)) {
-        const QString Name = AnsiToQString(PageNameOf(Item));
-        auto* Row = new QTreeWidgetItem({Name, AnsiToQString(Path)});
-        // The path's own bytes, which a code page may not carry through text.
-        Row->setData(FileNameColumn, PathRole, QByteArray::fromStdString(Path));
-        Row->setToolTip(0, Name); // a long name is cut short in the column
-        Row->setIcon(0, imglPages.value(0));
-        Rows.append(Row);
-      }
-    } catch (...) {
-      Story.Locate(Path);
-      throw;
-    }
+int TfrmSearch::SelectedRow() const {
+  const QList<QTreeWidgetItem*> Selected = lvFoundPages->selectedItems();
+  return Selected.isEmpty() ? -1 : lvFoundPages->indexOfTopLevelItem(Selected.front());
+}
+
+void TfrmSearch::SetNote(const std::string& Note) {
+  if (Note.empty()) {
+    if (lblNothingFound)
+      lblNothingFound->hide();
+    return;
   }
-  LeaveStoryAtEnd();
+  if (!lblNothingFound) {
+    // Over the empty list, where the results would be.
+    lblNothingFound = new QLabel(lvFoundPages->viewport());
+    lblNothingFound->setObjectName("lblNothingFound");
+    lblNothingFound->setAlignment(Qt::AlignCenter);
+    lblNothingFound->setWordWrap(true);
+    LayOutControls();
+  }
+  lblNothingFound->setText(QString::fromStdString(Note));
+  lblNothingFound->show();
 }
 
-void TfrmSearch::LeaveStoryAtEnd() {
-  Story.Last();
-  // The walk's final step fails on the last page and sets Eof; a last page
-  // listed earlier as well would make that step re-locate and move on.
-  if (Story.Current() && Story.StoryLine->FindByPage(Story.CurrentPage()) == Story.Current())
-    Story.Next(Story.CurrentPage());
+void TfrmSearch::SetBusy(bool Busy) {
+  if (Busy)
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+  else
+    QApplication::restoreOverrideCursor();
 }
+
+void TfrmSearch::ShowError(const std::string& Message) {
+  QMessageBox Box(QMessageBox::Critical, QApplication::applicationName(), AnsiToQString(Message), QMessageBox::Ok,
+                  this);
+  Box.setObjectName("ErrorBox");
+  Box.exec();
+}
+
+TSize TfrmSearch::Size() const { return {width(), height()}; }
+
+void TfrmSearch::Resize(const TSize& Size) {
+  resize(QSize(Size.Width, Size.Height).expandedTo(minimumSize()));
+}
+
+void TfrmSearch::ShowModal() { exec(); }
 
 void TfrmSearch::resizeEvent(QResizeEvent* Event) {
   QDialog::resizeEvent(Event);
@@ -170,58 +162,14 @@ void TfrmSearch::LayOutControls() {
     lblNothingFound->setGeometry(lvFoundPages->viewport()->rect().adjusted(4, 4, -4, -4));
 }
 
-void TfrmSearch::ShowNothingFound(const QString& Phrase) {
-  if (Phrase.isEmpty()) {
-    if (lblNothingFound)
-      lblNothingFound->hide();
-    return;
-  }
-  if (!lblNothingFound) {
-    // Over the empty list, where the results would be.
-    lblNothingFound = new QLabel(lvFoundPages->viewport());
-    lblNothingFound->setObjectName("lblNothingFound");
-    lblNothingFound->setAlignment(Qt::AlignCenter);
-    lblNothingFound->setWordWrap(true);
-    LayOutControls();
-  }
-  lblNothingFound->setText(QString("No page contains \"%1\".").arg(Phrase));
-  lblNothingFound->show();
-}
-
-void TfrmSearch::btnShowPageClick(QObject*) {
-  const QList<QTreeWidgetItem*> Selected = lvFoundPages->selectedItems();
-  if (Selected.isEmpty()) return;
-  try {
-    Story.Locate(Selected.front()->data(FileNameColumn, PathRole).toByteArray().toStdString());
-    NavigateToStoryPage();
-    if (OnPageShown)
-      OnPageShown(ListedPhrase);
-  } catch (const std::exception& E) {
-    ShowError(AnsiToQString(E.what()));
-  }
-}
-
-void TfrmSearch::lvFoundPagesDblClick(QObject* Sender) {
-  btnShowPageClick(Sender);
-}
-
-void TfrmSearch::ShowError(const QString& Message) {
-  QMessageBox Box(QMessageBox::Critical, QApplication::applicationName(), Message, QMessageBox::Ok,
-                  this);
-  Box.setObjectName("ErrorBox");
-  Box.exec();
-}
-
-void ShowSearchForm(TStory& Story, TMFS& FilesVolume, std::function<void()> NavigateToStoryPage,
-                    QWidget* Parent, std::function<void(const std::string& Phrase)> OnPageShown,
-                    QSize* Size) {
-  TfrmSearch Form(Story, FilesVolume, std::move(NavigateToStoryPage), Parent);
-  Form.OnPageShown = std::move(OnPageShown);
-  if (Size && Size->isValid())
-    Form.resize(Size->expandedTo(Form.minimumSize()));
-  Form.exec();
-  if (Size && Form.size() != DesignedSize)
-    *Size = Form.size();
+void ShowSearchForm(TStory& Story, TMFS& FilesVolume, std::function<void()> NavigateToStoryPage, QWidget* Parent,
+                    std::function<void(const std::string& Phrase)> OnPageShown, QSize* Size) {
+  TQtFormViews Views(Parent);
+  TSize Kept = Size ? TSize{Size->width(), Size->height()} : TSize{};
+  ShowSearchForm(Story, FilesVolume, std::move(NavigateToStoryPage), Views, std::move(OnPageShown),
+                 Size ? &Kept : nullptr);
+  if (Size && Kept.IsValid())
+    *Size = QSize(Kept.Width, Kept.Height);
 }
 
 } // namespace vv

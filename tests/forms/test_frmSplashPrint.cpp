@@ -1,5 +1,6 @@
 // The splash window and pop-ups, the print window and the print-menu
-// queries, against real widgets and the real engine, without a display.
+// queries, against real widgets and the real engine, without a display; the
+// decisions behind them are tested through fake views in viewer_logic_tests.
 #include <QApplication>
 #include <QBuffer>
 #include <QElapsedTimer>
@@ -25,6 +26,7 @@
 #include "tests/EngineTestUtil.h"
 #include "forms/frm_Print.h"
 #include "forms/frm_Splash.h"
+#include "forms/u_QtFormViews.h"
 #include "forms/u_PrintSections.h"
 #include "platform/u_Ansi.h"
 #include "platform/u_WebEngineProtocol.h"
@@ -147,90 +149,50 @@ private slots:
 
   // ---- splash window ----
 
-  void splashIsSizedToItsPictureAndCentred_data() {
-    QTest::addColumn<QString>("File");
+  void splashViewIsSizedToItsPicture_data() {
+    QTest::addColumn<QByteArray>("Format");
+    QTest::addColumn<int>("Type");
     QTest::addColumn<int>("Width");
     QTest::addColumn<int>("Height");
-    QTest::newRow("bitmap") << "SplashS.bmp" << 120 << 80;
-    QTest::newRow("odd size") << "Odd.bmp" << 301 << 201;
-    QTest::newRow("extension in capitals") << "Upper.BMP" << 30 << 20;
-    QTest::newRow("icon") << "Icon.ico" << 16 << 16;
-    QTest::newRow("jpeg") << "Photo.JPEG" << 40 << 30;
+    QTest::newRow("bitmap") << QByteArray("BMP") << int(TPictureType::Bitmap) << 120 << 80;
+    QTest::newRow("odd size") << QByteArray("BMP") << int(TPictureType::Bitmap) << 301 << 201;
+    QTest::newRow("icon") << QByteArray("ICO") << int(TPictureType::Icon) << 16 << 16;
+    QTest::newRow("jpeg") << QByteArray("JPEG") << int(TPictureType::Jpeg) << 40 << 30;
   }
-  void splashIsSizedToItsPictureAndCentred() {
-    QFETCH(QString, File);
+  void splashViewIsSizedToItsPicture() {
+    QFETCH(QByteArray, Format);
+    QFETCH(int, Type);
     QFETCH(int, Width);
     QFETCH(int, Height);
-    auto* Splash = new TfrmSplash(System);
-    Splash->Setup(File.toStdString(), 3, false);
-    QVERIFY(Splash->IsShownReady());
-    QVERIFY(Splash->windowFlags() & Qt::FramelessWindowHint);
-    QVERIFY(Splash->windowFlags() & Qt::WindowStaysOnTopHint);
-    QCOMPARE(Splash->size(), QSize(Width, Height));
-    QCOMPARE(Splash->imgSplash->pixmap().size(), QSize(Width, Height));
-    const QRect Screen = QGuiApplication::primaryScreen()->geometry();
-    QCOMPARE(Splash->pos(), QPoint(Screen.left() + (Screen.width() - Width) / 2,
-                                   Screen.top() + (Screen.height() - Height) / 2));
-    Splash->show();
-    QVERIFY(QTest::qWaitForWindowExposed(Splash));
-    QCOMPARE(Splash->geometry().size(), QSize(Width, Height));
+    TQtSplashView View;
+    QVERIFY(View.LoadPicture(Picture(Width, Height, Format.constData()), static_cast<TPictureType>(Type)));
+    QCOMPARE(View.WindowSize(), (TSize{Width, Height}));
+    TfrmSplash* Window = nullptr;
+    for (QWidget* W : QApplication::topLevelWidgets())
+      if (auto* S = qobject_cast<TfrmSplash*>(W))
+        Window = S;
+    QVERIFY(Window);
+    QVERIFY(Window->windowFlags() & Qt::FramelessWindowHint);
+    QVERIFY(Window->windowFlags() & Qt::WindowStaysOnTopHint);
+    QCOMPARE(Window->imgSplash->pixmap().size(), QSize(Width, Height));
+    View.MoveTo({3, 4});
+    View.Show();
+    QVERIFY(QTest::qWaitForWindowExposed(Window));
+    QCOMPARE(Window->geometry(), QRect(3, 4, Width, Height));
   }
 
-  void splashWiderThanTheScreenIsCentredRoundingTowardZero() {
-    const QRect Screen = QGuiApplication::primaryScreen()->geometry();
-    System.DefaultSession().CreateMFSFile("\\Wide.bmp", 0, false)->Content = Picture(Screen.width() + 201, 10, "BMP");
-    auto* Splash = new TfrmSplash(System);
-    Splash->Setup("Wide.bmp", 3, false);
-    QVERIFY(Splash->IsShownReady());
-    // -201 / 2 is -100, not -101.
-    QCOMPARE(Splash->pos().x(), Screen.left() - 100);
+  void picturesItCannotShowAreRefused_data() {
+    QTest::addColumn<QByteArray>("Bytes");
+    QTest::addColumn<int>("Type");
+    QTest::newRow("other type under .bmp") << QByteArray::fromStdString(Picture(30, 20, "PNG")) << int(TPictureType::Bitmap);
+    QTest::newRow("broken bitmap") << QByteArray("BM not a bitmap") << int(TPictureType::Bitmap);
+    QTest::newRow("metafile") << QByteArray("\xD7\xCD\xC6\x9A not rendered") << int(TPictureType::Wmf);
   }
-
-  void intervalIsClampedToTenSeconds_data() {
-    QTest::addColumn<int>("Seconds");
-    QTest::addColumn<int>("Milliseconds");
-    QTest::addColumn<bool>("Running");
-    QTest::newRow("25 shows 10 s") << 25 << 10000 << true;
-    QTest::newRow("10") << 10 << 10000 << true;
-    QTest::newRow("3") << 3 << 3000 << true;
-    QTest::newRow("1") << 1 << 1000 << true;
-    QTest::newRow("0 waits for the request") << 0 << 0 << false;
-    QTest::newRow("negative") << -5 << 0 << false;
-  }
-  void intervalIsClampedToTenSeconds() {
-    QFETCH(int, Seconds);
-    QFETCH(int, Milliseconds);
-    QFETCH(bool, Running);
-    QPointer<TfrmSplash> Splash = new TfrmSplash(System);
-    Splash->Setup("SplashS.bmp", Seconds, false);
-    QVERIFY(Splash->IsShownReady());
-    QCOMPARE(Splash->tmrSplash->interval(), Milliseconds);
-    QCOMPARE(Splash->tmrSplash->isActive(), Running);
-    Splash->RequestClose();
-    DeleteReleased();
-    // Without a running timer the request closes at once.
-    QCOMPARE(Splash.isNull(), !Running);
-  }
-
-  void picturesItCannotShowAreReleasedAtTheRequest_data() {
-    QTest::addColumn<QString>("File");
-    QTest::newRow("other extension") << "Pic.png";
-    QTest::newRow("other type under .bmp") << "Png.bmp";
-    QTest::newRow("broken bitmap") << "Broken.bmp";
-    QTest::newRow("metafile") << "Drawing.wmf";
-    QTest::newRow("missing") << "Missing.bmp";
-    QTest::newRow("no extension") << "SplashS";
-  }
-  void picturesItCannotShowAreReleasedAtTheRequest() {
-    QFETCH(QString, File);
-    QPointer<TfrmSplash> Splash = new TfrmSplash(System);
-    Splash->Setup(File.toStdString(), 5, false);
-    QVERIFY(!Splash->IsShownReady());
-    QVERIFY(!Splash->tmrSplash->isActive());
-    Splash->RequestClose();
-    QVERIFY(SplashFinished());
-    DeleteReleased();
-    QVERIFY(Splash.isNull());
+  void picturesItCannotShowAreRefused() {
+    QFETCH(QByteArray, Bytes);
+    QFETCH(int, Type);
+    TQtSplashView View;
+    QVERIFY(!View.LoadPicture(Bytes.toStdString(), static_cast<TPictureType>(Type)));
   }
 
   void clickClosesOnlyWithCloseOnClick_data() {
@@ -244,28 +206,20 @@ private slots:
   void clickClosesOnlyWithCloseOnClick() {
     QFETCH(bool, CloseOnClick);
     QFETCH(bool, OnPicture);
-    QPointer<TfrmSplash> Splash = new TfrmSplash(System);
-    Splash->Setup("SplashS.bmp", 10, CloseOnClick);
-    Splash->show();
+    const TSplashOptions O = Options(vsSplash, vsNone, 10, CloseOnClick);
+    bool SplashDone = true;
+    ShowSplash(&O, true, &System, SplashDone);
+    const auto Shown = VisibleSplashes();
+    QCOMPARE(Shown.size(), 1);
+    QPointer<TfrmSplash> Splash = Shown[0];
     QVERIFY(QTest::qWaitForWindowExposed(Splash));
-    Splash->RequestClose();
     QWidget* Target = OnPicture ? static_cast<QWidget*>(Splash->imgSplash) : Splash.data();
     QTest::mouseClick(Target, Qt::LeftButton, {}, QPoint(5, 5));
     DeleteReleased();
     QCOMPARE(Splash.isNull(), CloseOnClick);
-    if (CloseOnClick)
-      QVERIFY(SplashFinished());
-    else
-      QVERIFY(Splash->isVisible() && Splash->tmrSplash->isActive());
-  }
-
-  void clickBeforeTheIntervalClosesAlsoBeforeTheRequest() {
-    QPointer<TfrmSplash> Splash = new TfrmSplash(System);
-    Splash->Setup("SplashS.bmp", 10, true);
-    Splash->show();
-    QTest::mouseClick(Splash->imgSplash, Qt::LeftButton);
-    DeleteReleased();
-    QVERIFY(Splash.isNull());
+    QCOMPARE(SplashFinished(), CloseOnClick);
+    if (!CloseOnClick)
+      QVERIFY(Splash->isVisible());
   }
 
   // ---- ShowSplash ----
@@ -281,7 +235,8 @@ private slots:
     const auto Shown = VisibleSplashes();
     QCOMPARE(Shown.size(), 1);
     QCOMPARE(Shown[0]->size(), QSize(120, 80));
-    QVERIFY(Shown[0]->CloseRequested());
+    const QRect Screen = QGuiApplication::primaryScreen()->geometry();
+    QCOMPARE(Shown[0]->pos(), QPoint(Screen.left() + (Screen.width() - 120) / 2, Screen.top() + (Screen.height() - 80) / 2));
     QVERIFY(!SplashFinished());
     QSignalSpy Gone(Shown[0], &QObject::destroyed);
     QVERIFY(Gone.wait(5000));
@@ -314,19 +269,6 @@ private slots:
     QVERIFY(VisibleSplashes().isEmpty());
   }
 
-  void endSplashIsNotCutShortByAnEarlierSplash() {
-    const TSplashOptions Start = Options(vsSplash, vsNone, 1);
-    const TSplashOptions End = Options(vsNone, vsSplash, 2);
-    bool SplashDone = true;
-    QElapsedTimer Clock;
-    Clock.start();
-    ShowSplash(&Start, true, &System, SplashDone);
-    ShowSplash(&End, false, &System, SplashDone);
-    QVERIFY2(Clock.elapsed() >= 1900, qPrintable(QString::number(Clock.elapsed())));
-    QVERIFY(SplashDone);
-    QVERIFY(VisibleSplashes().isEmpty());
-  }
-
   void waitForSplashDoneNestedInTheEndWaitEnds() {
     // A second close query arriving during the end wait waits for SplashDone
     // inside the end wait's own loop; both must end.
@@ -343,52 +285,13 @@ private slots:
     QObject::connect(&Guard, &QTimer::timeout, [&] {
       Rescued = true;
       SplashDone = true;
-      emit SplashEvents().Changed();
+      QtFormsLoop().Wake();
     });
     Guard.start(8000);
     ShowSplash(&O, false, &System, SplashDone);
     QVERIFY(InnerReturned);
     QVERIFY(!Rescued);
     QVERIFY(SplashDone);
-  }
-
-  void zeroIntervalClosesAtTheRequest() {
-    const TSplashOptions O = Options(vsNone, vsSplash, 0);
-    bool SplashDone = true;
-    bool Rescued = false;
-    QTimer Guard;
-    Guard.setSingleShot(true);
-    QObject::connect(&Guard, &QTimer::timeout, [&] {
-      Rescued = true;
-      for (TfrmSplash* S : VisibleSplashes()) {
-        S->RequestClose();
-        S->tmrSplashTimer();
-      }
-    });
-    Guard.start(5000);
-    QElapsedTimer Clock;
-    Clock.start();
-    ShowSplash(&O, false, &System, SplashDone);
-    QVERIFY(!Rescued);
-    QVERIFY(Clock.elapsed() < 1000);
-    QVERIFY(SplashDone);
-    QVERIFY(VisibleSplashes().isEmpty());
-  }
-
-  void missingPictureShowsNothingAndDoesNotWait() {
-    // SplashE.bmp exists at the root only.
-    System.DefaultSession().ForceFolders("\\empty");
-    System.DefaultSession().ChangeDir("\\empty");
-    const TSplashOptions O = Options(vsSplash, vsSplash, 10);
-    bool SplashDone = true;
-    QElapsedTimer Clock;
-    Clock.start();
-    ShowSplash(&O, false, &System, SplashDone);
-    ShowSplash(&O, true, &System, SplashDone);
-    ShowSplash(&O, false, nullptr, SplashDone);
-    QVERIFY(Clock.elapsed() < 1000);
-    QVERIFY(SplashDone);
-    QVERIFY(VisibleSplashes().isEmpty());
   }
 
   void popUpShowsTheMomentsTextInAnInformationBox_data() {
@@ -426,32 +329,11 @@ private slots:
     QVERIFY(VisibleSplashes().isEmpty());
   }
 
-  void noOptionsOrNoneShowNothing() {
-    bool SplashDone = true;
-    bool BoxShown = false;
-    QTimer Watch;
-    QObject::connect(&Watch, &QTimer::timeout, [&] {
-      if (QWidget* M = QApplication::activeModalWidget()) {
-        BoxShown = true;
-        M->close();
-      }
-    });
-    Watch.start(20);
-    ShowSplash(nullptr, true, &System, SplashDone);
-    for (const int Type : {0, 7}) {
-      const TSplashOptions O = Options(static_cast<TSplashType>(Type), static_cast<TSplashType>(Type), 1);
-      ShowSplash(&O, true, &System, SplashDone);
-      ShowSplash(&O, false, &System, SplashDone);
-    }
-    QVERIFY(!BoxShown);
-    QVERIFY(SplashDone);
-    QVERIFY(VisibleSplashes().isEmpty());
-  }
-
   // ---- print window ----
 
   void printWindowHasItsCaptionSizeAndButtons() {
     TfrmPrint F;
+    const TPrintForm Logic(F);
     QCOMPARE(F.windowTitle(), QStringLiteral("Print page"));
     QCOMPARE(F.size(), QSize(696, 480));
     const QRect Screen = QGuiApplication::primaryScreen()->geometry();
@@ -472,7 +354,8 @@ private slots:
     TfrmPrint F;
     F.show();
     QVERIFY(QTest::qWaitForWindowExposed(&F));
-    LoadHTMLIntoBrowser(*F.webPrint, PrintSectionHtml("<p id=\"t\">Section\r\ntext</p>\n<img id=\"i\" src=\"img\\dot.png\">"
+    TPrintForm Logic(F);
+    Logic.LoadHTML(PrintSectionHtml("<p id=\"t\">Section\r\ntext</p>\n<img id=\"i\" src=\"img\\dot.png\">"
                                                       "<img id=\"j\" src=\"img/dot.png\">"));
     QVERIFY(WaitComplete(*F.webPrint));
     QCOMPARE(Eval(*F.webPrint, "document.getElementById('t').textContent").toString(), QStringLiteral("Section\ntext"));
@@ -487,7 +370,8 @@ private slots:
     std::string Section;
     for (int I = 0; I < 300; ++I)
       Section += "<p>Preview me, a paragraph long enough to fill a few printed pages of this section.</p>";
-    LoadHTMLIntoBrowser(*F.webPrint, PrintSectionHtml(Section));
+    TPrintForm Logic(F);
+    Logic.LoadHTML(PrintSectionHtml(Section));
     QVERIFY(WaitComplete(*F.webPrint));
     // Watched while the pages are prepared (the engine is waited for in a
     // loop of the preview's own): the window is there with its note and a
@@ -526,7 +410,8 @@ private slots:
     TfrmPrint F;
     F.show();
     QVERIFY(QTest::qWaitForWindowExposed(&F));
-    LoadHTMLIntoBrowser(*F.webPrint, PrintSectionHtml("<p>Print me</p>"));
+    TPrintForm Logic(F);
+    Logic.LoadHTML(PrintSectionHtml("<p>Print me</p>"));
     QVERIFY(WaitComplete(*F.webPrint));
     QSignalSpy Printed(F.webPrint, &QWebEngineView::printFinished);
     QString Failure;
@@ -561,7 +446,8 @@ private slots:
     TfrmPrint F;
     F.show();
     QVERIFY(QTest::qWaitForWindowExposed(&F));
-    LoadHTMLIntoBrowser(*F.webPrint, PrintSectionHtml("<p>Twice</p>"));
+    TPrintForm Logic(F);
+    Logic.LoadHTML(PrintSectionHtml("<p>Twice</p>"));
     QVERIFY(WaitComplete(*F.webPrint));
     QSignalSpy Printed(F.webPrint, &QWebEngineView::printFinished);
     QMessageBox::Icon Icon = QMessageBox::NoIcon;
@@ -571,8 +457,8 @@ private slots:
         Box->accept();
       }
     });
-    F.tbtnPrintClick();
-    F.tbtnPrintClick();
+    Logic.Print();
+    Logic.Print();
     QCOMPARE(Icon, QMessageBox::Critical);
     QVERIFY(Printed.count() > 0 || Printed.wait(20000));
     if (!Printed.last().at(0).toBool()) { // no printer here: that box comes too
