@@ -2,7 +2,7 @@
 // application: the reading order follows the page shown, the print menu
 // follows the document, right click and copy follow the page's setting,
 // Escape closes.
-#include "forms/u_PrintSections.h"
+#include "forms/u_Print.h"
 #include "shell/u_MainWindow.h"
 
 namespace vv {

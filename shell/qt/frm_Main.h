@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "forms/qt/u_QtFormViews.h"
-#include "forms/qt/u_QtUserFormViews.h"
+#include "forms/u_QtFormViews.h"
+#include "forms/frm_UserForm.h"
 #include "host/c_MXWebBrowser.h"
 #include "shell/i_MainView.h"
 #include "shell/qt/u_ImageList.h"

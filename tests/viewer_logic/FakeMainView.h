@@ -8,6 +8,7 @@
 
 #include "shell/i_MainView.h"
 #include "shell/u_MainWindow.h"
+#include "tests/viewer_logic/FakeFormViews.h"
 #include "tests/viewer_logic/FakePlatform.h"
 
 namespace vvtest {

@@ -89,7 +89,7 @@ TEST(MainWindow, BuildsTheWindowFromTheBooksSettingsAndShowsTheFirstPage) {
   EXPECT_EQ(V.View.ToolButtons[0].ImageIndex, 0); // by name
   EXPECT_EQ(V.View.ToolButtons[2].ImageIndex, 1); // by index
   EXPECT_EQ(V.View.ToolButtons[0].Keys, (std::vector<TKeyChord>{{TKeyName::PageDown, kmCtrl}}));
-  EXPECT_EQ(V.View.Bookmarks.at(3), "Home page");
+  EXPECT_EQ(V.View.Bookmarks.at(0), "Home page");
   EXPECT_EQ(V.Logic->PrintButton, 4);
 
   V.Show();
@@ -163,7 +163,7 @@ TEST(MainWindow, ToolbarCommandsWalkTheReadingOrderAndKeepTheReadersTextSize) {
   V.TakeCalls();
   V.Logic->SetFontSize(5);
   V.Logic->SetFontSize(-1);
-  V.Logic->BookMarkClick(3);
+  V.Logic->BookMarkClick(0);
   EXPECT_TRUE(V.TakeCalls().empty());
   EXPECT_EQ(V.View.Outside, std::vector<std::string>{"http://example.org/"});
   // A browser that refuses the zoom before its document does not stop the page.
