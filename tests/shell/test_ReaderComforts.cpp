@@ -317,7 +317,7 @@ private slots:
     auto Other = OpenBook(System, Edition);
     QVERIFY(WaitForPage(*Other->webMain, "mfs:\\one.htm"));
     QVERIFY(Other->pnlContinue->isHidden());
-    QCOMPARE(Other->FontSize, 2);
+    QCOMPARE(Other->Logic->FontSize, 2);
     // A state folder that cannot be written changes nothing else.
     qputenv("XDG_STATE_HOME", "/proc/vellumview-cannot-write");
     const QString Message = CatchErrorBox([&] { Other->close(); });

@@ -169,7 +169,7 @@ private slots:
     System["\\Story.xml"] = "<Story><item page=\"\\one.htm\" rightclick=False/><item page=\"\\two.htm\"/></Story>";
     auto W = OpenBook(System);
     QVERIFY(WaitForPage(*W->webMain, "mfs:\\one.htm"));
-    QCOMPARE(W->webMain2ShowContextMenu(0, TPoint()), VV_S_OK);
+    QCOMPARE(W->Logic->webMain2ShowContextMenu(0, TPoint()), VV_S_OK);
     QApplication::clipboard()->setText("kept?");
     QWidget* Page = W->webMain->focusProxy() ? W->webMain->focusProxy() : W->webMain;
     QTest::keyPress(Page, Qt::Key_Control, Qt::ControlModifier);
@@ -188,7 +188,7 @@ private slots:
     W->Logic->GetStory().Next(W->Logic->GetCurrentPagePath());
     W->Logic->NavigateToStoryPage();
     QVERIFY(WaitForPage(*W->webMain, "mfs:\\two.htm"));
-    QCOMPARE(W->webMain2ShowContextMenu(0, TPoint()), VV_S_FALSE);
+    QCOMPARE(W->Logic->webMain2ShowContextMenu(0, TPoint()), VV_S_FALSE);
   }
 
   void standardKeysRunTheToolbarsCommands() {
