@@ -14,7 +14,7 @@
 #include <QVBoxLayout>
 
 #include "forms/u_PrintSections.h"
-#include "forms/u_QtFormViews.h"
+#include "forms/frm_FormViews.h"
 #include "platform/u_Ansi.h"
 
 namespace vv {

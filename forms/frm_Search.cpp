@@ -10,7 +10,7 @@
 #include <QStyle>
 #include <QTreeWidget>
 
-#include "forms/u_QtFormViews.h"
+#include "forms/frm_FormViews.h"
 #include "platform/u_Ansi.h"
 
 namespace vv {

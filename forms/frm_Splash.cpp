@@ -7,7 +7,7 @@
 #include <QMouseEvent>
 #include <QScreen>
 
-#include "forms/u_QtFormViews.h"
+#include "forms/frm_FormViews.h"
 
 namespace vv {
 

@@ -26,7 +26,7 @@
 #include "tests/EngineTestUtil.h"
 #include "forms/frm_Print.h"
 #include "forms/frm_Splash.h"
-#include "forms/u_QtFormViews.h"
+#include "forms/frm_FormViews.h"
 #include "forms/u_PrintSections.h"
 #include "platform/u_Ansi.h"
 #include "platform/u_WebEngineProtocol.h"

@@ -1,4 +1,4 @@
-#include "forms/u_QtFormViews.h"
+#include "forms/frm_FormViews.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
