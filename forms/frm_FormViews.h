@@ -5,7 +5,6 @@
 #include <QWidget>
 
 #include "forms/i_FormViews.h"
-#include "platform/i_MessageLoop.h"
 
 namespace vv {
 
@@ -23,9 +22,5 @@ public:
 private:
   QPointer<QWidget> Owner;
 };
-
-// The application's Qt event loop as the forms' logic needs it, until the
-// viewer has one shared loop object.
-[[nodiscard]] IMessageLoop& QtFormsLoop();
 
 } // namespace vv

@@ -14,7 +14,6 @@
 #include <QVBoxLayout>
 
 #include "forms/u_PrintSections.h"
-#include "forms/frm_FormViews.h"
 #include "platform/u_Ansi.h"
 
 namespace vv {
@@ -59,14 +58,6 @@ QToolButton* ToolButton(const char* Name, const char* Hint, const QIcon& Image, 
   return Button;
 }
 
-// Engine callbacks must not run nested event loops; answers go through the
-// event loop instead, and are dropped if the browser went meanwhile.
-template <typename TValue>
-void Deliver(TMXWebBrowser* Browser, std::function<void(TValue)> Callback, TValue Value) {
-  QMetaObject::invokeMethod(
-      Browser, [Callback = std::move(Callback), Value = std::move(Value)]() mutable { Callback(std::move(Value)); },
-      Qt::QueuedConnection);
-}
 } // namespace
 
 TfrmPrint::TfrmPrint(QWidget* Parent)
@@ -128,43 +119,5 @@ void TfrmPrint::ShowError(const std::string& Message) {
 }
 
 void TfrmPrint::ShowModal() { exec(); }
-
-void ShowPrintForm(const std::string& Html) {
-  TQtFormViews Views(nullptr);
-  ShowPrintForm(Views, Html);
-}
-
-void QueryPrintSections(TMXWebBrowser& Browser, std::function<void(std::vector<std::string>)> Callback) {
-  Browser.QueryElements([Browser = QPointer<TMXWebBrowser>(&Browser),
-                         Callback = std::move(Callback)](std::vector<TDocumentElement> Elements) mutable {
-    if (Browser)
-      Deliver(Browser.data(), std::move(Callback), PrintSectionIds(Elements));
-  });
-}
-
-void QueryPrintSectionHtml(TMXWebBrowser& Browser, const std::string& Id,
-                           std::function<void(std::optional<std::string>)> Callback) {
-  Browser.QueryElements([Browser = QPointer<TMXWebBrowser>(&Browser), Id,
-                         Callback = std::move(Callback)](std::vector<TDocumentElement> Elements) mutable {
-    if (!Browser)
-      return;
-    std::optional<std::string> Html;
-    if (const TDocumentElement* Section = FindPrintSection(Elements, Id))
-      Html = PrintSectionHtml(Section->InnerHTML);
-    Deliver(Browser.data(), std::move(Callback), std::move(Html));
-  });
-}
-
-void FillPrintMenu(QMenu& popPrint, const std::vector<std::string>& Ids,
-                   const std::function<void(QAction*)>& PrintPageClick) {
-  popPrint.clear();
-  for (const std::string& Id : Ids) {
-    const QString Caption = AnsiToQString(Id);
-    QAction* Item = popPrint.addAction(Caption);
-    Item->setToolTip(Caption);
-    Item->setStatusTip(Caption);
-    QObject::connect(Item, &QAction::triggered, &popPrint, [Item, PrintPageClick] { PrintPageClick(Item); });
-  }
-}
 
 } // namespace vv

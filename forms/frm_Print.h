@@ -39,25 +39,4 @@ public:
   TMXWebBrowser* const webPrint;
 };
 
-// The print window over the application (see forms/u_Print). Must not be
-// called from inside an engine callback or scheme request (it runs a nested
-// event loop): the queries below deliver their answers queued for that reason.
-void ShowPrintForm(const std::string& Html);
-
-// The ids of the printable sections of Browser's document, in document
-// order (top document only). The callback runs later, from the event loop.
-void QueryPrintSections(TMXWebBrowser& Browser, std::function<void(std::vector<std::string> Ids)> Callback);
-
-// The print window's document for the first section of Browser's document
-// whose id equals Id ignoring case; nullopt when the page has no such
-// section (any more). The callback runs later, from the event loop.
-void QueryPrintSectionHtml(TMXWebBrowser& Browser, const std::string& Id,
-                           std::function<void(std::optional<std::string> Html)> Callback);
-
-// Replaces popPrint's items by one per id (caption and hint the id, in
-// order); choosing one calls PrintPageClick with its action, whose toolTip()
-// is the id.
-void FillPrintMenu(QMenu& popPrint, const std::vector<std::string>& Ids,
-                   const std::function<void(QAction* Sender)>& PrintPageClick);
-
 } // namespace vv

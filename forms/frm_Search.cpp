@@ -10,7 +10,6 @@
 #include <QStyle>
 #include <QTreeWidget>
 
-#include "forms/frm_FormViews.h"
 #include "platform/u_Ansi.h"
 
 namespace vv {
@@ -160,16 +159,6 @@ void TfrmSearch::LayOutControls() {
   btnClose->setGeometry(Right, 60, 75, 25);
   if (lblNothingFound)
     lblNothingFound->setGeometry(lvFoundPages->viewport()->rect().adjusted(4, 4, -4, -4));
-}
-
-void ShowSearchForm(TStory& Story, TMFS& FilesVolume, std::function<void()> NavigateToStoryPage, QWidget* Parent,
-                    std::function<void(const std::string& Phrase)> OnPageShown, QSize* Size) {
-  TQtFormViews Views(Parent);
-  TSize Kept = Size ? TSize{Size->width(), Size->height()} : TSize{};
-  ShowSearchForm(Story, FilesVolume, std::move(NavigateToStoryPage), Views, std::move(OnPageShown),
-                 Size ? &Kept : nullptr);
-  if (Size && Kept.IsValid())
-    *Size = QSize(Kept.Width, Kept.Height);
 }
 
 } // namespace vv

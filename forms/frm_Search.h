@@ -51,9 +51,4 @@ private:
   void LayOutControls();
 };
 
-// The search window of the main window's view Parent (see forms/u_Search).
-void ShowSearchForm(TStory& Story, TMFS& FilesVolume, std::function<void()> NavigateToStoryPage,
-                    QWidget* Parent = nullptr, std::function<void(const std::string& Phrase)> OnPageShown = {},
-                    QSize* Size = nullptr);
-
 } // namespace vv

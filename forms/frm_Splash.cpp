@@ -7,7 +7,6 @@
 #include <QMouseEvent>
 #include <QScreen>
 
-#include "forms/frm_FormViews.h"
 
 namespace vv {
 
@@ -101,15 +100,6 @@ void TQtSplashView::Close() {
   Window->hide();
   Window->deleteLater();
   Window = nullptr;
-}
-
-void ShowSplash(const TSplashOptions* Options, bool AtStart, TMFS* SystemVolume, bool& SplashDone, QWidget* Owner) {
-  TQtFormViews Views(Owner);
-  ShowSplash(Options, AtStart, SystemVolume, SplashDone, Views, QtFormsLoop());
-}
-
-void ProcessMessagesUntil(const bool& Done) {
-  QtFormsLoop().WaitUntil([&Done] { return Done; }, -1);
 }
 
 } // namespace vv

@@ -44,13 +44,4 @@ private:
   TLifetime Life; // the window may report a click after this view is gone
 };
 
-// The splash of the main window's view Owner (see forms/u_Splash); pop-ups
-// are modal boxes over Owner.
-void ShowSplash(const TSplashOptions* Options, bool AtStart, TMFS* SystemVolume, bool& SplashDone,
-                QWidget* Owner = nullptr);
-
-// Processes events until Done is true; Done is checked again each time a
-// splash finishes (the main window's close query waits on its SplashDone).
-void ProcessMessagesUntil(const bool& Done);
-
 } // namespace vv

@@ -53,6 +53,20 @@ std::u16string Wide(const QString& S) {
   return std::u16string(reinterpret_cast<const char16_t*>(S.utf16()), static_cast<std::size_t>(S.size()));
 }
 
+// Engine callbacks must not run nested event loops (a print window, a message
+// box): answers to document queries go through the event loop, and are
+// dropped if the browser went meanwhile.
+template <typename TValue>
+void DeliverLater(const TLiveness& Alive, std::function<void(TValue)> Callback, TValue Value) {
+  QMetaObject::invokeMethod(
+      qApp,
+      [Alive, Callback = std::move(Callback), Value = std::move(Value)]() mutable {
+        if (IsAlive(Alive))
+          Callback(std::move(Value));
+      },
+      Qt::QueuedConnection);
+}
+
 std::uint32_t VirtualKey(int Key) {
   if ((Key >= Qt::Key_0 && Key <= Qt::Key_9) || (Key >= Qt::Key_A && Key <= Qt::Key_Z))
     return static_cast<std::uint32_t>(Key);
@@ -559,7 +573,7 @@ void TMXWebBrowser::QueryElements(std::function<void(std::vector<TDocumentElemen
         Elements.push_back({QStringToAnsi(Fields[0].toString()), QStringToAnsi(Fields[1].toString()),
                             QStringToAnsiHtml(Fields[2].toString())});
     }
-    Callback(std::move(Elements));
+    DeliverLater(Alive, std::move(Callback), std::move(Elements));
   });
 }
 
@@ -571,10 +585,9 @@ void TMXWebBrowser::QueryInnerHTML(const std::string& Id, std::function<void(std
   page()->runJavaScript(Script, [Alive = Liveness(), Callback = std::move(Callback)](const QVariant& Result) {
     if (!IsAlive(Alive))
       return;
-    if (Result.isNull() || !Result.isValid())
-      Callback(std::nullopt);
-    else
-      Callback(QStringToAnsiHtml(Result.toString()));
+    DeliverLater(Alive, std::move(Callback),
+                 Result.isNull() || !Result.isValid() ? std::nullopt
+                                                      : std::optional<std::string>(QStringToAnsiHtml(Result.toString())));
   });
 }
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "forms/u_QtFormViews.h"
+#include "forms/frm_FormViews.h"
 #include "forms/frm_UserForm.h"
 #include "host/c_MXWebBrowser.h"
 #include "shell/i_MainView.h"
