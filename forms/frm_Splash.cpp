@@ -11,13 +11,12 @@
 namespace vv {
 
 namespace {
-const char* ReaderFormat(TPictureType Type) {
+const char* ReaderFormat(TPictureKind Type) {
   switch (Type) {
-  case TPictureType::Bitmap: return "bmp";
-  case TPictureType::Icon: return "ico";
-  case TPictureType::Jpeg: return "jpeg";
-  case TPictureType::Wmf: return "wmf";
-  case TPictureType::Emf: return "emf";
+  case TPictureKind::Bitmap: return "bmp";
+  case TPictureKind::Icon: return "ico";
+  case TPictureKind::Jpeg: return "jpeg";
+  case TPictureKind::Metafile: return "wmf";
   }
   return "";
 }
@@ -59,7 +58,7 @@ TQtSplashView::TQtSplashView() : Window(new TfrmSplash) {
 
 TQtSplashView::~TQtSplashView() { Close(); }
 
-bool TQtSplashView::LoadPicture(const std::string& Bytes, TPictureType Type) {
+bool TQtSplashView::LoadPicture(const std::string& Bytes, TPictureKind Type) {
   QByteArray Data = QByteArray::fromStdString(Bytes);
   QBuffer Buffer(&Data);
   Buffer.open(QIODevice::ReadOnly);

@@ -32,7 +32,7 @@ class TQtSplashView : public ISplashView {
 public:
   TQtSplashView();
   ~TQtSplashView() override;
-  bool LoadPicture(const std::string& Bytes, TPictureType Type) override;
+  bool LoadPicture(const std::string& Bytes, TPictureKind Type) override;
   [[nodiscard]] TSize WindowSize() const override;
   [[nodiscard]] TRect ScreenRect() const override;
   void MoveTo(const TPoint& TopLeft) override;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/u_PictureKind.h"
 #include "platform/u_ViewTypes.h"
 #include "protocol/u_InternetProtocolSupport.h" // HRESULT
 
@@ -48,15 +49,12 @@ public:
   std::function<void()> OnShowPage; // the Show button or a double-click on a row
 };
 
-// Picture types a splash shows, chosen by the file's extension.
-enum class TPictureType { Bitmap, Icon, Jpeg, Wmf, Emf };
-
 class ISplashView {
 public:
   // Releases the window if Close has not.
   virtual ~ISplashView() = default;
   // Loads the picture and sizes the window to it; false when it cannot be shown.
-  virtual bool LoadPicture(const std::string& Bytes, TPictureType Type) = 0;
+  virtual bool LoadPicture(const std::string& Bytes, TPictureKind Type) = 0;
   [[nodiscard]] virtual TSize WindowSize() const = 0;
   // The primary screen; empty when there is none.
   [[nodiscard]] virtual TRect ScreenRect() const = 0;

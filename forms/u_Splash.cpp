@@ -44,7 +44,7 @@ public:
     try {
       const int Ms = std::clamp(Seconds, 0, MaxSplashInterval) * 1000;
       FCloseOnClick = CloseOnClick;
-      const std::optional<TPictureType> Type = SplashPictureType(File);
+      const std::optional<TPictureKind> Type = SplashPictureType(File);
       if (!Type)
         return;
       const std::unique_ptr<TMFSFileStream> Stream = SystemVolume.DefaultSession().GetFile(File)->CreateStream();
@@ -124,19 +124,13 @@ private:
 };
 } // namespace
 
-std::optional<TPictureType> SplashPictureType(const std::string& File) {
+std::optional<TPictureKind> SplashPictureType(const std::string& File) {
   const std::string Extension = TMFS::ExtractExt(File);
-  if (SameText(Extension, ".bmp"))
-    return TPictureType::Bitmap;
-  if (SameText(Extension, ".ico"))
-    return TPictureType::Icon;
-  if (SameText(Extension, ".jpg") || SameText(Extension, ".jpeg"))
-    return TPictureType::Jpeg;
-  if (SameText(Extension, ".wmf"))
-    return TPictureType::Wmf;
-  if (SameText(Extension, ".emf"))
-    return TPictureType::Emf;
-  return std::nullopt;
+  try {
+    return PictureKindOf(Extension.empty() ? Extension : Extension.substr(1));
+  } catch (const EInvalidGraphic&) {
+    return std::nullopt;
+  }
 }
 
 bool SplashFinished() { return GSplashFinished; }

@@ -20,7 +20,7 @@ inline constexpr int MaxSplashInterval = 10;
 
 // The picture type a splash file's extension (any case) names; none for
 // other extensions, whose pictures are not shown.
-[[nodiscard]] std::optional<TPictureType> SplashPictureType(const std::string& File);
+[[nodiscard]] std::optional<TPictureKind> SplashPictureType(const std::string& File);
 
 // Set when the current splash has finished (closed, or never shown); one flag
 // for the whole process.

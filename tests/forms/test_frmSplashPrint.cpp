@@ -158,10 +158,10 @@ private slots:
     QTest::addColumn<int>("Type");
     QTest::addColumn<int>("Width");
     QTest::addColumn<int>("Height");
-    QTest::newRow("bitmap") << QByteArray("BMP") << int(TPictureType::Bitmap) << 120 << 80;
-    QTest::newRow("odd size") << QByteArray("BMP") << int(TPictureType::Bitmap) << 301 << 201;
-    QTest::newRow("icon") << QByteArray("ICO") << int(TPictureType::Icon) << 16 << 16;
-    QTest::newRow("jpeg") << QByteArray("JPEG") << int(TPictureType::Jpeg) << 40 << 30;
+    QTest::newRow("bitmap") << QByteArray("BMP") << int(TPictureKind::Bitmap) << 120 << 80;
+    QTest::newRow("odd size") << QByteArray("BMP") << int(TPictureKind::Bitmap) << 301 << 201;
+    QTest::newRow("icon") << QByteArray("ICO") << int(TPictureKind::Icon) << 16 << 16;
+    QTest::newRow("jpeg") << QByteArray("JPEG") << int(TPictureKind::Jpeg) << 40 << 30;
   }
   void splashViewIsSizedToItsPicture() {
     QFETCH(QByteArray, Format);
@@ -169,7 +169,7 @@ private slots:
     QFETCH(int, Width);
     QFETCH(int, Height);
     TQtSplashView View;
-    QVERIFY(View.LoadPicture(Picture(Width, Height, Format.constData()), static_cast<TPictureType>(Type)));
+    QVERIFY(View.LoadPicture(Picture(Width, Height, Format.constData()), static_cast<TPictureKind>(Type)));
     QCOMPARE(View.WindowSize(), (TSize{Width, Height}));
     TfrmSplash* Window = nullptr;
     for (QWidget* W : QApplication::topLevelWidgets())
@@ -188,15 +188,15 @@ private slots:
   void picturesItCannotShowAreRefused_data() {
     QTest::addColumn<QByteArray>("Bytes");
     QTest::addColumn<int>("Type");
-    QTest::newRow("other type under .bmp") << QByteArray::fromStdString(Picture(30, 20, "PNG")) << int(TPictureType::Bitmap);
-    QTest::newRow("broken bitmap") << QByteArray("BM not a bitmap") << int(TPictureType::Bitmap);
-    QTest::newRow("metafile") << QByteArray("\xD7\xCD\xC6\x9A not rendered") << int(TPictureType::Wmf);
+    QTest::newRow("other type under .bmp") << QByteArray::fromStdString(Picture(30, 20, "PNG")) << int(TPictureKind::Bitmap);
+    QTest::newRow("broken bitmap") << QByteArray("BM not a bitmap") << int(TPictureKind::Bitmap);
+    QTest::newRow("metafile") << QByteArray("\xD7\xCD\xC6\x9A not rendered") << int(TPictureKind::Metafile);
   }
   void picturesItCannotShowAreRefused() {
     QFETCH(QByteArray, Bytes);
     QFETCH(int, Type);
     TQtSplashView View;
-    QVERIFY(!View.LoadPicture(Bytes.toStdString(), static_cast<TPictureType>(Type)));
+    QVERIFY(!View.LoadPicture(Bytes.toStdString(), static_cast<TPictureKind>(Type)));
   }
 
   void clickClosesOnlyWithCloseOnClick_data() {

@@ -63,7 +63,7 @@ class TFakeSplashView;
 // What one splash window went through.
 struct TSplashRecord {
   std::string Picture;
-  std::optional<TPictureType> Type;
+  std::optional<TPictureKind> Type;
   TPoint At{-1, -1};
   bool Shown = false;
   bool Closed = false;
@@ -82,7 +82,7 @@ public:
     Record->Gone = true;
     Record->View = nullptr;
   }
-  bool LoadPicture(const std::string& Bytes, TPictureType Type) override {
+  bool LoadPicture(const std::string& Bytes, TPictureKind Type) override {
     Record->Picture = Bytes;
     Record->Type = Type;
     return Loads;

@@ -179,7 +179,7 @@ TEST_F(SplashLogic, StartSplashReturnsAtOnceCentredAndClosesAfterItsInterval) {
   const TSplashRecord& Splash = *Views.Splashes[0];
   EXPECT_EQ(Loop.Now, 0);
   EXPECT_EQ(Splash.Picture, "start picture");
-  EXPECT_EQ(Splash.Type, TPictureType::Bitmap);
+  EXPECT_EQ(Splash.Type, TPictureKind::Bitmap);
   EXPECT_EQ(Splash.At, (TPoint{10 + 452, 20 + 344}));
   EXPECT_TRUE(Splash.Shown);
   EXPECT_FALSE(SplashFinished());
@@ -281,13 +281,13 @@ TEST_F(SplashLogic, PicturesItCannotShowAreReleasedAtOnceWithoutAWait) {
 }
 
 TEST_F(SplashLogic, ThePictureTypeComesFromTheExtension) {
-  EXPECT_EQ(SplashPictureType("SplashS.bmp"), TPictureType::Bitmap);
-  EXPECT_EQ(SplashPictureType("Upper.BMP"), TPictureType::Bitmap);
-  EXPECT_EQ(SplashPictureType("a.ico"), TPictureType::Icon);
-  EXPECT_EQ(SplashPictureType("a.jpg"), TPictureType::Jpeg);
-  EXPECT_EQ(SplashPictureType("a.JPEG"), TPictureType::Jpeg);
-  EXPECT_EQ(SplashPictureType("a.wmf"), TPictureType::Wmf);
-  EXPECT_EQ(SplashPictureType("a.Emf"), TPictureType::Emf);
+  EXPECT_EQ(SplashPictureType("SplashS.bmp"), TPictureKind::Bitmap);
+  EXPECT_EQ(SplashPictureType("Upper.BMP"), TPictureKind::Bitmap);
+  EXPECT_EQ(SplashPictureType("a.ico"), TPictureKind::Icon);
+  EXPECT_EQ(SplashPictureType("a.jpg"), TPictureKind::Jpeg);
+  EXPECT_EQ(SplashPictureType("a.JPEG"), TPictureKind::Jpeg);
+  EXPECT_EQ(SplashPictureType("a.wmf"), TPictureKind::Metafile);
+  EXPECT_EQ(SplashPictureType("a.Emf"), TPictureKind::Metafile);
   EXPECT_EQ(SplashPictureType("a.png"), std::nullopt);
   EXPECT_EQ(SplashPictureType("SplashS"), std::nullopt);
 }
