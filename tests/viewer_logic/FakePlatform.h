@@ -13,6 +13,7 @@
 
 #include "forms/i_UserFormView.h"
 #include "host/i_Browser.h"
+#include "host/obj_HostExternal.h"
 #include "platform/i_MessageLoop.h"
 
 namespace vvtest {
@@ -111,7 +112,7 @@ public:
   // The pending navigation arrives: NavigateComplete2, then DocumentComplete.
   void Complete() {
     Location = Pending;
-    State = READYSTATE_COMPLETE;
+    State = vv::READYSTATE_COMPLETE;
     if (OnNavigateComplete2)
       OnNavigateComplete2(this, Location);
     if (OnDocumentComplete)
@@ -129,7 +130,7 @@ public:
   std::string Pending;
   std::string Location;
   std::u16string Title;
-  int State = READYSTATE_UNINITIALIZED;
+  int State = vv::READYSTATE_UNINITIALIZED;
   bool RefuseZoom = false;
   bool HasHistory = true;
   TPoint Scroll;
@@ -202,6 +203,30 @@ public:
         View->Close();
   }
   std::vector<std::unique_ptr<TFakeUserFormView>> Views;
+};
+
+// The main window as the script objects see it: the page shown is the fake
+// browser's location, the reading order follows it when asked.
+class TFakeViewerHost : public TViewerHost {
+public:
+  explicit TFakeViewerHost(const char* StoryXml) : Story(std::make_unique<TStoryLine>(StoryXml)) {}
+
+  TStory& GetStory() override { return Story; }
+  IBrowser* MainBrowser() override { return Browser.get(); }
+  std::string GetCurrentPagePath() override {
+    const std::string& URL = Browser->LocationURL();
+    return URL.rfind("mfs:", 0) == 0 ? URL.substr(4) : URL;
+  }
+  void SyncStoryWithPage() override { Story.Locate(GetCurrentPagePath()); }
+  void NavigateToStoryPage() override {
+    Browser->Navigate("mfs:" + Story.CurrentPage());
+    Browser->Complete();
+  }
+  void PostClose() override { ++CloseRequests; }
+
+  TStory Story;
+  std::unique_ptr<TFakeBrowser> Browser = std::make_unique<TFakeBrowser>();
+  int CloseRequests = 0;
 };
 
 } // namespace vvtest

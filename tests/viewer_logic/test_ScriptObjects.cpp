@@ -20,28 +20,6 @@ const char* const Forms = R"(<Forms>
   <Form Name="Centred" Path="\x.htm" HideScrollBar="True" Center="True" HideBorder="True" Sizable="True"/>
 </Forms>)";
 
-// The main window as the script objects see it: the page shown is the fake
-// browser's location, the reading order follows it when asked.
-class TFakeViewerHost : public TViewerHost {
-public:
-  TStory& GetStory() override { return Story; }
-  IBrowser* MainBrowser() override { return Browser.get(); }
-  std::string GetCurrentPagePath() override {
-    const std::string& URL = Browser->LocationURL();
-    return URL.rfind("mfs:", 0) == 0 ? URL.substr(4) : URL;
-  }
-  void SyncStoryWithPage() override { Story.Locate(GetCurrentPagePath()); }
-  void NavigateToStoryPage() override {
-    Browser->Navigate("mfs:" + Story.CurrentPage());
-    Browser->Complete();
-  }
-  void PostClose() override { ++CloseRequests; }
-
-  TStory Story{std::make_unique<TStoryLine>(Pages)};
-  std::unique_ptr<TFakeBrowser> Browser = std::make_unique<TFakeBrowser>();
-  int CloseRequests = 0;
-};
-
 struct ScriptObjects : ::testing::Test {
   ScriptObjects() {
     Host.Browser->Navigate("mfs:\\one.htm");
@@ -69,7 +47,7 @@ struct ScriptObjects : ::testing::Test {
   TMFS Volume;
   TMFSSession& Session = Volume.DefaultSession();
   TUserForms UserForms{&Session, Forms};
-  TFakeViewerHost Host;
+  TFakeViewerHost Host{Pages};
   TFakeUserFormViews Views;
   std::shared_ptr<THostExternal> External = std::make_shared<THostExternal>(Host, UserForms, Views);
 };
