@@ -10,12 +10,11 @@
 
 namespace vv {
 
-namespace {
-// Interfaces of the type library; the browser object has none of its own
-// (its members are the system browser's) and answers without type information.
 const IID IID_IHostExternal = {0xB0C5D932, 0x65D5, 0x4AEE, {0x81, 0x25, 0x75, 0xBA, 0x77, 0xCA, 0x13, 0xCA}};
 const IID IID_IStory = {0x1395CCE3, 0x5D3B, 0x4438, {0x84, 0xBB, 0xDA, 0x0F, 0x1E, 0x92, 0x4D, 0x63}};
 const IID IID_IUserForm = {0x4D2DA80C, 0x17BB, 0x44AB, {0xAC, 0xBA, 0x26, 0xE1, 0xCE, 0x26, 0x57, 0xF3}};
+
+namespace {
 
 constexpr const char* SWindowGone = "The viewer window is closed";
 
@@ -32,16 +31,6 @@ ITypeLib* OwnTypeLib() {
   return Library;
 }
 
-const IID* InterfaceOf(const TDispatchRef& Object) {
-  if (dynamic_cast<THostExternal*>(Object.get()))
-    return &IID_IHostExternal;
-  if (dynamic_cast<TExternalStory*>(Object.get()))
-    return &IID_IStory;
-  if (dynamic_cast<TExternalUserForm*>(Object.get()))
-    return &IID_IUserForm;
-  return nullptr;
-}
-
 BSTR NewBstr(std::u16string_view Text) {
   return SysAllocStringLen(reinterpret_cast<const OLECHAR*>(Text.data()), static_cast<UINT>(Text.size()));
 }
@@ -56,34 +45,71 @@ struct TCallResult {
   std::optional<std::string> Error;
 };
 
-class TComDispatch;
+// What the registry knows of a wrapper, whichever interface it answers.
+class TComWrapper {
+public:
+  virtual ~TComWrapper() = default;
+  [[nodiscard]] virtual ::IDispatch* Dispatch() = 0;
+  [[nodiscard]] virtual const TDispatchRef& Object() const = 0;
+};
+
 // Wrappers by the object they stand for; the user-interface thread only.
-std::map<vv::IDispatch*, TComDispatch*>& Wrappers() {
-  static std::map<vv::IDispatch*, TComDispatch*> Map;
+std::map<vv::IDispatch*, TComWrapper*>& Wrappers() {
+  static std::map<vv::IDispatch*, TComWrapper*> Map;
   return Map;
 }
 
-class TComDispatch final : public ::IDispatch {
+void ToVariant(const TOleVariant& In, VARIANT& Out) {
+  if (const auto* B = std::get_if<bool>(&In)) {
+    Out.vt = VT_BOOL;
+    Out.boolVal = *B ? VARIANT_TRUE : VARIANT_FALSE;
+  } else if (const auto* I = std::get_if<std::int32_t>(&In)) {
+    Out.vt = VT_I4;
+    Out.lVal = *I;
+  } else if (const auto* D = std::get_if<double>(&In)) {
+    Out.vt = VT_R8;
+    Out.dblVal = *D;
+  } else if (const auto* S = std::get_if<std::u16string>(&In)) {
+    Out.vt = VT_BSTR;
+    Out.bstrVal = NewBstr(*S);
+  } else if (const auto* O = std::get_if<TDispatchRef>(&In)) {
+    Out.vt = VT_DISPATCH;
+    Out.pdispVal = *O ? ComDispatch(*O) : nullptr;
+  }
+}
+
+TOleVariant Text(BSTR Value) {
+  return std::u16string(reinterpret_cast<const char16_t*>(Value), SysStringLen(Value));
+}
+
+// IDispatch over our object by its own dispatch identifiers, and the dual
+// interface TInterface (none for ::IDispatch) whose slots derived classes fill.
+// No exception leaves a COM method.
+template <class TInterface>
+class TComObject : public TInterface, public ISupportErrorInfo, public TComWrapper {
 public:
-  explicit TComDispatch(TDispatchRef Object) : FObject(std::move(Object)), FInterface(InterfaceOf(FObject)) {
+  TComObject(TDispatchRef Object, const IID* Interface) : FObject(std::move(Object)), FInterface(Interface) {
     Wrappers()[FObject.get()] = this;
   }
-  TComDispatch(const TComDispatch&) = delete;
-  TComDispatch& operator=(const TComDispatch&) = delete;
+  TComObject(const TComObject&) = delete;
+  TComObject& operator=(const TComObject&) = delete;
 
-  [[nodiscard]] const TDispatchRef& Object() const { return FObject; }
+  ::IDispatch* Dispatch() override { return static_cast<TInterface*>(this); }
+  const TDispatchRef& Object() const override { return FObject; }
 
   ::HRESULT STDMETHODCALLTYPE QueryInterface(REFIID Riid, void** Out) noexcept override {
     if (!Out)
       return E_POINTER;
-    // Only late binding: the dual interfaces' table slots are not offered.
-    if (IsEqualIID(Riid, IID_IUnknown) || IsEqualIID(Riid, IID_IDispatch)) {
-      *Out = static_cast<::IDispatch*>(this);
-      AddRef();
-      return S_OK;
+    if (IsEqualIID(Riid, IID_IUnknown) || IsEqualIID(Riid, IID_IDispatch) || (FInterface && IsEqualIID(Riid, *FInterface)))
+      *Out = static_cast<TInterface*>(this);
+    else if (IsEqualIID(Riid, IID_ISupportErrorInfo))
+      *Out = static_cast<ISupportErrorInfo*>(this);
+    else {
+      *Out = nullptr;
+      return E_NOINTERFACE;
     }
-    *Out = nullptr;
-    return E_NOINTERFACE;
+    AddRef();
+    return S_OK;
   }
   ULONG STDMETHODCALLTYPE AddRef() noexcept override { return ++FRefs; }
   ULONG STDMETHODCALLTYPE Release() noexcept override {
@@ -93,6 +119,10 @@ public:
       delete this;
     }
     return Left;
+  }
+
+  ::HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID Riid) noexcept override {
+    return FInterface && IsEqualIID(Riid, *FInterface) ? S_OK : S_FALSE;
   }
 
   ::HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* Count) noexcept override {
@@ -128,7 +158,7 @@ public:
   }
 
   ::HRESULT STDMETHODCALLTYPE Invoke(DISPID Id, REFIID Riid, LCID, WORD Flags, DISPPARAMS* Params, VARIANT* Result,
-                                   EXCEPINFO* Exception, UINT* ArgError) noexcept override {
+                                     EXCEPINFO* Exception, UINT* ArgError) noexcept override {
     if (!IsEqualIID(Riid, IID_NULL))
       return DISP_E_UNKNOWNINTERFACE;
     try {
@@ -174,9 +204,73 @@ public:
     }
   }
 
-private:
-  ~TComDispatch() = default;
+protected:
+  ~TComObject() override = default;
 
+  // A table slot: the member of that name; a failure goes to the thread's error information.
+  ::HRESULT Slot(const char* Member, std::uint16_t Kind, const TOleVariantList& Args = {}, VARIANT* Result = nullptr) noexcept {
+    try {
+      const TCallResult Answer = Call(FObject->GetIDOfName(Member), Kind, Args);
+      if (Answer.Error) {
+        ICreateErrorInfo* Create = nullptr;
+        if (SUCCEEDED(CreateErrorInfo(&Create))) {
+          const std::u16string Description = BookToWide(*Answer.Error);
+          Create->SetGUID(*FInterface);
+          Create->SetSource(const_cast<LPOLESTR>(L"Vellumview"));
+          Create->SetDescription(const_cast<LPOLESTR>(reinterpret_cast<const wchar_t*>(Description.c_str())));
+          IErrorInfo* Info = nullptr;
+          if (SUCCEEDED(Create->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(&Info)))) {
+            SetErrorInfo(0, Info);
+            Info->Release();
+          }
+          Create->Release();
+        }
+        return E_FAIL;
+      }
+      if (Result)
+        ToVariant(Answer.Value, *Result);
+      return S_OK;
+    } catch (...) {
+      return E_UNEXPECTED;
+    }
+  }
+  // A property read into Value, converted to Type; Take moves the value out.
+  template <class TValue, class TTake>
+  ::HRESULT Get(const char* Member, VARTYPE Type, TValue* Value, TTake Take) noexcept {
+    if (!Value)
+      return E_POINTER;
+    VARIANT Result;
+    VariantInit(&Result);
+    ::HRESULT Hr = Slot(Member, VV_DISPATCH_PROPERTYGET, {}, &Result);
+    if (SUCCEEDED(Hr))
+      Hr = VariantChangeType(&Result, &Result, 0, Type);
+    if (FAILED(Hr)) {
+      VariantClear(&Result);
+      return Hr;
+    }
+    *Value = Take(Result);
+    return S_OK;
+  }
+  ::HRESULT GetObject(const char* Member, ::IDispatch** Value) noexcept {
+    return Get(Member, VT_DISPATCH, Value, [](VARIANT& V) { return V.pdispVal; });
+  }
+  ::HRESULT GetText(const char* Member, BSTR* Value) noexcept {
+    return Get(Member, VT_BSTR, Value, [](VARIANT& V) { return V.bstrVal; });
+  }
+  ::HRESULT GetLong(const char* Member, LONG* Value) noexcept {
+    return Get(Member, VT_I4, Value, [](VARIANT& V) { return V.lVal; });
+  }
+  ::HRESULT GetBool(const char* Member, VARIANT_BOOL* Value) noexcept {
+    return Get(Member, VT_BOOL, Value, [](VARIANT& V) { return V.boolVal; });
+  }
+  ::HRESULT Run(const char* Member, const TOleVariantList& Args = {}) noexcept {
+    return Slot(Member, VV_DISPATCH_METHOD, Args);
+  }
+  ::HRESULT Put(const char* Member, const TOleVariant& Value) noexcept {
+    return Slot(Member, VV_DISPATCH_PROPERTYPUT, {Value});
+  }
+
+private:
   ITypeInfo* TypeInfo() const {
     ITypeLib* Library = OwnTypeLib();
     ITypeInfo* Info = nullptr;
@@ -215,28 +309,64 @@ private:
     return std::move(*State);
   }
 
-  static void ToVariant(const TOleVariant& In, VARIANT& Out) {
-    if (const auto* B = std::get_if<bool>(&In)) {
-      Out.vt = VT_BOOL;
-      Out.boolVal = *B ? VARIANT_TRUE : VARIANT_FALSE;
-    } else if (const auto* I = std::get_if<std::int32_t>(&In)) {
-      Out.vt = VT_I4;
-      Out.lVal = *I;
-    } else if (const auto* D = std::get_if<double>(&In)) {
-      Out.vt = VT_R8;
-      Out.dblVal = *D;
-    } else if (const auto* S = std::get_if<std::u16string>(&In)) {
-      Out.vt = VT_BSTR;
-      Out.bstrVal = NewBstr(*S);
-    } else if (const auto* O = std::get_if<TDispatchRef>(&In)) {
-      Out.vt = VT_DISPATCH;
-      Out.pdispVal = *O ? ComDispatch(*O) : nullptr;
-    }
-  }
-
   TDispatchRef FObject;
   const IID* FInterface;
   ULONG FRefs = 1;
+};
+
+class TComHostExternal final : public TComObject<IHostExternal> {
+public:
+  explicit TComHostExternal(TDispatchRef Object) : TComObject(std::move(Object), &IID_IHostExternal) {}
+  ::HRESULT STDMETHODCALLTYPE get_Story(::IDispatch** Value) noexcept override { return GetObject("Story", Value); }
+  ::HRESULT STDMETHODCALLTYPE get_WebBrowser(::IDispatch** Value) noexcept override {
+    return GetObject("WebBrowser", Value);
+  }
+  ::HRESULT STDMETHODCALLTYPE get_UserForm(::IDispatch** Value) noexcept override { return GetObject("UserForm", Value); }
+  ::HRESULT STDMETHODCALLTYPE ShowUserForm(BSTR FormName) noexcept override {
+    return Run("ShowUserForm", {Text(FormName)});
+  }
+  ::HRESULT STDMETHODCALLTYPE Terminate() noexcept override { return Run("Terminate"); }
+};
+
+class TComStory final : public TComObject<IStory> {
+public:
+  explicit TComStory(TDispatchRef Object) : TComObject(std::move(Object), &IID_IStory) {}
+  ::HRESULT STDMETHODCALLTYPE get_Current(BSTR* Value) noexcept override { return GetText("Current", Value); }
+  ::HRESULT STDMETHODCALLTYPE First() noexcept override { return Run("First"); }
+  ::HRESULT STDMETHODCALLTYPE Prior() noexcept override { return Run("Prior"); }
+  ::HRESULT STDMETHODCALLTYPE Next() noexcept override { return Run("Next"); }
+  ::HRESULT STDMETHODCALLTYPE Last() noexcept override { return Run("Last"); }
+  ::HRESULT STDMETHODCALLTYPE get_Bof(VARIANT_BOOL* Value) noexcept override { return GetBool("Bof", Value); }
+  ::HRESULT STDMETHODCALLTYPE get_Eof(VARIANT_BOOL* Value) noexcept override { return GetBool("Eof", Value); }
+  ::HRESULT STDMETHODCALLTYPE PriorChapter(LONG Level) noexcept override {
+    return Run("PriorChapter", {std::int32_t{Level}});
+  }
+  ::HRESULT STDMETHODCALLTYPE NextChapter(LONG Level) noexcept override { return Run("NextChapter", {std::int32_t{Level}}); }
+};
+
+class TComUserForm final : public TComObject<IUserForm> {
+public:
+  explicit TComUserForm(TDispatchRef Object) : TComObject(std::move(Object), &IID_IUserForm) {}
+  ::HRESULT STDMETHODCALLTYPE get_WebBrowser(::IDispatch** Value) noexcept override {
+    return GetObject("WebBrowser", Value);
+  }
+  ::HRESULT STDMETHODCALLTYPE Close() noexcept override { return Run("Close"); }
+  ::HRESULT STDMETHODCALLTYPE get_Left(LONG* Value) noexcept override { return GetLong("Left", Value); }
+  ::HRESULT STDMETHODCALLTYPE put_Left(LONG Value) noexcept override { return Put("Left", std::int32_t{Value}); }
+  ::HRESULT STDMETHODCALLTYPE get_Top(LONG* Value) noexcept override { return GetLong("Top", Value); }
+  ::HRESULT STDMETHODCALLTYPE put_Top(LONG Value) noexcept override { return Put("Top", std::int32_t{Value}); }
+  ::HRESULT STDMETHODCALLTYPE get_Width(LONG* Value) noexcept override { return GetLong("Width", Value); }
+  ::HRESULT STDMETHODCALLTYPE put_Width(LONG Value) noexcept override { return Put("Width", std::int32_t{Value}); }
+  ::HRESULT STDMETHODCALLTYPE get_Height(LONG* Value) noexcept override { return GetLong("Height", Value); }
+  ::HRESULT STDMETHODCALLTYPE put_Height(LONG Value) noexcept override { return Put("Height", std::int32_t{Value}); }
+  ::HRESULT STDMETHODCALLTYPE get_Caption(BSTR* Value) noexcept override { return GetText("Caption", Value); }
+  ::HRESULT STDMETHODCALLTYPE put_Caption(BSTR Value) noexcept override { return Put("Caption", Text(Value)); }
+};
+
+// The browser object: late bound only.
+class TComLateBound final : public TComObject<::IDispatch> {
+public:
+  explicit TComLateBound(TDispatchRef Object) : TComObject(std::move(Object), nullptr) {}
 };
 
 std::optional<TOleVariant> FromVariant(const VARIANT& In) {
@@ -257,7 +387,7 @@ std::optional<TOleVariant> FromVariant(const VARIANT& In) {
   case VT_DISPATCH: {
     // Only our own objects come back in.
     for (const auto& [Object, Wrapper] : Wrappers())
-      if (static_cast<::IDispatch*>(Wrapper) == V_DISPATCH(&In))
+      if (Wrapper->Dispatch() == V_DISPATCH(&In))
         return TOleVariant(Wrapper->Object());
     return std::nullopt;
   }
@@ -276,10 +406,17 @@ std::optional<TOleVariant> FromVariant(const VARIANT& In) {
 ::IDispatch* ComDispatch(const TDispatchRef& Object) {
   const auto Found = Wrappers().find(Object.get());
   if (Found != Wrappers().end()) {
-    Found->second->AddRef();
-    return Found->second;
+    ::IDispatch* Existing = Found->second->Dispatch();
+    Existing->AddRef();
+    return Existing;
   }
-  return new TComDispatch(Object);
+  if (dynamic_cast<THostExternal*>(Object.get()))
+    return new TComHostExternal(Object);
+  if (dynamic_cast<TExternalStory*>(Object.get()))
+    return new TComStory(Object);
+  if (dynamic_cast<TExternalUserForm*>(Object.get()))
+    return new TComUserForm(Object);
+  return new TComLateBound(Object);
 }
 
 } // namespace vv

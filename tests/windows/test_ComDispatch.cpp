@@ -95,6 +95,11 @@ struct ComDispatch : ::testing::Test {
   }
   ~ComDispatch() override {
     Com->Release();
+    // Every wrapper went with its last reference: the objects are ours alone again.
+    if (External) {
+      EXPECT_EQ(External.use_count(), 1 + static_cast<long>(Views.Views.size())); // ours and each form's
+      EXPECT_EQ(External->Story().use_count(), 2); // the host's and this one
+    }
     CoUninitialize();
   }
 
@@ -282,6 +287,59 @@ TEST_F(ComDispatch, IDispatchCallsReachTheObjectsByTheFixedIds) {
   External.reset();
   EXPECT_EQ(Invoke(Story, 201, DISPATCH_PROPERTYGET, &Current), "error: The viewer window is closed");
   Story->Release();
+}
+
+TEST_F(ComDispatch, DualInterfacesBindEarlyWithTheSameObjects) {
+  vv::IHostExternal* Host = nullptr;
+  ASSERT_EQ(Com->QueryInterface(vv::IID_IHostExternal, reinterpret_cast<void**>(&Host)), S_OK);
+  ::IDispatch* StoryDispatch = nullptr;
+  ASSERT_EQ(Host->get_Story(&StoryDispatch), S_OK);
+  vv::IStory* Story = nullptr;
+  ASSERT_EQ(StoryDispatch->QueryInterface(vv::IID_IStory, reinterpret_cast<void**>(&Story)), S_OK);
+  EXPECT_EQ(static_cast<::IDispatch*>(Story), StoryDispatch);
+  EXPECT_EQ(Story->Next(), S_OK);
+  BSTR Current = nullptr;
+  EXPECT_EQ(Story->get_Current(&Current), S_OK);
+  EXPECT_EQ(Narrow(Current), "\\two.htm");
+  SysFreeString(Current);
+  VARIANT_BOOL Eof = VARIANT_TRUE;
+  EXPECT_EQ(Story->get_Eof(&Eof), S_OK);
+  EXPECT_EQ(Eof, VARIANT_FALSE);
+
+  // A failure is the thread's error information, as early-bound callers read it.
+  EXPECT_EQ(Story->NextChapter(0), E_FAIL);
+  IErrorInfo* Error = nullptr;
+  ASSERT_EQ(GetErrorInfo(0, &Error), S_OK);
+  BSTR Description = nullptr;
+  Error->GetDescription(&Description);
+  EXPECT_EQ(Narrow(Description), "Chapter level is out of range (0)");
+  SysFreeString(Description);
+  Error->Release();
+  ISupportErrorInfo* Supports = nullptr;
+  ASSERT_EQ(Story->QueryInterface(IID_ISupportErrorInfo, reinterpret_cast<void**>(&Supports)), S_OK);
+  EXPECT_EQ(Supports->InterfaceSupportsErrorInfo(vv::IID_IStory), S_OK);
+  Supports->Release();
+
+  External->ShowUserForm("About", nullptr);
+  ::IDispatch* FormDispatch = nullptr;
+  ASSERT_EQ(Host->get_UserForm(&FormDispatch), S_OK);
+  vv::IUserForm* Form = nullptr;
+  ASSERT_EQ(FormDispatch->QueryInterface(vv::IID_IUserForm, reinterpret_cast<void**>(&Form)), S_OK);
+  EXPECT_EQ(Form->put_Width(300), S_OK);
+  LONG Width = 0;
+  EXPECT_EQ(Form->get_Width(&Width), S_OK);
+  EXPECT_EQ(Width, 300);
+  BSTR Caption = SysAllocString(L"Notes");
+  EXPECT_EQ(Form->put_Caption(Caption), S_OK);
+  SysFreeString(Caption);
+  EXPECT_EQ(Views.Views.back()->Title, u"Notes");
+  EXPECT_EQ(Form->Close(), S_OK);
+  EXPECT_TRUE(Views.Views.back()->Closed);
+  Views.Views.back()->Life.reset();
+  EXPECT_EQ(Form->get_Width(&Width), E_FAIL);
+
+  for (IUnknown* Reference : std::initializer_list<IUnknown*>{Form, FormDispatch, Story, StoryDispatch, Host})
+    Reference->Release();
 }
 
 TEST_F(ComDispatch, JScriptWalksTheStoryAndCatchesTheObjectsErrors) {
