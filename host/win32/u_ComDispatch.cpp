@@ -161,6 +161,7 @@ public:
                                      EXCEPINFO* Exception, UINT* ArgError) noexcept override {
     if (!IsEqualIID(Riid, IID_NULL))
       return DISP_E_UNKNOWNINTERFACE;
+    const TKeepAlive Keep(this);
     try {
       std::uint16_t Kind = Flags & (DISPATCH_METHOD | DISPATCH_PROPERTYGET | DISPATCH_PROPERTYPUT);
       if (Flags & DISPATCH_PROPERTYPUTREF)
@@ -209,6 +210,7 @@ protected:
 
   // A table slot: the member of that name; a failure goes to the thread's error information.
   ::HRESULT Slot(const char* Member, std::uint16_t Kind, const TOleVariantList& Args = {}, VARIANT* Result = nullptr) noexcept {
+    const TKeepAlive Keep(this);
     try {
       const TCallResult Answer = Call(FObject->GetIDOfName(Member), Kind, Args);
       if (Answer.Error) {
@@ -271,6 +273,18 @@ protected:
   }
 
 private:
+  // A call may wait in a message loop where the caller's other references go.
+  class TKeepAlive {
+  public:
+    explicit TKeepAlive(TComObject* Self) : FSelf(Self) { FSelf->AddRef(); }
+    TKeepAlive(const TKeepAlive&) = delete;
+    TKeepAlive& operator=(const TKeepAlive&) = delete;
+    ~TKeepAlive() { FSelf->Release(); }
+
+  private:
+    TComObject* FSelf;
+  };
+
   ITypeInfo* TypeInfo() const {
     ITypeLib* Library = OwnTypeLib();
     ITypeInfo* Info = nullptr;
