@@ -5,8 +5,9 @@
 #include <urlmon.h>
 #include <wininet.h>
 
-#include <atomic>
 #include <new>
+
+#include "platform/win32/u_ComObject.h"
 
 namespace {
 
@@ -43,7 +44,7 @@ private:
 };
 
 // One request: the COM face of a TCustomInternetProtocol.
-class TUrlMonProtocol final : public IInternetProtocol, public IInternetProtocolInfo {
+class TUrlMonProtocol final : public vv::TComObject<IInternetProtocol, IInternetProtocolInfo> {
 public:
   // IUnknown
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID Riid, void** Object) override {
@@ -59,13 +60,6 @@ public:
     }
     AddRef();
     return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++RefCount; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG Count = --RefCount;
-    if (Count == 0)
-      delete this;
-    return Count;
   }
 
   // IInternetProtocolRoot
@@ -154,8 +148,6 @@ public:
   }
 
 private:
-  ~TUrlMonProtocol() = default;
-  std::atomic<ULONG> RefCount{1};
   vv::TCustomInternetProtocol Request;
 };
 

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/u_ComObject.h"
 #include "platform/win32/u_UrlMonProtocol.h"
 #include "protocol/u_MFSInternetProtocol.h"
 #include "text/u_Variables.h"
@@ -22,7 +23,7 @@ using vv::TUrlMonProtocolPlatform;
 namespace {
 
 // Asks for an asynchronous bind to a stream and keeps the bytes and the end.
-class TBindCallback final : public IBindStatusCallback {
+class TBindCallback final : public vv::TComObject<IBindStatusCallback> {
 public:
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID Riid, void** Object) override {
     if (Riid == IID_IUnknown || Riid == IID_IBindStatusCallback) {
@@ -32,13 +33,6 @@ public:
     }
     *Object = nullptr;
     return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++RefCount; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG Count = --RefCount;
-    if (Count == 0)
-      delete this;
-    return Count;
   }
   HRESULT STDMETHODCALLTYPE OnStartBinding(DWORD, IBinding*) override { return S_OK; }
   HRESULT STDMETHODCALLTYPE GetPriority(LONG*) override { return E_NOTIMPL; }
@@ -74,10 +68,6 @@ public:
   std::string Data;
   HRESULT StopResult = E_PENDING;
   bool Stopped = false;
-
-private:
-  ~TBindCallback() = default;
-  ULONG RefCount = 1;
 };
 
 // One asynchronous bind of a URL to a stream, as a browser makes it.
