@@ -2,8 +2,8 @@
 // Reference counting for our COM objects: one count over all the interfaces
 // an object implements, the object freed with its last reference.
 
-#include <objbase.h>
 #include <windows.h>
+#include <objbase.h>
 
 #include <atomic>
 
@@ -14,7 +14,8 @@ public:
   ULONG STDMETHODCALLTYPE AddRef() override { return ++RefCount; }
   ULONG STDMETHODCALLTYPE Release() override {
     const ULONG Count = --RefCount;
-    if (Count == 0) delete this;
+    if (Count == 0)
+      delete this;
     return Count;
   }
 

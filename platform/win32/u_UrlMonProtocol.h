@@ -31,9 +31,8 @@ public:
   HRESULT RegisterNameSpace(const std::u16string& Protocol) override;
   HRESULT UnregisterNameSpace(const std::u16string& Protocol) override;
   // WinINet's InternetCanonicalizeUrlA with the browser's combine flags.
-  std::uint32_t CanonicalizeUrl(std::string_view Url, std::uint32_t BufferLength,
-                                std::uint32_t Flags, std::string& Canonical,
-                                std::uint32_t& Length) override;
+  std::uint32_t CanonicalizeUrl(std::string_view Url, std::uint32_t BufferLength, std::uint32_t Flags,
+                                std::string& Canonical, std::uint32_t& Length) override;
 
 private:
   IInternetSession* InternetSession = nullptr;

@@ -1,16 +1,16 @@
 // The book schemes through the system's URL moniker layer: real asynchronous
 // binds, URL combination and comparison as the browser asks for them.
+#include <windows.h>
 #include <objbase.h>
 #include <shlwapi.h>
 #include <urlmon.h>
-#include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <memory>
-#include <string>
 #include <utility>
+#include <string>
 #include <vector>
 
 #include "platform/win32/u_ComObject.h"
@@ -40,7 +40,8 @@ public:
   HRESULT STDMETHODCALLTYPE GetPriority(LONG*) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE OnLowResource(DWORD) override { return S_OK; }
   HRESULT STDMETHODCALLTYPE OnProgress(ULONG, ULONG, ULONG Status, LPCWSTR) override {
-    if (Status == BINDSTATUS_BEGINDOWNLOADDATA && WhenData) std::exchange(WhenData, nullptr)();
+    if (Status == BINDSTATUS_BEGINDOWNLOADDATA && WhenData)
+      std::exchange(WhenData, nullptr)();
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE OnStopBinding(HRESULT Result, LPCWSTR) override {
@@ -49,8 +50,7 @@ public:
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE GetBindInfo(DWORD* Flags, BINDINFO* Info) override {
-    *Flags = BINDF_ASYNCHRONOUS | BINDF_ASYNCSTORAGE | BINDF_PULLDATA | BINDF_GETNEWESTVERSION |
-             BINDF_NOWRITECACHE;
+    *Flags = BINDF_ASYNCHRONOUS | BINDF_ASYNCSTORAGE | BINDF_PULLDATA | BINDF_GETNEWESTVERSION | BINDF_NOWRITECACHE;
     const ULONG Size = Info->cbSize;
     ZeroMemory(Info, Size);
     Info->cbSize = Size;
@@ -81,17 +81,18 @@ public:
 class TAsyncBind {
 public:
   // WhenData runs when the first data is announced.
-  explicit TAsyncBind(const std::wstring& Url, std::function<void()> WhenData = {})
-      : Callback(new TBindCallback) {
+  explicit TAsyncBind(const std::wstring& Url, std::function<void()> WhenData = {}) : Callback(new TBindCallback) {
     Callback->WhenData = std::move(WhenData);
     Started = CreateURLMonikerEx(nullptr, Url.c_str(), &Moniker, URL_MK_UNIFORM);
-    if (SUCCEEDED(Started)) Started = CreateBindCtx(0, &Context);
-    if (SUCCEEDED(Started)) Started = RegisterBindStatusCallback(Context, Callback, nullptr, 0);
+    if (SUCCEEDED(Started))
+      Started = CreateBindCtx(0, &Context);
+    if (SUCCEEDED(Started))
+      Started = RegisterBindStatusCallback(Context, Callback, nullptr, 0);
     if (SUCCEEDED(Started)) {
       IStream* Stream = nullptr;
-      Started =
-          Moniker->BindToStorage(Context, nullptr, IID_IStream, reinterpret_cast<void**>(&Stream));
-      if (Stream) Stream->Release();
+      Started = Moniker->BindToStorage(Context, nullptr, IID_IStream, reinterpret_cast<void**>(&Stream));
+      if (Stream)
+        Stream->Release();
     }
   }
   ~TAsyncBind() {
@@ -99,7 +100,8 @@ public:
       RevokeBindStatusCallback(Context, Callback);
       Context->Release();
     }
-    if (Moniker) Moniker->Release();
+    if (Moniker)
+      Moniker->Release();
     Callback->Release();
   }
   TAsyncBind(const TAsyncBind&) = delete;
@@ -107,7 +109,8 @@ public:
 
   // Pumps messages until the bind ends; the bind's result (or the failure to start it).
   HRESULT Wait() {
-    if (FAILED(Started)) return Started;
+    if (FAILED(Started))
+      return Started;
     const ULONGLONG Deadline = GetTickCount64() + 10000;
     while (!Callback->Stopped && GetTickCount64() < Deadline) {
       MSG Message;
@@ -115,7 +118,8 @@ public:
         TranslateMessage(&Message);
         DispatchMessageW(&Message);
       }
-      if (!Callback->Stopped) MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+      if (!Callback->Stopped)
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
     }
     return Callback->Stopped ? Callback->StopResult : HRESULT(E_ABORT);
   }
@@ -147,8 +151,7 @@ std::string ErrorPage(const std::string& Url, const std::string& Message) {
 // With the flags the system's HTML engine combines with.
 constexpr DWORD BrowserCombineFlags = URL_ESCAPE_SPACES_ONLY | URL_DONT_ESCAPE_EXTRA_INFO;
 
-std::wstring Combine(const wchar_t* Base, const wchar_t* Relative,
-                     DWORD Flags = BrowserCombineFlags) {
+std::wstring Combine(const wchar_t* Base, const wchar_t* Relative, DWORD Flags = BrowserCombineFlags) {
   constexpr DWORD Size = 2084; // the longest URL the system's browser takes
   wchar_t Result[Size] = {};
   DWORD Length = 0;
@@ -162,11 +165,9 @@ protected:
     ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
     auto& F = Files.DefaultSession();
     F.ForceFolders("\\chapter\\img");
-    F.CreateMFSFile("\\chapter\\p.htm", 0, false)->Content =
-        "<html><h1>%{Title}</h1>%{Unknown}</html>";
+    F.CreateMFSFile("\\chapter\\p.htm", 0, false)->Content = "<html><h1>%{Title}</h1>%{Unknown}</html>";
     F.CreateMFSFile("\\chapter\\two words.htm", 0, false)->Content = "blank";
-    F.CreateMFSFile("\\chapter\\img\\a.gif", 0, false)->Content =
-        std::string("GIF89a\0\x01\xff", 9);
+    F.CreateMFSFile("\\chapter\\img\\a.gif", 0, false)->Content = std::string("GIF89a\0\x01\xff", 9);
     F.CreateMFSFile("\\empty.htm", 0, false);
     System.DefaultSession().CreateMFSFile("\\about.txt", 0, false)->Content = "about %{Title}";
     Register();
@@ -182,8 +183,9 @@ protected:
     FilesProtocol = std::make_unique<TMFSInternetProtocol>("mfs", &Files);
     SystemProtocol = std::make_unique<TMFSInternetProtocol>("system", &System);
     for (TMFSInternetProtocol* Protocol : {FilesProtocol.get(), SystemProtocol.get()})
-      Protocol->OnAfterGetData = [this](TMFSInternetProtocol*, const std::string&,
-                                        std::string& Data) { Variables.SubstituteInPlace(Data); };
+      Protocol->OnAfterGetData = [this](TMFSInternetProtocol*, const std::string&, std::string& Data) {
+        Variables.SubstituteInPlace(Data);
+      };
   }
   void Release() {
     FilesProtocol.reset();
@@ -192,8 +194,7 @@ protected:
   }
 
   TMFS Files, System;
-  vv::TVariables Variables{"<Variables><Variable Name=\"Title\">Our Book</Variable></Variables>",
-                           true};
+  vv::TVariables Variables{"<Variables><Variable Name=\"Title\">Our Book</Variable></Variables>", true};
   std::unique_ptr<TUrlMonProtocolPlatform> Platform;
   std::unique_ptr<TMFSInternetProtocol> FilesProtocol, SystemProtocol;
 };
@@ -216,10 +217,8 @@ TEST_F(UrlMonProtocol, ServesBookFilesThroughAsynchronousBinds) {
 TEST_F(UrlMonProtocol, AMissingFileIsServedAsTheErrorPage) {
   const TFetched Missing = Fetch(L"mfs:\\chapter\\gone.htm");
   EXPECT_EQ(Missing.Result, S_OK);
-  EXPECT_EQ(Missing.Data,
-            ErrorPage("\\chapter\\gone.htm", "File &quot;\\chapter\\gone.htm&quot; not found"));
-  EXPECT_EQ(Fetch(L"system:\\nope\\x.txt").Data,
-            ErrorPage("\\nope\\x.txt", "Path &quot;\\nope\\&quot; not found"));
+  EXPECT_EQ(Missing.Data, ErrorPage("\\chapter\\gone.htm", "File &quot;\\chapter\\gone.htm&quot; not found"));
+  EXPECT_EQ(Fetch(L"system:\\nope\\x.txt").Data, ErrorPage("\\nope\\x.txt", "Path &quot;\\nope\\&quot; not found"));
 }
 
 TEST_F(UrlMonProtocol, CombinesAndComparesUrlsThroughTheBookHandler) {
@@ -238,8 +237,7 @@ TEST_F(UrlMonProtocol, CombinesAndComparesUrlsThroughTheBookHandler) {
   // A result buffer that is too small: S_FALSE and the size needed.
   wchar_t Small[8] = {};
   DWORD Needed = 0;
-  EXPECT_EQ(CoInternetCombineUrl(L"mfs:\\chapter\\p.htm", L"img\\a.gif", BrowserCombineFlags, Small,
-                                 8, &Needed, 0),
+  EXPECT_EQ(CoInternetCombineUrl(L"mfs:\\chapter\\p.htm", L"img\\a.gif", BrowserCombineFlags, Small, 8, &Needed, 0),
             S_FALSE);
   EXPECT_EQ(Needed, 23u);
 
@@ -253,8 +251,7 @@ TEST_F(UrlMonProtocol, ReleasedSchemesNoLongerBindAndCanBeRegisteredAgain) {
   EXPECT_FALSE(vv::ProtocolSession.Connected);
   EXPECT_TRUE(FAILED(Fetch(L"mfs:\\chapter\\p.htm").Result));
   EXPECT_TRUE(FAILED(Fetch(L"system:\\about.txt").Result));
-  EXPECT_EQ(Combine(L"mfs:\\chapter\\p.htm", L"img\\a.gif").find(L"mfs:\\chapter\\img\\a.gif"),
-            std::wstring::npos);
+  EXPECT_EQ(Combine(L"mfs:\\chapter\\p.htm", L"img\\a.gif").find(L"mfs:\\chapter\\img\\a.gif"), std::wstring::npos);
 
   Register();
   EXPECT_EQ(Fetch(L"system:\\about.txt").Data, "about Our Book");
@@ -266,11 +263,11 @@ TEST_F(UrlMonProtocol, RequestsRacingTheReleaseEndWithoutHarm) {
       {L"mfs:\\chapter\\gone.htm",
        ErrorPage("\\chapter\\gone.htm", "File &quot;\\chapter\\gone.htm&quot; not found")},
       {L"mfs:\\chapter\\p.htm", "<html><h1>Our Book</h1>%{Unknown}</html>"}};
+  // The last one releases the schemes and the platform as its data is announced.
   std::vector<std::unique_ptr<TAsyncBind>> Binds;
   for (const auto& [Url, Data] : Expected)
-    Binds.push_back(std::make_unique<TAsyncBind>(Url, Binds.size() == 2 ? [this] { Release(); }
-                                                                        : std::function<void()>()));
-  // The last one releases the schemes and the platform as its data is announced.
+    Binds.push_back(std::make_unique<TAsyncBind>(
+        Url, Binds.size() == 2 ? std::function<void()>([this] { Release(); }) : std::function<void()>()));
   for (std::size_t I = 0; I < Binds.size(); ++I) {
     const HRESULT Result = Binds[I]->Wait();
     ASSERT_NE(Result, E_ABORT) << "the bind never ended";
