@@ -7,6 +7,7 @@
 
 #include "host/obj_HostExternal.h"
 #include "platform/u_BookText.h"
+#include "platform/win32/u_ComObject.h"
 
 namespace vv {
 
@@ -86,13 +87,13 @@ TOleVariant Text(BSTR Value) {
 // interface TInterface (none for ::IDispatch) whose slots derived classes fill.
 // No exception leaves a COM method.
 template <class TInterface>
-class TComObject : public TInterface, public ISupportErrorInfo, public TComWrapper {
+class TScriptObject : public TComObject<TInterface, ISupportErrorInfo>, public TComWrapper {
 public:
-  TComObject(TDispatchRef Object, const IID* Interface) : FObject(std::move(Object)), FInterface(Interface) {
+  TScriptObject(TDispatchRef Object, const IID* Interface) : FObject(std::move(Object)), FInterface(Interface) {
     Wrappers()[FObject.get()] = this;
   }
-  TComObject(const TComObject&) = delete;
-  TComObject& operator=(const TComObject&) = delete;
+  TScriptObject(const TScriptObject&) = delete;
+  TScriptObject& operator=(const TScriptObject&) = delete;
 
   ::IDispatch* Dispatch() override { return static_cast<TInterface*>(this); }
   const TDispatchRef& Object() const override { return FObject; }
@@ -108,17 +109,8 @@ public:
       *Out = nullptr;
       return E_NOINTERFACE;
     }
-    AddRef();
+    this->AddRef();
     return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() noexcept override { return ++FRefs; }
-  ULONG STDMETHODCALLTYPE Release() noexcept override {
-    const ULONG Left = --FRefs;
-    if (Left == 0) {
-      Wrappers().erase(FObject.get());
-      delete this;
-    }
-    return Left;
   }
 
   ::HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID Riid) noexcept override {
@@ -206,7 +198,7 @@ public:
   }
 
 protected:
-  ~TComObject() override = default;
+  ~TScriptObject() override { Wrappers().erase(FObject.get()); }
 
   // A table slot: the member of that name; a failure goes to the thread's error information.
   ::HRESULT Slot(const char* Member, std::uint16_t Kind, const TOleVariantList& Args = {}, VARIANT* Result = nullptr) noexcept {
@@ -276,13 +268,13 @@ private:
   // A call may wait in a message loop where the caller's other references go.
   class TKeepAlive {
   public:
-    explicit TKeepAlive(TComObject* Self) : FSelf(Self) { FSelf->AddRef(); }
+    explicit TKeepAlive(TScriptObject* Self) : FSelf(Self) { FSelf->AddRef(); }
     TKeepAlive(const TKeepAlive&) = delete;
     TKeepAlive& operator=(const TKeepAlive&) = delete;
     ~TKeepAlive() { FSelf->Release(); }
 
   private:
-    TComObject* FSelf;
+    TScriptObject* FSelf;
   };
 
   ITypeInfo* TypeInfo() const {
@@ -325,12 +317,11 @@ private:
 
   TDispatchRef FObject;
   const IID* FInterface;
-  ULONG FRefs = 1;
 };
 
-class TComHostExternal final : public TComObject<IHostExternal> {
+class TComHostExternal final : public TScriptObject<IHostExternal> {
 public:
-  explicit TComHostExternal(TDispatchRef Object) : TComObject(std::move(Object), &IID_IHostExternal) {}
+  explicit TComHostExternal(TDispatchRef Object) : TScriptObject(std::move(Object), &IID_IHostExternal) {}
   ::HRESULT STDMETHODCALLTYPE get_Story(::IDispatch** Value) noexcept override { return GetObject("Story", Value); }
   ::HRESULT STDMETHODCALLTYPE get_WebBrowser(::IDispatch** Value) noexcept override {
     return GetObject("WebBrowser", Value);
@@ -342,9 +333,9 @@ public:
   ::HRESULT STDMETHODCALLTYPE Terminate() noexcept override { return Run("Terminate"); }
 };
 
-class TComStory final : public TComObject<IStory> {
+class TComStory final : public TScriptObject<IStory> {
 public:
-  explicit TComStory(TDispatchRef Object) : TComObject(std::move(Object), &IID_IStory) {}
+  explicit TComStory(TDispatchRef Object) : TScriptObject(std::move(Object), &IID_IStory) {}
   ::HRESULT STDMETHODCALLTYPE get_Current(BSTR* Value) noexcept override { return GetText("Current", Value); }
   ::HRESULT STDMETHODCALLTYPE First() noexcept override { return Run("First"); }
   ::HRESULT STDMETHODCALLTYPE Prior() noexcept override { return Run("Prior"); }
@@ -358,9 +349,9 @@ public:
   ::HRESULT STDMETHODCALLTYPE NextChapter(LONG Level) noexcept override { return Run("NextChapter", {std::int32_t{Level}}); }
 };
 
-class TComUserForm final : public TComObject<IUserForm> {
+class TComUserForm final : public TScriptObject<IUserForm> {
 public:
-  explicit TComUserForm(TDispatchRef Object) : TComObject(std::move(Object), &IID_IUserForm) {}
+  explicit TComUserForm(TDispatchRef Object) : TScriptObject(std::move(Object), &IID_IUserForm) {}
   ::HRESULT STDMETHODCALLTYPE get_WebBrowser(::IDispatch** Value) noexcept override {
     return GetObject("WebBrowser", Value);
   }
@@ -378,9 +369,9 @@ public:
 };
 
 // The browser object: late bound only.
-class TComLateBound final : public TComObject<::IDispatch> {
+class TComLateBound final : public TScriptObject<::IDispatch> {
 public:
-  explicit TComLateBound(TDispatchRef Object) : TComObject(std::move(Object), nullptr) {}
+  explicit TComLateBound(TDispatchRef Object) : TScriptObject(std::move(Object), nullptr) {}
 };
 
 std::optional<TOleVariant> FromVariant(const VARIANT& In) {
