@@ -1,11 +1,13 @@
 // The resource section of a PE image, laid out as the system's loader reads
-// it: a directory of type, name and language levels whose named entries are
-// sorted upper-case strings, leading to data entries that give each
-// resource's address in the loaded image. Every field read is checked
-// against the file first: a damaged directory reads as "no resources".
+// it: a directory of type, name and language levels, each table's named
+// entries first, then its numbered ones, both sorted, leading to data entries
+// that give each resource's address in the loaded image. Every field read is
+// checked against the file first: a damaged directory reads as "no
+// resources", and the packer refuses it.
 #include "platform/u_PEResources.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <optional>
 
@@ -98,50 +100,6 @@ std::optional<std::uint64_t> FileOffset(const TPELayout& L, std::uint32_t Rva, s
   return std::nullopt;
 }
 
-std::string Upper(std::string S) {
-  for (char& C : S)
-    if (C >= 'a' && C <= 'z') C = static_cast<char>(C - 'a' + 'A');
-  return S;
-}
-
-// A resource directory read within the resource section's bytes.
-class TDirectoryReader {
-public:
-  explicit TDirectoryReader(std::string Bytes) : FBytes(std::move(Bytes)) {}
-
-  // The entries (name or empty for a numbered one, offset word) of the table at At.
-  std::optional<std::vector<std::pair<std::string, std::uint32_t>>> Entries(std::uint32_t At) const {
-    if (!Fits(At, 16)) return std::nullopt;
-    const std::uint32_t Count = std::uint32_t{LoadLE16(P(At + 12))} + LoadLE16(P(At + 14));
-    if (Count > MaxEntries || !Fits(At + 16, Count * 8)) return std::nullopt;
-    std::vector<std::pair<std::string, std::uint32_t>> Result;
-    for (std::uint32_t i = 0; i < Count; ++i) {
-      const std::uint32_t Name = LoadLE32(P(At + 16 + i * 8)), Offset = LoadLE32(P(At + 20 + i * 8));
-      std::string Text;
-      if (Name & SubdirectoryBit) {
-        const std::uint32_t S = Name & ~SubdirectoryBit;
-        if (!Fits(S, 2) || !Fits(S + 2, 2u * LoadLE16(P(S)))) return std::nullopt;
-        for (std::uint32_t c = 0; c < LoadLE16(P(S)); ++c) {
-          const std::uint16_t Unit = LoadLE16(P(S + 2 + 2 * c));
-          Text += Unit < 0x80 ? static_cast<char>(Unit) : '?';
-        }
-      }
-      Result.emplace_back(std::move(Text), Offset);
-    }
-    return Result;
-  }
-
-  std::optional<std::pair<std::uint32_t, std::uint32_t>> DataEntry(std::uint32_t At) const {
-    if (!Fits(At, 16)) return std::nullopt;
-    return std::make_pair(LoadLE32(P(At)), LoadLE32(P(At + 4)));
-  }
-
-private:
-  bool Fits(std::uint64_t At, std::uint64_t Count) const { return At <= FBytes.size() && FBytes.size() - At >= Count; }
-  const unsigned char* P(std::uint32_t At) const { return reinterpret_cast<const unsigned char*>(FBytes.data()) + At; }
-  std::string FBytes;
-};
-
 std::uint64_t AlignUp(std::uint64_t Value, std::uint64_t Alignment) {
   return (Value + Alignment - 1) / Alignment * Alignment;
 }
@@ -151,34 +109,153 @@ void Put32(std::string& Bytes, std::uint32_t At, std::uint32_t Value) {
     Bytes[At + i] = static_cast<char>(Value >> (8 * i));
 }
 
+std::u16string UpperUnits(std::string_view S) {
+  std::u16string Result;
+  for (const char C : S) Result += static_cast<char16_t>(C >= 'a' && C <= 'z' ? C - 'a' + 'A' : static_cast<unsigned char>(C));
+  return Result;
+}
+
+// The loader's order: named entries first, by their UTF-16 units (the
+// format's case-sensitive order; the names we add are upper case, as
+// resource compilers write them), then numbered entries ascending.
+bool IdLess(const TPEResourceId& A, const TPEResourceId& B) {
+  if (A.Text.empty() != B.Text.empty()) return !A.Text.empty();
+  return A.Text.empty() ? A.Number < B.Number : A.Text < B.Text;
+}
+
+bool SameId(const TPEResourceId& A, const TPEResourceId& B) { return !IdLess(A, B) && !IdLess(B, A); }
+
+std::string IdText(const TPEResourceId& Id) {
+  if (Id.Text.empty()) return "#" + std::to_string(Id.Number);
+  std::string Text;
+  for (const char16_t Unit : Id.Text) Text += Unit < 0x80 ? static_cast<char>(Unit) : '?';
+  return Text;
+}
+
+// A resource directory read in place, within its Size bytes at file offset Base.
+class TDirectoryReader {
+public:
+  TDirectoryReader(const TFileReadAt& ReadAt, std::uint64_t Base, std::uint32_t Size)
+      : FReadAt(ReadAt), FBase(Base), FSize(Size) {}
+
+  struct TEntry {
+    TPEResourceId Id;
+    std::uint32_t Offset;
+  };
+
+  // The entries of the table at At; every table read counts towards the
+  // directory's limit, so tables shared by many entries cannot blow up.
+  std::optional<std::vector<TEntry>> Entries(std::uint32_t At) {
+    const auto Header = Read(At, 16);
+    if (!Header) return std::nullopt;
+    const auto* H = reinterpret_cast<const unsigned char*>(Header->data());
+    const std::uint32_t Named = LoadLE16(H + 12), Count = Named + LoadLE16(H + 14);
+    FEntries += Count;
+    if (FEntries > MaxEntries) return std::nullopt;
+    const auto Table = Read(std::uint64_t{At} + 16, Count * 8);
+    if (!Table) return std::nullopt;
+    std::vector<TEntry> Result;
+    for (std::uint32_t i = 0; i < Count; ++i) {
+      const auto* E = reinterpret_cast<const unsigned char*>(Table->data()) + i * 8;
+      const std::uint32_t Name = LoadLE32(E);
+      TEntry Entry{{}, LoadLE32(E + 4)};
+      // Named entries come first; a name with the wrong form is damage.
+      if (((Name & SubdirectoryBit) != 0) != (i < Named)) return std::nullopt;
+      if (i >= Named) {
+        if (Name > 0xFFFF) return std::nullopt;
+        Entry.Id.Number = static_cast<std::uint16_t>(Name);
+      } else {
+        const auto Length = Read(Name & ~SubdirectoryBit, 2);
+        if (!Length) return std::nullopt;
+        const std::uint32_t Units = LoadLE16(reinterpret_cast<const unsigned char*>(Length->data()));
+        const auto Text = Read(std::uint64_t{Name & ~SubdirectoryBit} + 2, 2 * Units);
+        if (!Text || Units == 0) return std::nullopt;
+        for (std::uint32_t c = 0; c < Units; ++c)
+          Entry.Id.Text += static_cast<char16_t>(LoadLE16(reinterpret_cast<const unsigned char*>(Text->data()) + 2 * c));
+      }
+      Result.push_back(std::move(Entry));
+    }
+    return Result;
+  }
+
+  // A data entry: address in the loaded image, size, code page.
+  std::optional<std::array<std::uint32_t, 3>> DataEntry(std::uint32_t At) {
+    const auto Bytes = Read(At, 16);
+    if (!Bytes) return std::nullopt;
+    const auto* P = reinterpret_cast<const unsigned char*>(Bytes->data());
+    return std::array<std::uint32_t, 3>{LoadLE32(P), LoadLE32(P + 4), LoadLE32(P + 8)};
+  }
+
+private:
+  std::optional<std::string> Read(std::uint64_t At, std::uint64_t Count) {
+    if (At > FSize || FSize - At < Count) return std::nullopt;
+    std::string Bytes(Count, '\0');
+    if (!FReadAt(FBase + At, Bytes.data(), Bytes.size())) return std::nullopt;
+    return Bytes;
+  }
+  const TFileReadAt& FReadAt;
+  const std::uint64_t FBase;
+  const std::uint32_t FSize;
+  std::uint32_t FEntries = 0;
+};
+
+std::optional<std::vector<TPEResource>> ReadTable(const TFileReadAt& ReadAt, const TPELayout& L) {
+  if (L.ResourceRva == 0) return std::vector<TPEResource>{};
+  const std::optional<std::uint64_t> At = FileOffset(L, L.ResourceRva, L.ResourceSize);
+  if (!At) return std::nullopt;
+  TDirectoryReader Dir(ReadAt, *At, L.ResourceSize);
+  // Three levels, each entry of the first two a table and of the last a data
+  // entry: the walk is bounded whatever the offsets say.
+  std::vector<TPEResource> Result;
+  const auto Types = Dir.Entries(0);
+  if (!Types) return std::nullopt;
+  for (const auto& Type : *Types) {
+    const auto Names = Type.Offset & SubdirectoryBit ? Dir.Entries(Type.Offset & ~SubdirectoryBit) : std::nullopt;
+    if (!Names) return std::nullopt;
+    for (const auto& Name : *Names) {
+      const auto Languages = Name.Offset & SubdirectoryBit ? Dir.Entries(Name.Offset & ~SubdirectoryBit) : std::nullopt;
+      if (!Languages) return std::nullopt;
+      for (const auto& Language : *Languages) {
+        const auto Data = Language.Offset & SubdirectoryBit || !Language.Id.Text.empty()
+                              ? std::nullopt
+                              : Dir.DataEntry(Language.Offset);
+        const std::optional<std::uint64_t> DataAt = Data ? FileOffset(L, (*Data)[0], (*Data)[1]) : std::nullopt;
+        // The bytes must be in the file, not only in the section header's claim.
+        char Last;
+        if (!DataAt || ((*Data)[1] > 0 && !ReadAt(*DataAt + (*Data)[1] - 1, &Last, 1))) return std::nullopt;
+        Result.push_back({Type.Id, Name.Id, Language.Id.Number, (*Data)[2], *DataAt, (*Data)[1]});
+      }
+    }
+  }
+  return Result;
+}
+
+// The index of the section that holds the resource directory and can be
+// written anew: the last, with nothing of the file after it.
+std::optional<std::size_t> ReplaceableSection(const TPELayout& L, std::uint64_t FileSize) {
+  if (L.ResourceRva == 0 || L.Sections.empty()) return std::nullopt;
+  const TSection& S = L.Sections.back();
+  if (S.VirtualAddress != L.ResourceRva || S.RawSize == 0 || S.RawOffset % L.FileAlignment != 0 ||
+      std::uint64_t{S.RawOffset} + S.RawSize < FileSize)
+    return std::nullopt;
+  for (const TSection& Other : L.Sections)
+    if (&Other != &S && Other.VirtualAddress >= S.VirtualAddress) return std::nullopt;
+  return L.Sections.size() - 1;
+}
+
 } // namespace
 
 bool IsPEImage(const TFileReadAt& ReadAt) { return ReadLayout(ReadAt).has_value(); }
 
-std::vector<TResourceInfo> ReadPEResources(const TFileReadAt& ReadAt) {
+std::optional<std::vector<TPEResource>> ReadPEResourceTable(const TFileReadAt& ReadAt) {
   const std::optional<TPELayout> L = ReadLayout(ReadAt);
-  if (!L || L->ResourceRva == 0) return {};
-  const std::optional<std::uint64_t> At = FileOffset(*L, L->ResourceRva, L->ResourceSize);
-  std::string Bytes(L->ResourceSize, '\0');
-  if (!At || !ReadAt(*At, Bytes.data(), Bytes.size())) return {};
-  const TDirectoryReader Dir(std::move(Bytes));
+  return L ? ReadTable(ReadAt, *L) : std::nullopt;
+}
+
+std::vector<TResourceInfo> ReadPEResources(const TFileReadAt& ReadAt) {
   std::vector<TResourceInfo> Result;
-  const auto Types = Dir.Entries(0);
-  if (!Types) return {};
-  for (const auto& [Type, TypeOffset] : *Types) {
-    const auto Names = (TypeOffset & SubdirectoryBit) && !Type.empty()
-                           ? Dir.Entries(TypeOffset & ~SubdirectoryBit)
-                           : std::nullopt;
-    if (!Names) continue;
-    for (const auto& [Name, NameOffset] : *Names) {
-      const auto Languages =
-          (NameOffset & SubdirectoryBit) && !Name.empty() ? Dir.Entries(NameOffset & ~SubdirectoryBit) : std::nullopt;
-      if (!Languages || Languages->empty() || ((*Languages)[0].second & SubdirectoryBit)) continue;
-      const auto Data = Dir.DataEntry((*Languages)[0].second);
-      const std::optional<std::uint64_t> DataAt = Data ? FileOffset(*L, Data->first, Data->second) : std::nullopt;
-      if (DataAt) Result.push_back({Type, Name, *DataAt, Data->second});
-    }
-  }
+  if (const auto Table = ReadPEResourceTable(ReadAt))
+    for (const TPEResource& R : *Table) Result.push_back({IdText(R.Type), IdText(R.Name), R.Offset, R.Size});
   return Result;
 }
 
@@ -192,87 +269,144 @@ void WritePEWithResources(std::string Image, const std::vector<std::pair<std::st
   };
   const std::optional<TPELayout> L = ReadLayout(FromImage);
   if (!L) throw EOSError(EINVAL, "The viewer is not a Windows executable");
-  if (L->ResourceRva != 0) throw EOSError(EINVAL, "The viewer already carries resources");
-  // One more section header must fit before the first section's bytes, where the headers keep zeros.
-  const std::uint32_t NewHeaderAt = L->SectionsAt + static_cast<std::uint32_t>(L->Sections.size()) * SectionHeaderSize;
+  const std::optional<std::vector<TPEResource>> Own = ReadTable(FromImage, *L);
+  if (!Own) throw EOSError(EINVAL, "The viewer's resources are damaged");
+
+  // Every resource, the image's own (less those the book replaces) and the
+  // book's, in the loader's order. The image's own bytes are copied into the
+  // new section rather than pointed at: the old section can then be
+  // rewritten in place when it is the last (a packed book packed again, so
+  // books do not grow), and otherwise stays, unused, where the image put it.
+  struct TEntry {
+    TPEResource Resource;
+    std::optional<std::size_t> BookIndex;
+  };
+  std::vector<TEntry> Entries;
+  for (const TPEResource& R : *Own) {
+    const bool Replaced = std::any_of(TypeNames.begin(), TypeNames.end(), [&](const auto& TypeName) {
+      return UpperUnits(IdText(R.Type)) == UpperUnits(TypeName.first) &&
+             UpperUnits(IdText(R.Name)) == UpperUnits(TypeName.second);
+    });
+    if (!Replaced) Entries.push_back({R, std::nullopt});
+  }
+  for (std::size_t i = 0; i < TypeNames.size(); ++i) {
+    if (TypeNames[i].first.empty() || TypeNames[i].second.empty() || TypeNames[i].first.size() > 0xFFFF ||
+        TypeNames[i].second.size() > 0xFFFF)
+      throw EOSError(EINVAL, Format("Resource name \"%s\" is not valid", TypeNames[i].second));
+    Entries.push_back({{{UpperUnits(TypeNames[i].first)}, {UpperUnits(TypeNames[i].second)}, 0, 0, 0, 0}, i});
+  }
+  std::stable_sort(Entries.begin(), Entries.end(), [](const TEntry& A, const TEntry& B) {
+    const TPEResource &X = A.Resource, &Y = B.Resource;
+    if (!SameId(X.Type, Y.Type)) return IdLess(X.Type, Y.Type);
+    if (!SameId(X.Name, Y.Name)) return IdLess(X.Name, Y.Name);
+    return X.Language < Y.Language;
+  });
+
+  // Where the section goes: over the old resource section when it is the
+  // last, else after everything, with one more section header.
+  const std::optional<std::size_t> Reused = ReplaceableSection(*L, Image.size());
+  const std::size_t Kept = Reused ? *Reused : L->Sections.size();
+  const std::uint32_t NewHeaderAt = L->SectionsAt + static_cast<std::uint32_t>(Kept) * SectionHeaderSize;
   std::uint64_t FirstData = L->SizeOfHeaders;
   std::uint64_t ImageEnd = 0;
-  for (const TSection& S : L->Sections) {
+  for (std::size_t i = 0; i < Kept; ++i) {
+    const TSection& S = L->Sections[i];
     if (S.RawSize) FirstData = std::min<std::uint64_t>(FirstData, S.RawOffset);
     ImageEnd = std::max<std::uint64_t>(ImageEnd, std::uint64_t{S.VirtualAddress} + std::max(S.VirtualSize, S.RawSize));
   }
-  if (NewHeaderAt + SectionHeaderSize > FirstData || NewHeaderAt + SectionHeaderSize > Image.size() ||
-      Image.compare(NewHeaderAt, SectionHeaderSize, std::string(SectionHeaderSize, '\0')) != 0)
+  if (!Reused && (NewHeaderAt + SectionHeaderSize > FirstData || NewHeaderAt + SectionHeaderSize > Image.size() ||
+                  Image.compare(NewHeaderAt, SectionHeaderSize, std::string(SectionHeaderSize, '\0')) != 0))
     throw EOSError(EINVAL, "The viewer has no room for a resource section");
-
-  // The directory first, where tools look for it too, then the resources'
-  // bytes, each 8-aligned; the data entries are completed once their sizes are known.
-  const std::uint64_t SectionAt = AlignUp(Image.size(), L->FileAlignment);
+  const std::uint64_t SectionAt = Reused ? L->Sections[*Reused].RawOffset : AlignUp(Image.size(), L->FileAlignment);
   const std::uint64_t SectionRva = AlignUp(ImageEnd, L->SectionAlignment);
 
-  // Types, then names, in the loader's order: upper case, sorted.
-  std::vector<std::string> Types;
-  for (const auto& [Type, Name] : TypeNames) Types.push_back(Upper(Type));
-  std::sort(Types.begin(), Types.end());
-  Types.erase(std::unique(Types.begin(), Types.end()), Types.end());
-  std::vector<std::vector<std::pair<std::string, std::size_t>>> Names(Types.size());
-  for (std::size_t i = 0; i < TypeNames.size(); ++i) {
-    const std::size_t t = std::lower_bound(Types.begin(), Types.end(), Upper(TypeNames[i].first)) - Types.begin();
-    Names[t].emplace_back(Upper(TypeNames[i].second), i);
-  }
-  for (auto& N : Names) std::sort(N.begin(), N.end());
-
-  // Tables: root, per type, per name (one language); then data entries; then strings.
-  const auto TableSize = [](std::size_t Entries) { return 16 + 8 * static_cast<std::uint32_t>(Entries); };
+  // Tables: root, per type, per name, per language; then data entries; then strings.
+  const auto TableSize = [](std::size_t Count) { return 16 + 8 * static_cast<std::uint32_t>(Count); };
+  const auto Groups = [&Entries](std::size_t From, std::size_t To, auto Same) {
+    std::vector<std::pair<std::size_t, std::size_t>> Result;
+    for (std::size_t i = From; i < To; ++i)
+      if (Result.empty() || !Same(Entries[Result.back().first].Resource, Entries[i].Resource))
+        Result.emplace_back(i, i + 1);
+      else
+        Result.back().second = i + 1;
+    return Result;
+  };
+  const auto SameType = [](const TPEResource& A, const TPEResource& B) { return SameId(A.Type, B.Type); };
+  const auto SameName = [](const TPEResource& A, const TPEResource& B) { return SameId(A.Name, B.Name); };
+  const auto Types = Groups(0, Entries.size(), SameType);
+  std::vector<std::vector<std::pair<std::size_t, std::size_t>>> Names;
   std::uint32_t Cursor = TableSize(Types.size());
-  std::vector<std::uint32_t> TypeTables, NameTables(TypeNames.size()), DataEntries(TypeNames.size());
-  for (std::size_t t = 0; t < Types.size(); ++t) {
+  std::vector<std::uint32_t> TypeTables, NameTables;
+  for (const auto& [From, To] : Types) {
+    Names.push_back(Groups(From, To, SameName));
     TypeTables.push_back(Cursor);
-    Cursor += TableSize(Names[t].size());
+    Cursor += TableSize(Names.back().size());
   }
   for (const auto& N : Names)
-    for (const auto& Entry : N) NameTables[Entry.second] = Cursor, Cursor += TableSize(1);
-  for (std::size_t i = 0; i < TypeNames.size(); ++i) DataEntries[i] = Cursor, Cursor += 16;
+    for (const auto& [From, To] : N) NameTables.push_back(Cursor), Cursor += TableSize(To - From);
+  const std::uint32_t DataEntries = Cursor;
+  Cursor += 16 * static_cast<std::uint32_t>(Entries.size());
   std::string Dir(Cursor, '\0');
-  const auto AddString = [&Dir](const std::string& Text) {
-    const auto At = static_cast<std::uint32_t>(Dir.size());
-    AppendLE(Dir, Text.size(), 2);
-    for (const char C : Text) AppendLE(Dir, static_cast<unsigned char>(C), 2);
-    return At;
-  };
-  const auto PutTable = [&Dir](std::uint32_t At, std::size_t Named, std::size_t Numbered) {
+  const auto PutTable = [&Dir](std::uint32_t At, const auto& Ids) {
+    std::size_t Named = 0;
+    for (const TPEResourceId* Id : Ids) Named += !Id->Text.empty();
     Dir[At + 12] = static_cast<char>(Named), Dir[At + 13] = static_cast<char>(Named >> 8);
-    Dir[At + 14] = static_cast<char>(Numbered), Dir[At + 15] = static_cast<char>(Numbered >> 8);
-  };
-  PutTable(0, Types.size(), 0);
-  for (std::size_t t = 0; t < Types.size(); ++t) {
-    Put32(Dir, 16 + 8 * t, SubdirectoryBit | AddString(Types[t]));
-    Put32(Dir, 20 + 8 * t, SubdirectoryBit | TypeTables[t]);
-    PutTable(TypeTables[t], Names[t].size(), 0);
-    for (std::size_t n = 0; n < Names[t].size(); ++n) {
-      const std::size_t i = Names[t][n].second;
-      Put32(Dir, TypeTables[t] + 16 + 8 * n, SubdirectoryBit | AddString(Names[t][n].first));
-      Put32(Dir, TypeTables[t] + 20 + 8 * n, SubdirectoryBit | NameTables[i]);
-      PutTable(NameTables[i], 0, 1); // language 0: neutral
-      Put32(Dir, NameTables[i] + 20, DataEntries[i]);
+    Dir[At + 14] = static_cast<char>(Ids.size() - Named), Dir[At + 15] = static_cast<char>((Ids.size() - Named) >> 8);
+    for (std::size_t i = 0; i < Ids.size(); ++i) {
+      if (Ids[i]->Text.empty()) {
+        Put32(Dir, At + 16 + 8 * static_cast<std::uint32_t>(i), Ids[i]->Number);
+        continue;
+      }
+      Put32(Dir, At + 16 + 8 * static_cast<std::uint32_t>(i), SubdirectoryBit | static_cast<std::uint32_t>(Dir.size()));
+      AppendLE(Dir, Ids[i]->Text.size(), 2);
+      for (const char16_t Unit : Ids[i]->Text) AppendLE(Dir, Unit, 2);
     }
+  };
+  std::vector<const TPEResourceId*> TypeIds;
+  for (std::size_t t = 0, n = 0; t < Types.size(); ++t) {
+    TypeIds.push_back(&Entries[Types[t].first].Resource.Type);
+    Put32(Dir, 20 + 8 * static_cast<std::uint32_t>(t), SubdirectoryBit | TypeTables[t]);
+    std::vector<const TPEResourceId*> NameIds;
+    for (std::size_t k = 0; k < Names[t].size(); ++k, ++n) {
+      const auto [From, To] = Names[t][k];
+      NameIds.push_back(&Entries[From].Resource.Name);
+      Put32(Dir, TypeTables[t] + 20 + 8 * static_cast<std::uint32_t>(k), SubdirectoryBit | NameTables[n]);
+      std::vector<TPEResourceId> Languages;
+      for (std::size_t i = From; i < To; ++i) {
+        Languages.push_back({{}, Entries[i].Resource.Language});
+        Put32(Dir, NameTables[n] + 20 + 8 * static_cast<std::uint32_t>(i - From), DataEntries + 16 * static_cast<std::uint32_t>(i));
+      }
+      std::vector<const TPEResourceId*> LanguageIds;
+      for (const TPEResourceId& Id : Languages) LanguageIds.push_back(&Id);
+      PutTable(NameTables[n], LanguageIds);
+    }
+    PutTable(TypeTables[t], NameIds);
   }
-  std::uint64_t SectionSize = Dir.size();
-  for (std::size_t i = 0; i < TypeNames.size(); ++i) {
+  PutTable(0, TypeIds);
+
+  // The resources' bytes after the directory, each 8-aligned.
+  std::uint64_t SectionSize = AlignUp(Dir.size(), 8);
+  for (std::size_t i = 0; i < Entries.size(); ++i) {
     SectionSize = AlignUp(SectionSize, 8);
-    const std::uint64_t Size = WriteData(SectionAt + SectionSize, i);
-    Put32(Dir, DataEntries[i], static_cast<std::uint32_t>(SectionRva + SectionSize));
-    Put32(Dir, DataEntries[i] + 4, static_cast<std::uint32_t>(Size));
+    const TPEResource& R = Entries[i].Resource;
+    std::uint64_t Size = R.Size;
+    if (Entries[i].BookIndex)
+      Size = WriteData(SectionAt + SectionSize, *Entries[i].BookIndex);
+    else
+      WriteBytes(SectionAt + SectionSize, Image.substr(R.Offset, R.Size));
+    if (SectionSize + Size > MaxSectionSize) throw EOSError(EFBIG, "The book is too large for a Windows executable");
+    Put32(Dir, DataEntries + 16 * static_cast<std::uint32_t>(i), static_cast<std::uint32_t>(SectionRva + SectionSize));
+    Put32(Dir, DataEntries + 16 * static_cast<std::uint32_t>(i) + 4, static_cast<std::uint32_t>(Size));
+    Put32(Dir, DataEntries + 16 * static_cast<std::uint32_t>(i) + 8, R.CodePage);
     SectionSize += Size;
-    if (SectionSize > MaxSectionSize) throw EOSError(EFBIG, "The book is too large for a Windows executable");
   }
   const std::uint64_t RawSize = AlignUp(SectionSize, L->FileAlignment);
   if (RawSize > MaxSectionSize || SectionRva + AlignUp(SectionSize, L->SectionAlignment) > 0xFFFFFFFFu)
     throw EOSError(EFBIG, "The book is too large for a Windows executable");
-  WriteBytes(SectionAt, Dir);
+  WriteBytes(SectionAt, Dir + std::string(AlignUp(Dir.size(), 8) - Dir.size(), '\0'));
   WriteBytes(SectionAt + SectionSize, std::string(RawSize - SectionSize, '\0'));
 
-  // The headers: one more section, the resource directory, the image's new size.
+  // The headers: the resource section, the resource directory, the image's new size.
   std::string Header(SectionHeaderSize, '\0');
   Header.replace(0, 5, ".rsrc");
   Put32(Header, 8, static_cast<std::uint32_t>(SectionSize));
@@ -281,9 +415,10 @@ void WritePEWithResources(std::string Image, const std::vector<std::pair<std::st
   Put32(Header, 20, static_cast<std::uint32_t>(SectionAt));
   Put32(Header, 36, InitializedReadOnlyData);
   Image.replace(NewHeaderAt, SectionHeaderSize, Header);
-  const std::uint16_t Count = static_cast<std::uint16_t>(L->Sections.size() + 1);
+  const std::uint16_t Count = static_cast<std::uint16_t>(Kept + 1);
   Image[L->HeadersAt + 6] = static_cast<char>(Count), Image[L->HeadersAt + 7] = static_cast<char>(Count >> 8);
-  const std::uint32_t Initialized = LoadLE32(reinterpret_cast<const unsigned char*>(Image.data()) + L->OptionalAt + 8);
+  const std::uint32_t Initialized = LoadLE32(reinterpret_cast<const unsigned char*>(Image.data()) + L->OptionalAt + 8) -
+                                    (Reused ? L->Sections[*Reused].RawSize : 0);
   Put32(Image, L->OptionalAt + 8, Initialized + static_cast<std::uint32_t>(RawSize));
   Put32(Image, L->OptionalAt + 56, static_cast<std::uint32_t>(SectionRva + AlignUp(SectionSize, L->SectionAlignment)));
   Put32(Image, L->OptionalAt + 64, 0); // no checksum: only drivers need one
