@@ -238,8 +238,13 @@ std::optional<std::size_t> ReplaceableSection(const TPELayout& L, std::uint64_t 
   if (S.VirtualAddress != L.ResourceRva || S.RawSize == 0 || S.RawOffset % L.FileAlignment != 0 ||
       std::uint64_t{S.RawOffset} + S.RawSize < FileSize)
     return std::nullopt;
+  // It must lie after the headers and every other section, in the file and when mapped.
+  if (S.RawOffset < std::max<std::uint64_t>(L.SizeOfHeaders, L.SectionsAt + std::uint64_t{SectionHeaderSize} * L.Sections.size()))
+    return std::nullopt;
   for (const TSection& Other : L.Sections)
-    if (&Other != &S && Other.VirtualAddress >= S.VirtualAddress) return std::nullopt;
+    if (&Other != &S && (Other.VirtualAddress >= S.VirtualAddress ||
+                         (Other.RawSize && std::uint64_t{Other.RawOffset} + Other.RawSize > S.RawOffset)))
+      return std::nullopt;
   return L.Sections.size() - 1;
 }
 
@@ -268,7 +273,10 @@ void WritePEWithResources(std::string Image, const std::vector<std::pair<std::st
     return true;
   };
   const std::optional<TPELayout> L = ReadLayout(FromImage);
-  if (!L) throw EOSError(EINVAL, "The viewer is not a Windows executable");
+  // Alignments as the format allows them; others would place the section gigabytes away.
+  const auto PowerOfTwo = [](std::uint32_t V, std::uint32_t Max) { return V != 0 && (V & (V - 1)) == 0 && V <= Max; };
+  if (!L || !PowerOfTwo(L->FileAlignment, 0x10000) || !PowerOfTwo(L->SectionAlignment, 0x40000000))
+    throw EOSError(EINVAL, "The viewer is not a Windows executable");
   const std::optional<std::vector<TPEResource>> Own = ReadTable(FromImage, *L);
   if (!Own) throw EOSError(EINVAL, "The viewer's resources are damaged");
 
@@ -415,6 +423,10 @@ void WritePEWithResources(std::string Image, const std::vector<std::pair<std::st
   Put32(Header, 20, static_cast<std::uint32_t>(SectionAt));
   Put32(Header, 36, InitializedReadOnlyData);
   Image.replace(NewHeaderAt, SectionHeaderSize, Header);
+  // Tools that find resources by section name must see the new directory only.
+  for (std::size_t i = 0; i < Kept; ++i)
+    if (Image.compare(L->SectionsAt + i * SectionHeaderSize, 8, std::string(".rsrc\0\0\0", 8)) == 0)
+      Image.replace(L->SectionsAt + i * SectionHeaderSize, 8, ".oldrsrc");
   const std::uint16_t Count = static_cast<std::uint16_t>(Kept + 1);
   Image[L->HeadersAt + 6] = static_cast<char>(Count), Image[L->HeadersAt + 7] = static_cast<char>(Count >> 8);
   const std::uint32_t Initialized = LoadLE32(reinterpret_cast<const unsigned char*>(Image.data()) + L->OptionalAt + 8) -
