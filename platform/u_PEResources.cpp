@@ -222,7 +222,7 @@ std::optional<std::vector<TPEResource>> ReadTable(const TFileReadAt& ReadAt, con
         const std::optional<std::uint64_t> DataAt = Data ? FileOffset(L, (*Data)[0], (*Data)[1]) : std::nullopt;
         // The bytes must be in the file, not only in the section header's claim.
         char Last;
-        if (!DataAt || ((*Data)[1] > 0 && !ReadAt(*DataAt + (*Data)[1] - 1, &Last, 1))) return std::nullopt;
+        if (!DataAt || (*DataAt + (*Data)[1] > 0 && !ReadAt(*DataAt + (*Data)[1] - 1, &Last, 1))) return std::nullopt;
         Result.push_back({Type.Id, Name.Id, Language.Id.Number, (*Data)[2], *DataAt, (*Data)[1]});
       }
     }
@@ -316,7 +316,7 @@ void WritePEWithResources(std::string Image, const std::vector<std::pair<std::st
   const std::size_t Kept = Reused ? *Reused : L->Sections.size();
   const std::uint32_t NewHeaderAt = L->SectionsAt + static_cast<std::uint32_t>(Kept) * SectionHeaderSize;
   std::uint64_t FirstData = L->SizeOfHeaders;
-  std::uint64_t ImageEnd = 0;
+  std::uint64_t ImageEnd = std::max<std::uint64_t>(L->SizeOfHeaders, 1); // never over the headers, never at 0 ("none")
   for (std::size_t i = 0; i < Kept; ++i) {
     const TSection& S = L->Sections[i];
     if (S.RawSize) FirstData = std::min<std::uint64_t>(FirstData, S.RawOffset);
