@@ -248,49 +248,18 @@ std::optional<std::size_t> ReplaceableSection(const TPELayout& L, std::uint64_t 
   return L.Sections.size() - 1;
 }
 
-} // namespace
+// A resource to write: one of the image's own, or the book's resource BookIndex.
+struct TEntry {
+  TPEResource Resource;
+  std::optional<std::size_t> BookIndex;
+};
 
-bool IsPEImage(const TFileReadAt& ReadAt) { return ReadLayout(ReadAt).has_value(); }
-
-std::optional<std::vector<TPEResource>> ReadPEResourceTable(const TFileReadAt& ReadAt) {
-  const std::optional<TPELayout> L = ReadLayout(ReadAt);
-  return L ? ReadTable(ReadAt, *L) : std::nullopt;
-}
-
-std::vector<TResourceInfo> ReadPEResources(const TFileReadAt& ReadAt) {
-  std::vector<TResourceInfo> Result;
-  if (const auto Table = ReadPEResourceTable(ReadAt))
-    for (const TPEResource& R : *Table) Result.push_back({IdText(R.Type), IdText(R.Name), R.Offset, R.Size});
-  return Result;
-}
-
-void WritePEWithResources(std::string Image, const std::vector<std::pair<std::string, std::string>>& TypeNames,
-                          const std::function<std::uint64_t(std::uint64_t Offset, std::size_t Index)>& WriteData,
-                          const std::function<void(std::uint64_t Offset, const std::string& Bytes)>& WriteBytes) {
-  const TFileReadAt FromImage = [&Image](std::uint64_t At, void* Buffer, std::size_t Count) {
-    if (At > Image.size() || Image.size() - At < Count) return false;
-    std::copy_n(Image.data() + At, Count, static_cast<char*>(Buffer));
-    return true;
-  };
-  const std::optional<TPELayout> L = ReadLayout(FromImage);
-  // Alignments as the format allows them; others would place the section gigabytes away.
-  const auto PowerOfTwo = [](std::uint32_t V, std::uint32_t Max) { return V != 0 && (V & (V - 1)) == 0 && V <= Max; };
-  if (!L || !PowerOfTwo(L->FileAlignment, 0x10000) || !PowerOfTwo(L->SectionAlignment, 0x40000000))
-    throw EOSError(EINVAL, "The viewer is not a Windows executable");
-  const std::optional<std::vector<TPEResource>> Own = ReadTable(FromImage, *L);
-  if (!Own) throw EOSError(EINVAL, "The viewer's resources are damaged");
-
-  // Every resource, the image's own (less those the book replaces) and the
-  // book's, in the loader's order. The image's own bytes are copied into the
-  // new section rather than pointed at: the old section can then be
-  // rewritten in place when it is the last (a packed book packed again, so
-  // books do not grow), and otherwise stays, unused, where the image put it.
-  struct TEntry {
-    TPEResource Resource;
-    std::optional<std::size_t> BookIndex;
-  };
+// Every resource, the image's own (less those the book replaces) and the
+// book's, in the loader's order.
+std::vector<TEntry> AllResources(const std::vector<TPEResource>& Own,
+                                 const std::vector<std::pair<std::string, std::string>>& TypeNames) {
   std::vector<TEntry> Entries;
-  for (const TPEResource& R : *Own) {
+  for (const TPEResource& R : Own) {
     const bool Replaced = std::any_of(TypeNames.begin(), TypeNames.end(), [&](const auto& TypeName) {
       return UpperUnits(IdText(R.Type)) == UpperUnits(TypeName.first) &&
              UpperUnits(IdText(R.Name)) == UpperUnits(TypeName.second);
@@ -309,26 +278,13 @@ void WritePEWithResources(std::string Image, const std::vector<std::pair<std::st
     if (!SameId(X.Name, Y.Name)) return IdLess(X.Name, Y.Name);
     return X.Language < Y.Language;
   });
+  return Entries;
+}
 
-  // Where the section goes: over the old resource section when it is the
-  // last, else after everything, with one more section header.
-  const std::optional<std::size_t> Reused = ReplaceableSection(*L, Image.size());
-  const std::size_t Kept = Reused ? *Reused : L->Sections.size();
-  const std::uint32_t NewHeaderAt = L->SectionsAt + static_cast<std::uint32_t>(Kept) * SectionHeaderSize;
-  std::uint64_t FirstData = L->SizeOfHeaders;
-  std::uint64_t ImageEnd = std::max<std::uint64_t>(L->SizeOfHeaders, 1); // never over the headers, never at 0 ("none")
-  for (std::size_t i = 0; i < Kept; ++i) {
-    const TSection& S = L->Sections[i];
-    if (S.RawSize) FirstData = std::min<std::uint64_t>(FirstData, S.RawOffset);
-    ImageEnd = std::max<std::uint64_t>(ImageEnd, std::uint64_t{S.VirtualAddress} + std::max(S.VirtualSize, S.RawSize));
-  }
-  if (!Reused && (NewHeaderAt + SectionHeaderSize > FirstData || NewHeaderAt + SectionHeaderSize > Image.size() ||
-                  Image.compare(NewHeaderAt, SectionHeaderSize, std::string(SectionHeaderSize, '\0')) != 0))
-    throw EOSError(EINVAL, "The viewer has no room for a resource section");
-  const std::uint64_t SectionAt = Reused ? L->Sections[*Reused].RawOffset : AlignUp(Image.size(), L->FileAlignment);
-  const std::uint64_t SectionRva = AlignUp(ImageEnd, L->SectionAlignment);
-
-  // Tables: root, per type, per name, per language; then data entries; then strings.
+// The directory of Entries: tables (root, per type, per name, per language),
+// then a data entry per resource at DataEntries + 16 * index, its address,
+// size and code page left for the caller, then the strings.
+std::string LayOutDirectory(const std::vector<TEntry>& Entries, std::uint32_t& DataEntries) {
   const auto TableSize = [](std::size_t Count) { return 16 + 8 * static_cast<std::uint32_t>(Count); };
   const auto Groups = [&Entries](std::size_t From, std::size_t To, auto Same) {
     std::vector<std::pair<std::size_t, std::size_t>> Result;
@@ -352,7 +308,7 @@ void WritePEWithResources(std::string Image, const std::vector<std::pair<std::st
   }
   for (const auto& N : Names)
     for (const auto& [From, To] : N) NameTables.push_back(Cursor), Cursor += TableSize(To - From);
-  const std::uint32_t DataEntries = Cursor;
+  DataEntries = Cursor;
   Cursor += 16 * static_cast<std::uint32_t>(Entries.size());
   std::string Dir(Cursor, '\0');
   const auto PutTable = [&Dir](std::uint32_t At, const auto& Ids) {
@@ -391,6 +347,67 @@ void WritePEWithResources(std::string Image, const std::vector<std::pair<std::st
     PutTable(TypeTables[t], NameIds);
   }
   PutTable(0, TypeIds);
+  return Dir;
+}
+
+} // namespace
+
+bool IsPEImage(const TFileReadAt& ReadAt) { return ReadLayout(ReadAt).has_value(); }
+
+std::optional<std::vector<TPEResource>> ReadPEResourceTable(const TFileReadAt& ReadAt) {
+  const std::optional<TPELayout> L = ReadLayout(ReadAt);
+  return L ? ReadTable(ReadAt, *L) : std::nullopt;
+}
+
+std::vector<TResourceInfo> ReadPEResources(const TFileReadAt& ReadAt) {
+  std::vector<TResourceInfo> Result;
+  if (const auto Table = ReadPEResourceTable(ReadAt))
+    for (const TPEResource& R : *Table) Result.push_back({IdText(R.Type), IdText(R.Name), R.Offset, R.Size});
+  return Result;
+}
+
+void WritePEWithResources(std::string Image, const std::vector<std::pair<std::string, std::string>>& TypeNames,
+                          const std::function<std::uint64_t(std::uint64_t Offset, std::size_t Index)>& WriteData,
+                          const std::function<void(std::uint64_t Offset, const std::string& Bytes)>& WriteBytes) {
+  const TFileReadAt FromImage = [&Image](std::uint64_t At, void* Buffer, std::size_t Count) {
+    if (At > Image.size() || Image.size() - At < Count) return false;
+    std::copy_n(Image.data() + At, Count, static_cast<char*>(Buffer));
+    return true;
+  };
+  const std::optional<TPELayout> L = ReadLayout(FromImage);
+  // Alignments as the format allows them; others would place the section gigabytes away.
+  const auto PowerOfTwo = [](std::uint32_t V, std::uint32_t Max) { return V != 0 && (V & (V - 1)) == 0 && V <= Max; };
+  if (!L || !PowerOfTwo(L->FileAlignment, 0x10000) || !PowerOfTwo(L->SectionAlignment, 0x40000000))
+    throw EOSError(EINVAL, "The viewer is not a Windows executable");
+  const std::optional<std::vector<TPEResource>> Own = ReadTable(FromImage, *L);
+  if (!Own) throw EOSError(EINVAL, "The viewer's resources are damaged");
+
+  // The image's own bytes are copied into the new section rather than
+  // pointed at: the old section can then be rewritten in place when it is
+  // the last (a packed book packed again, so books do not grow), and
+  // otherwise stays, unused, where the image put it.
+  const std::vector<TEntry> Entries = AllResources(*Own, TypeNames);
+
+  // Where the section goes: over the old resource section when it is the
+  // last, else after everything, with one more section header.
+  const std::optional<std::size_t> Reused = ReplaceableSection(*L, Image.size());
+  const std::size_t Kept = Reused ? *Reused : L->Sections.size();
+  const std::uint32_t NewHeaderAt = L->SectionsAt + static_cast<std::uint32_t>(Kept) * SectionHeaderSize;
+  std::uint64_t FirstData = L->SizeOfHeaders;
+  std::uint64_t ImageEnd = std::max<std::uint64_t>(L->SizeOfHeaders, 1); // never over the headers, never at 0 ("none")
+  for (std::size_t i = 0; i < Kept; ++i) {
+    const TSection& S = L->Sections[i];
+    if (S.RawSize) FirstData = std::min<std::uint64_t>(FirstData, S.RawOffset);
+    ImageEnd = std::max<std::uint64_t>(ImageEnd, std::uint64_t{S.VirtualAddress} + std::max(S.VirtualSize, S.RawSize));
+  }
+  if (!Reused && (NewHeaderAt + SectionHeaderSize > FirstData || NewHeaderAt + SectionHeaderSize > Image.size() ||
+                  Image.compare(NewHeaderAt, SectionHeaderSize, std::string(SectionHeaderSize, '\0')) != 0))
+    throw EOSError(EINVAL, "The viewer has no room for a resource section");
+  const std::uint64_t SectionAt = Reused ? L->Sections[*Reused].RawOffset : AlignUp(Image.size(), L->FileAlignment);
+  const std::uint64_t SectionRva = AlignUp(ImageEnd, L->SectionAlignment);
+
+  std::uint32_t DataEntries = 0;
+  std::string Dir = LayOutDirectory(Entries, DataEntries);
 
   // The resources' bytes after the directory, each 8-aligned.
   std::uint64_t SectionSize = AlignUp(Dir.size(), 8);
