@@ -170,6 +170,8 @@ private:
   void StartSplash();
 
   void BuildToolbar();
+  // The toolbar's pictures and the logo are read through a file stream.
+  [[nodiscard]] static std::string ReadThroughStream(TMFSSession& Session, const std::string& Path);
   void LoadToolbarImages(const TXMLNode& Images);
   void ReadBookmarks(const TXMLNode& Button);
   // Waits, without spinning, until the page can take commands, the browser

@@ -11,15 +11,15 @@ constexpr int ReadyStateWaitMs = 30000;
 // The kind byte's high bit is not part of the kind.
 constexpr std::uint8_t KindMask = 0x7F;
 
-std::string ReadWholeFile(TMFSSession& Session, const std::string& Path) {
-  const auto Stream = Session.CreateFileStream(Path, VV_OPEN_EXISTING, 0);
-  return Stream->ReadString(Stream->Size());
-}
-
 TVariant Attribute(const TXMLNode& Node, std::string_view Name, const TVariant& Default) {
   return Node.Attributes->GetValue(Name, Default);
 }
 } // namespace
+
+std::string TMainWindow::ReadThroughStream(TMFSSession& Session, const std::string& Path) {
+  const auto Stream = Session.CreateFileStream(Path, VV_OPEN_EXISTING, 0);
+  return Stream->ReadString(Stream->Size());
+}
 
 void TMainWindow::BuildToolbar() {
   TMFSSession& Session = SystemVolume->DefaultSession();
@@ -78,7 +78,7 @@ void TMainWindow::LoadToolbarImages(const TXMLNode& Images) {
     const std::string Path = Attribute(Node, "Path", TVariant("")).ToText();
     const std::string Extension = TMFS::ExtractExt(TMFS::NormalizeSeparators(Path));
     const TPictureKind Kind = PictureKindOf(Extension.empty() ? Extension : Extension.substr(1));
-    const auto Picture = View.LoadPicture(Kind, ReadWholeFile(Session, Path), Path);
+    const auto Picture = View.LoadPicture(Kind, ReadThroughStream(Session, Path), Path);
     // The image list takes pictures of its own size: a smaller one is refused,
     // a larger one gives its top-left cell, so later images keep their indexes.
     if (Picture->Size().Width < CellSize.Width || Picture->Size().Height < CellSize.Height)

@@ -9,11 +9,6 @@ namespace vv {
 
 namespace {
 constexpr int MaxLogoWidth = 113;
-
-std::string ReadWholeFile(TMFSSession& Session, const std::string& Path) {
-  const auto Stream = Session.CreateFileStream(Path, VV_OPEN_EXISTING, 0);
-  return Stream->ReadString(Stream->Size());
-}
 } // namespace
 
 void TMainWindow::ApplyToolbarSettings() {
@@ -34,7 +29,7 @@ void TMainWindow::LoadLogo() {
     View.HideLogo();
     return;
   }
-  const auto Logo = View.LoadPicture(TPictureKind::Bitmap, ReadWholeFile(Session, "\\Logo.bmp"), "\\Logo.bmp");
+  const auto Logo = View.LoadPicture(TPictureKind::Bitmap, ReadThroughStream(Session, "\\Logo.bmp"), "\\Logo.bmp");
   const TSize Natural = Logo->Size();
   // A wide logo is scaled down proportionally to the widest the strip takes.
   LogoShown = Natural.Width > MaxLogoWidth
