@@ -31,12 +31,6 @@
 namespace vv {
 
 namespace {
-constexpr std::array<std::int32_t, 19> DownloadBits = {
-    0x10,   0x20,   0x40,    0x80,    0x100,   0x200,      0x400,      0x800,      0x1000,     0x2000,
-    0x4000, 0x8000, 0x10000, 0x20000, 0x40000, 0x10000000, 0x20000000, 0x40000000, static_cast<std::int32_t>(0x80000000)};
-constexpr std::array<std::int32_t, 21> HostUIBits = {0x1,    0x2,    0x4,    0x8,     0x10,    0x20,    0x40,
-                                                     0x80,   0x100,  0x200,  0x400,   0x800,   0x1000,  0x2000,
-                                                     0x4000, 0x10000, 0x20000, 0x40000, 0x80000, 0x100000, 0x200000};
 // Text sizes smallest .. largest as page zoom.
 constexpr std::array<double, 5> ZoomFactors = {0.7, 0.85, 1.0, 1.15, 1.3};
 // A page's process that dies again this soon after its automatic reload is
@@ -100,20 +94,6 @@ std::uint32_t ModifierFlags(Qt::KeyboardModifiers Modifiers) {
          (Modifiers & Qt::AltModifier ? VV_MOD_ALT : 0u);
 }
 } // namespace
-
-std::int32_t DownloadControlMask(const TDownloadControlOptions& Options) {
-  std::int32_t Mask = 0;
-  for (const TDownloadControlOption O : Options)
-    Mask |= DownloadBits[static_cast<std::size_t>(O)];
-  return Mask;
-}
-
-std::int32_t HostUIMask(const TUserInterfaceOptions& Options) {
-  std::int32_t Mask = 0;
-  for (const TUserInterfaceOption O : Options)
-    Mask |= HostUIBits[static_cast<std::size_t>(O)];
-  return Mask;
-}
 
 // The page: the engine's script dialogs, close requests and navigation
 // requests, turned into the host's hooks.

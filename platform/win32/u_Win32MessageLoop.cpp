@@ -71,15 +71,37 @@ void TWin32MessageLoop::WaitUntil(const std::function<bool()>& Done, int Timeout
         PostQuitMessage(static_cast<int>(Message.wParam));
         return;
       }
-      TranslateMessage(&Message);
-      DispatchMessageW(&Message);
+      Dispatch(Message);
       if (Done())
         return;
     }
   }
 }
 
-void TWin32MessageLoop::Run(UINT_PTR Id) {
+int TWin32MessageLoop::Run() {
+  MSG Message;
+  for (;;) {
+    const BOOL Got = GetMessageW(&Message, nullptr, 0, 0);
+    if (Got == 0)
+      return static_cast<int>(Message.wParam);
+    if (Got == -1)
+      RaiseLastOSError("GetMessage");
+    Dispatch(Message);
+  }
+}
+
+void TWin32MessageLoop::Dispatch(MSG& Message) {
+  // The hook is a boundary like a window procedure: nothing unwinds from it.
+  try {
+    if (OnMessage && OnMessage(Message))
+      return;
+  } catch (...) {
+  }
+  TranslateMessage(&Message);
+  DispatchMessageW(&Message);
+}
+
+void TWin32MessageLoop::RunTask(UINT_PTR Id) {
   const auto Found = FTasks.find(Id);
   if (Found == FTasks.end())
     return;
@@ -98,12 +120,12 @@ LRESULT CALLBACK TWin32MessageLoop::WindowProc(HWND Window, UINT Message, WPARAM
   switch (Message) {
   case WM_VV_TASK:
     if (Loop)
-      Loop->Run(WParam);
+      Loop->RunTask(WParam);
     return 0;
   case WM_TIMER:
     KillTimer(Window, WParam);
     if (Loop)
-      Loop->Run(WParam);
+      Loop->RunTask(WParam);
     return 0;
   case WM_VV_WAKE: return 0; // the wait checks its condition after every message
   default: return DefWindowProcW(Window, Message, WParam, LParam);

@@ -28,9 +28,18 @@ public:
   void WaitUntil(const std::function<bool()>& Done, int TimeoutMs) override;
   void Wake() override;
 
+  // The outermost loop: runs until WM_QUIT and returns its exit code.
+  int Run();
+
+  // Every message taken from the thread's queue, by Run and by waits, passes
+  // here first (the application's key hook, dialog navigation, the browser's
+  // accelerators); true: handled, not dispatched.
+  std::function<bool(MSG& Message)> OnMessage;
+
 private:
+  void Dispatch(MSG& Message);
   static LRESULT CALLBACK WindowProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam);
-  void Run(UINT_PTR Id);
+  void RunTask(UINT_PTR Id);
 
   HWND FWindow = nullptr;
   UINT_PTR FNextId = 1;

@@ -58,3 +58,33 @@ TEST(Win32MessageLoop, AnOuterWaitMetInsideAnInnerOneEndsWithIt) {
   Loop.WaitUntil([&] { return After; }, 5000);
   EXPECT_TRUE(After);
 }
+
+TEST(Win32MessageLoop, TheHookSeesEveryQueuedMessageInRunAndWaitsAndRunEndsWithQuit) {
+  TWin32MessageLoop Loop;
+  const HWND Window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  ASSERT_NE(Window, nullptr);
+  int Hooked = 0, Swallowed = 0;
+  Loop.OnMessage = [&](MSG& Message) {
+    if (Message.hwnd != Window)
+      return false;
+    ++Hooked;
+    if (Message.message == WM_USER + 7)
+      ++Swallowed;
+    return Message.message == WM_USER + 7;
+  };
+  PostMessageW(Window, WM_USER + 7, 0, 0);
+  Loop.WaitUntil([&] { return Hooked == 1; }, 5000);
+  EXPECT_EQ(Swallowed, 1);
+  // A hook that fails lets nothing unwind through the loop.
+  Loop.OnMessage = [&](MSG& Message) -> bool {
+    if (Message.hwnd == Window)
+      throw std::runtime_error("hook failed");
+    return false;
+  };
+  Loop.Post([&] {
+    PostMessageW(Window, WM_USER + 8, 0, 0);
+    Loop.PostDelayed(20, [] { PostQuitMessage(3); });
+  });
+  EXPECT_EQ(Loop.Run(), 3);
+  DestroyWindow(Window);
+}
