@@ -18,4 +18,7 @@ enum class TPictureKind { Bitmap, Icon, Jpeg, Metafile };
 // case; raises "Unknown picture file extension (.%s)".
 [[nodiscard]] TPictureKind PictureKindOf(std::string_view Extension);
 
+// Raises "Cannot read the picture "Name": Reason" for every platform's decoder.
+[[noreturn]] void RaiseUnreadablePicture(std::string_view Name, std::string_view Reason);
+
 } // namespace vv

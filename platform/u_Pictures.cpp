@@ -10,7 +10,6 @@
 namespace vv {
 
 namespace {
-const char* const SCannotRead = "Cannot read the picture \"%s\": %s";
 const char* const SNoMetafileRenderer = "Cannot draw the metafile \"%s\": metafiles are not supported on this platform";
 
 struct TJpegError {
@@ -34,7 +33,7 @@ QImage DecodeJpeg(const std::string& Bytes, const std::string& Name) {
   QImage Image;
   if (setjmp(Error.Jump)) {
     jpeg_destroy_decompress(&Info);
-    throw EInvalidGraphic(Format(SCannotRead, Name, Error.Message));
+    RaiseUnreadablePicture(Name, Error.Message);
   }
   jpeg_create_decompress(&Info);
   jpeg_mem_src(&Info, reinterpret_cast<const unsigned char*>(Bytes.data()), static_cast<unsigned long>(Bytes.size()));
@@ -44,7 +43,7 @@ QImage DecodeJpeg(const std::string& Bytes, const std::string& Name) {
   Image = QImage(static_cast<int>(Info.output_width), static_cast<int>(Info.output_height), QImage::Format_RGB888);
   if (Image.isNull()) {
     jpeg_destroy_decompress(&Info);
-    throw EInvalidGraphic(Format(SCannotRead, Name, "picture too large"));
+    RaiseUnreadablePicture(Name, "picture too large");
   }
   while (Info.output_scanline < Info.output_height) {
     JSAMPROW Row = Image.scanLine(static_cast<int>(Info.output_scanline));
@@ -61,7 +60,7 @@ QImage DecodeWithQt(const std::string& Bytes, const char* Type, const std::strin
   QImageReader Reader(&Buffer, Type);
   QImage Image = Reader.read();
   if (Image.isNull())
-    throw EInvalidGraphic(Format(SCannotRead, Name, Reader.errorString().toStdString()));
+    RaiseUnreadablePicture(Name, Reader.errorString().toStdString());
   return Image;
 }
 } // namespace
