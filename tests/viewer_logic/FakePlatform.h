@@ -64,8 +64,10 @@ private:
   std::multimap<long long, std::function<void()>> Tasks;
 };
 
-// Navigations complete when the test says so; every call is recorded.
-class TFakeBrowser : public IBrowser {
+// Navigations complete when the test says so; every call is recorded. The
+// base is IBrowser, or a platform's browser interface that extends it.
+template <typename TBase>
+class TFakeBrowserOf : public TBase {
 public:
   void Navigate(const std::string& URL) override {
     Calls.push_back("Navigate " + URL);
@@ -73,7 +75,7 @@ public:
   }
   void GoBack() override { History("GoBack", -1); }
   void GoForward() override { History("GoForward", 1); }
-  void GoHome() override { Navigate(HomePage.empty() ? std::string("about:blank") : HomePage); }
+  void GoHome() override { Navigate(this->HomePage.empty() ? std::string("about:blank") : this->HomePage); }
   void Stop() override { Calls.push_back("Stop"); }
   void ExecWB(int CmdID, int, int Input) override {
     Calls.push_back("ExecWB " + std::to_string(CmdID) + (CmdID == OLECMDID_ZOOM ? " " + std::to_string(Input) : ""));
@@ -113,10 +115,10 @@ public:
   void Complete() {
     Location = Pending;
     State = vv::READYSTATE_COMPLETE;
-    if (OnNavigateComplete2)
-      OnNavigateComplete2(this, Location);
-    if (OnDocumentComplete)
-      OnDocumentComplete(this, Location);
+    if (this->OnNavigateComplete2)
+      this->OnNavigateComplete2(this, Location);
+    if (this->OnDocumentComplete)
+      this->OnDocumentComplete(this, Location);
   }
   // The page answers the document queries asked so far.
   void AnswerQueries() {
@@ -146,6 +148,7 @@ private:
   }
   TLifetime Life;
 };
+using TFakeBrowser = TFakeBrowserOf<IBrowser>;
 
 // A form window with a fake browser; it closes when asked or when the test
 // says the reader closed it. Bounds start at the window's designed defaults.
