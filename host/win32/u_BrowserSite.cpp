@@ -7,6 +7,14 @@
 #include "host/win32/u_ComGuard.h"
 #include "host/win32/u_WideText.h"
 
+// Declared by the system's header, missing from mingw-w64's uuid library.
+extern "C" {
+DECLSPEC_SELECTANY extern const IID IID_IDocHostUIHandler2 = {
+    0x3050f6d0, 0x98b5, 0x11cf, {0xbb, 0x82, 0x00, 0xaa, 0x00, 0xbd, 0xce, 0x0b}};
+DECLSPEC_SELECTANY extern const IID IID_IDocHostShowUI = {
+    0xc4d244b0, 0xd43e, 0x11cf, {0x89, 0x3b, 0x00, 0xaa, 0x00, 0xbd, 0xce, 0x1a}};
+}
+
 namespace vv {
 
 namespace {
