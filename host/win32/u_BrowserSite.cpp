@@ -161,8 +161,8 @@ TKeyMessage KeyMessage(const MSG& Message) {
   });
 }
 
-// The record's size stays the engine's (the text's 20 is the 32-bit record;
-// the 64-bit one is larger); flags and double-click as the text says.
+// The record's size is the system's: the text's 20 is the 32-bit record, the
+// 64-bit one holds its two pointers in 32. Flags and double-click as the text says.
 ::HRESULT TBrowserSite::GetHostInfo(DOCHOSTUIINFO* pInfo) noexcept {
   if (!pInfo)
     return E_POINTER;

@@ -82,7 +82,8 @@ TEST_F(BrowserEngine, RendersABookPageWithItsPictureAndStyleSheet) {
           "<html><head><link rel=\"stylesheet\" href=\"css\\book.css\"><title>loading</title></head>"
           "<body onload=\"var i=document.getElementById('pic'),p=document.getElementById('para');"
           "document.title=i.width+'x'+i.height+' '+p.currentStyle.color\">"
-          "<p id=\"para\">Text of %{none}</p><img id=\"pic\" src=\"img\\dot.gif\"></body></html>");
+          "<p id=\"para\">Text of %{none}</p><img id=\"pic\" src=\"img\\dot.gif\">"
+          "<div style=\"height:5000px\"></div></body></html>");
   AddFile("\\chapter\\css\\book.css", "p { color: #123456 }");
   AddFile("\\chapter\\img\\dot.gif", Dot);
   int HostInfoAsked = 0;
@@ -105,8 +106,26 @@ TEST_F(BrowserEngine, RendersABookPageWithItsPictureAndStyleSheet) {
   EXPECT_EQ(Elements[1].TagName, "IMG");
 
   // The reading place: scrolled by the viewer, read back.
-  Browser->ScrollTo({0, 0});
-  EXPECT_EQ(Browser->ScrollPosition(), (vv::TPoint{0, 0}));
+  Browser->ScrollTo({0, 300});
+  EXPECT_TRUE(WaitFor([&] { return Browser->ScrollPosition() == vv::TPoint{0, 300}; }));
+}
+
+TEST_F(BrowserEngine, KeysReachTheHostBeforeThePage) {
+  AddFile("\\page.htm", "<html><body><p>Keys</p></body></html>");
+  SHOW_OR_SKIP("mfs:\\page.htm");
+  Browser->FocusPage();
+  const HWND Focus = GetFocus();
+  ASSERT_TRUE(IsChild(Browser->Handle(), Focus)) << "the page has the keyboard";
+  std::vector<std::uint32_t> Keys;
+  Browser->OnTranslateAccelerator = [&](const vv::TKeyMessage& Key, const void*, std::uint32_t) {
+    Keys.push_back(Key.wParam);
+    return vv::VV_S_OK;
+  };
+  MSG Message{Focus, WM_KEYDOWN, VK_F5, 0, 0, {}};
+  EXPECT_TRUE(Browser->PreTranslateMessage(Message));
+  EXPECT_EQ(Keys, std::vector<std::uint32_t>{VK_F5});
+  MSG Elsewhere{Parent, WM_KEYDOWN, VK_F5, 0, 0, {}};
+  EXPECT_FALSE(Browser->PreTranslateMessage(Elsewhere));
 }
 
 TEST_F(BrowserEngine, WindowExternalWalksTheStory) {
