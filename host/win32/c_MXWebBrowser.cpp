@@ -279,16 +279,23 @@ void TMXWebBrowser::RequestClose() {
 
 // ---- engine operations ----
 
-void TMXWebBrowser::StartNavigation(const std::string& URL) {
-  FNavigatedScheme = SchemeOf(URL);
+// A navigation of the viewer's own: it may lead into the book from anywhere.
+void TMXWebBrowser::ViewerNavigation(const std::function<::HRESULT()>& Start) {
   FViewerNavigation = true;
-  VARIANT Empty;
-  VariantInit(&Empty);
-  const ::HRESULT Result = FBrowser->Navigate(TBstr(BookToWide(URL)), &Empty, &Empty, &Empty, &Empty);
+  const ::HRESULT Result = Start();
   FLoop.Wake();
   if (FAILED(Result))
     FViewerNavigation = false;
   Check(Result);
+}
+
+void TMXWebBrowser::StartNavigation(const std::string& URL) {
+  FNavigatedScheme = SchemeOf(URL);
+  ViewerNavigation([&] {
+    VARIANT Empty;
+    VariantInit(&Empty);
+    return FBrowser->Navigate(TBstr(BookToWide(URL)), &Empty, &Empty, &Empty, &Empty);
+  });
 }
 
 void TMXWebBrowser::Navigate(const std::string& URL) {
@@ -297,19 +304,11 @@ void TMXWebBrowser::Navigate(const std::string& URL) {
 }
 
 void TMXWebBrowser::GoBack() {
-  FViewerNavigation = true;
-  const ::HRESULT Result = FBrowser->GoBack();
-  if (FAILED(Result))
-    FViewerNavigation = false;
-  Check(Result);
+  ViewerNavigation([this] { return FBrowser->GoBack(); });
 }
 
 void TMXWebBrowser::GoForward() {
-  FViewerNavigation = true;
-  const ::HRESULT Result = FBrowser->GoForward();
-  if (FAILED(Result))
-    FViewerNavigation = false;
-  Check(Result);
+  ViewerNavigation([this] { return FBrowser->GoForward(); });
 }
 
 void TMXWebBrowser::GoHome() { Navigate(HomePage.empty() ? std::string("about:blank") : HomePage); }

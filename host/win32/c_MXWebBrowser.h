@@ -9,6 +9,7 @@
 #include <ole2.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -80,6 +81,7 @@ private:
   void NotifyDownloadControl();
   void Navigated(const std::u16string& URL, bool Top, bool Complete);
   void BeforeNavigate(const std::u16string& URL, bool Top, bool& Cancel);
+  void ViewerNavigation(const std::function<::HRESULT()>& Start);
   void StartNavigation(const std::string& URL);
   // The page or the system asked to close: OnCloseQuery, then
   // OnCloseAccepted, from the loop (the request comes inside the engine).
