@@ -67,8 +67,10 @@ TMXWebBrowser::TMXWebBrowser(HWND Parent, IMessageLoop& Loop) : FLoop(Loop) {
   GetClientRect(Parent, &Bounds);
   FWindow = CreateWindowExW(0, WindowClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0,
                             Bounds.right, Bounds.bottom, Parent, nullptr, GetModuleHandleW(nullptr), this);
-  if (!FWindow)
-    Check(HRESULT_FROM_WIN32(GetLastError()));
+  if (!FWindow) {
+    const DWORD Error = GetLastError();
+    Check(Error ? HRESULT_FROM_WIN32(Error) : E_FAIL);
+  }
   try {
     CreateControl();
   } catch (...) {
