@@ -163,6 +163,8 @@ private:
   void BuildReadingArea();
   // Places the strip, the contents pane, the bars and the page in the client area.
   void Layout();
+  // After a pane or bar came or went: laid out and drawn again whole.
+  void Relayout();
   void Command(int Id, int Code, HWND Control);
   LRESULT Notify(const NMHDR& Header);
   void Closing();

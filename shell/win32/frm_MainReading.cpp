@@ -123,6 +123,12 @@ void TfrmMain::Layout() {
     webMain->SetBounds({Left, Top, std::max(Left, Width), std::max(Top, Bottom)});
 }
 
+void TfrmMain::Relayout() {
+  Layout();
+  // Children moved across each other keep no stale pictures of one another.
+  RedrawWindow(frmMain, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
 bool TfrmMain::InSplitter(POINT Client) const {
   if (!ContentsVisible())
     return false;
@@ -163,7 +169,7 @@ void TfrmMain::ShowContents(const TContents& Contents, int Width) {
   }
   ShowWindow(frmContents->frmContents, SW_SHOW);
   PaneWidth = Width;
-  Layout();
+  Relayout();
 }
 
 void TfrmMain::HideContents() {
@@ -172,7 +178,7 @@ void TfrmMain::HideContents() {
   if (IsChild(frmContents->frmContents, GetFocus()) && webMain)
     SetFocus(webMain->Handle());
   ShowWindow(frmContents->frmContents, SW_HIDE);
-  Layout();
+  Relayout();
 }
 
 bool TfrmMain::ContentsVisible() const {
@@ -196,7 +202,7 @@ bool TfrmMain::ClearContentsFilter() { return frmContents && frmContents->ClearF
 void TfrmMain::OpenFindBar() {
   FindOpen = true;
   ShowWindow(pnlFind, SW_SHOW);
-  Layout();
+  Relayout();
   SetFocus(edtFind);
   SendMessageW(edtFind, EM_SETSEL, 0, -1);
 }
@@ -205,7 +211,7 @@ void TfrmMain::CloseFindBar() {
   const bool HadFocus = IsChild(pnlFind, GetFocus());
   FindOpen = false;
   ShowWindow(pnlFind, SW_HIDE);
-  Layout();
+  Relayout();
   if (HadFocus && webMain)
     webMain->FocusPage();
 }
@@ -232,12 +238,12 @@ void TfrmMain::HighlightOnNextPage(const std::string& Phrase) {
 void TfrmMain::ShowContinueOffer(const std::string& Text) {
   SetWindowTextW(lblContinue, BookToWindows(Text).c_str());
   ShowWindow(pnlContinue, SW_SHOWNA);
-  Layout();
+  Relayout();
 }
 
 void TfrmMain::HideContinueOffer() {
   ShowWindow(pnlContinue, SW_HIDE);
-  Layout();
+  Relayout();
 }
 
 bool TfrmMain::ContinueOffered() const { return GetWindowLongPtrW(pnlContinue, GWL_STYLE) & WS_VISIBLE; }

@@ -127,18 +127,25 @@ void TfrmMain::AddToolButton(const TToolButtonView& B) {
     case tbkPrint: Entry.Menu = popPrint; break;
     default: break;
     }
-    Button.fsStyle = static_cast<BYTE>(BTNS_BUTTON | (Entry.Menu && B.Kind != tbkPrint ? BTNS_WHOLEDROPDOWN : 0));
+    Button.fsStyle = static_cast<BYTE>(BTNS_BUTTON | BTNS_AUTOSIZE |
+                                       (Entry.Menu && B.Kind != tbkPrint ? BTNS_WHOLEDROPDOWN : 0));
     const LONG_PTR Style = GetWindowLongPtrW(tbrMain, GWL_STYLE);
     SetWindowLongPtrW(tbrMain, GWL_STYLE, B.Flat ? Style | TBSTYLE_FLAT : Style & ~static_cast<LONG_PTR>(TBSTYLE_FLAT));
-    SendMessageW(tbrMain, TB_SETBUTTONWIDTH, 0, MAKELPARAM(B.MinimumSize.Width, std::max(B.MinimumSize.Width, 200)));
   }
   SendMessageW(tbrMain, TB_ADDBUTTONSW, 1, reinterpret_cast<LPARAM>(&Button));
   if (B.Kind != tbkSeparator) {
-    // Buttons are at least the book's size, larger when a caption needs it.
+    // Sized for its caption, then held at least at the book's size.
+    RECT Item{};
+    SendMessageW(tbrMain, TB_GETRECT, static_cast<WPARAM>(Button.idCommand), reinterpret_cast<LPARAM>(&Item));
+    TBBUTTONINFOW Info{};
+    Info.cbSize = sizeof(Info);
+    Info.dwMask = TBIF_SIZE | TBIF_STYLE;
+    Info.cx = static_cast<WORD>(std::max<LONG>(Item.right - Item.left, B.MinimumSize.Width));
+    Info.fsStyle = static_cast<BYTE>(Button.fsStyle & ~BTNS_AUTOSIZE);
+    SendMessageW(tbrMain, TB_SETBUTTONINFOW, static_cast<WPARAM>(Button.idCommand), reinterpret_cast<LPARAM>(&Info));
     const DWORD Size = static_cast<DWORD>(SendMessageW(tbrMain, TB_GETBUTTONSIZE, 0, 0));
-    SendMessageW(tbrMain, TB_SETBUTTONSIZE, 0,
-                 MAKELPARAM(std::max<int>(LOWORD(Size), B.MinimumSize.Width),
-                            std::max<int>(HIWORD(Size), B.MinimumSize.Height)));
+    if (HIWORD(Size) < B.MinimumSize.Height)
+      SendMessageW(tbrMain, TB_SETBUTTONSIZE, 0, MAKELPARAM(LOWORD(Size), B.MinimumSize.Height));
   }
   SendMessageW(tbrMain, TB_AUTOSIZE, 0, 0);
 }
