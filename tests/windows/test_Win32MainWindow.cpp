@@ -218,6 +218,17 @@ TEST(Win32MainWindow, TheSampleBookOpensWithItsToolbarMenusAndContentsAndTheTool
   EXPECT_EQ(W.Browser().Bounds.bottom, Client.bottom);
   EXPECT_EQ(W.Browser().Bounds.right, Client.right);
 
+  // The page's print sections become the print button's menu; one chosen opens the print window.
+  W.Browser().Elements = {{"DIV", "firstPage", "<b>1</b>"}, {"DIV", "notesPage", "n"}, {"DIV", "page2", ""}};
+  W.Browser().AnswerQueries();
+  EXPECT_EQ(MenuItems(W.Window.popPrint), (std::vector<std::wstring>{L"firstPage", L"notesPage"}));
+  TBBUTTON Print{};
+  SendMessageW(W.Window.tbrMain, TB_GETBUTTON, 16, reinterpret_cast<LPARAM>(&Print));
+  EXPECT_TRUE(Print.fsStyle & BTNS_DROPDOWN);
+  SendMessageW(W.Window.frmMain, WM_COMMAND, TfrmMain::idPrintSection + 1, 0);
+  W.Browser().AnswerQueries();
+  EXPECT_EQ(W.Parts.Forms->PrintWindows, 1);
+
   EXPECT_EQ(W.LastNavigation(), "mfs:\\index.htm");
   W.ClickButton(6); // Next
   EXPECT_EQ(W.LastNavigation(), "mfs:\\chapter1\\page1.htm");
