@@ -183,6 +183,8 @@ LRESULT TfrmMain::HandleMessage(UINT Message, WPARAM WParam, LPARAM LParam) {
       SetCursor(LoadCursorA(nullptr, Over == imgLogo ? IDC_HAND : IDC_SIZEWE));
       return TRUE;
     }
+    if (Over != frmMain)
+      return FALSE; // the control's own cursor
     break;
   }
   case WM_LBUTTONDOWN:

@@ -48,7 +48,6 @@ public:
   void Show();
   // Called once the window is gone (closed by the reader, the book or a failed start).
   std::function<void()> OnClosed;
-  [[nodiscard]] HWND Handle() const { return frmMain; }
 
   // Command ids of the window's buttons and menu items.
   enum TCommandId : int {

@@ -41,9 +41,15 @@ TFiles FolderFiles(const std::filesystem::path& Folder) {
   return Files;
 }
 
-TMainWindow::TBookSource SampleBook() {
+// Resizable as the sample is, or with the fixed window a book gets by default.
+TMainWindow::TBookSource SampleBook(bool Resizable = true) {
   const std::filesystem::path Sample = std::filesystem::path(VV_SOURCE_DIR) / "books" / "sample";
-  return {Cabinet(FolderFiles(Sample / "system")), Cabinet(FolderFiles(Sample / "files"))};
+  TFiles System = FolderFiles(Sample / "system");
+  if (!Resizable) {
+    std::string& Settings = System.at("\\System.xml");
+    Settings.replace(Settings.find("ResizableWindow=True"), 20, "ResizableWindow=False");
+  }
+  return {Cabinet(System), Cabinet(FolderFiles(Sample / "files"))};
 }
 
 // The fakes a window is made with; the window owns them, the test looks at them.
@@ -65,10 +71,10 @@ struct TSampleWindow {
   TWin32MessageLoop Loop;
   TParts Parts;
   TFakeReadingStates States;
-  TfrmMain Window{SampleBook(), Parts.Make(), Loop, States};
+  TfrmMain Window;
   bool Closed = false;
 
-  TSampleWindow() {
+  explicit TSampleWindow(bool Resizable = true) : Window(SampleBook(Resizable), Parts.Make(), Loop, States) {
     Window.OnClosed = [this] { Closed = true; };
     Window.Show();
     Arrive();
@@ -276,8 +282,30 @@ TEST(Win32MainWindow, TheSampleBookOpensWithItsToolbarMenusAndContentsAndTheTool
 }
 
 TEST(Win32MainWindow, KeysGoToTheLogicsPolicyFirst) {
-  TSampleWindow W;
+  TSampleWindow W(false);
   ASSERT_EQ(GetActiveWindow(), W.Window.frmMain);
+  // A fixed window: no sizing border, no maximise box, centred in the work area.
+  const LONG_PTR Fixed = GetWindowLongPtrW(W.Window.frmMain, GWL_STYLE);
+  EXPECT_FALSE(Fixed & (WS_THICKFRAME | WS_MAXIMIZEBOX));
+  EXPECT_TRUE(Fixed & WS_CAPTION);
+  RECT Frame, Work;
+  GetWindowRect(W.Window.frmMain, &Frame);
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &Work, 0);
+  EXPECT_EQ(Frame.right - Frame.left, 1100);
+  EXPECT_LE(std::abs((Frame.left - Work.left) - (Work.right - Frame.right)), 1);
+  // F11: full screen over the whole monitor; Escape leaves it, the window as it was.
+  W.Press(VK_F11);
+  RECT Full;
+  GetWindowRect(W.Window.frmMain, &Full);
+  EXPECT_EQ(Full.left, 0);
+  EXPECT_EQ(Full.right, GetSystemMetrics(SM_CXSCREEN));
+  EXPECT_FALSE(GetWindowLongPtrW(W.Window.frmMain, GWL_STYLE) & WS_CAPTION);
+  W.Press(VK_ESCAPE);
+  RECT Back;
+  GetWindowRect(W.Window.frmMain, &Back);
+  EXPECT_TRUE(EqualRect(&Back, &Frame));
+  EXPECT_EQ(GetWindowLongPtrW(W.Window.frmMain, GWL_STYLE), Fixed);
+  EXPECT_FALSE(W.Closed);
   // Ctrl+End: the reading order's last page, where copying is not allowed.
   W.Press(VK_END, true);
   EXPECT_EQ(W.LastNavigation(), "mfs:\\chapter2\\page2.htm");
