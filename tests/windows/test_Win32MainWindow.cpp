@@ -7,12 +7,12 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <chrono>
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <thread>
 
 #include "platform/win32/u_Win32Text.h"
 #include "shell/u_ReadingStateFiles.h"
