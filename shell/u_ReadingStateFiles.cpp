@@ -1,13 +1,19 @@
 #include "shell/u_ReadingStateFiles.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#include <shlobj.h>
+#else
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 namespace vv {
 
@@ -16,9 +22,27 @@ namespace {
 constexpr std::size_t MaxStateFileSize = 64 * 1024;
 
 std::filesystem::path StateFile(const std::string& Identity) {
-  const std::string Folder = ReadingStateFolder();
-  return Folder.empty() || Identity.empty() ? std::filesystem::path() : std::filesystem::path(Folder) / (Identity + ".state");
+  const std::filesystem::path Folder = ReadingStateFolder();
+  return Folder.empty() || Identity.empty() ? std::filesystem::path() : Folder / (Identity + ".state");
 }
+
+#ifdef _WIN32
+// Pipes and devices do not live among a folder's files on Windows: a regular
+// file's size is all there is to check.
+std::optional<std::string> ReadStateText(const std::filesystem::path& File) {
+  std::error_code Error;
+  if (!std::filesystem::is_regular_file(File, Error) || std::filesystem::file_size(File, Error) > MaxStateFileSize ||
+      Error)
+    return std::nullopt;
+  std::ifstream Stream(File, std::ios::binary);
+  std::string Text(std::istreambuf_iterator<char>(Stream), {});
+  if (Stream.bad() || Text.size() > MaxStateFileSize)
+    return std::nullopt;
+  return Text;
+}
+
+unsigned long ProcessId() { return GetCurrentProcessId(); }
+#else
 
 // The file's text, if it is a regular file of a sensible size: whatever else
 // stands in its place (a pipe, a device, something huge) is no state of ours
@@ -47,14 +71,26 @@ std::optional<std::string> ReadStateText(const std::filesystem::path& File) {
   ::close(Fd);
   return Text;
 }
+
+unsigned long ProcessId() { return static_cast<unsigned long>(::getpid()); }
+#endif
 } // namespace
 
-std::string ReadingStateFolder() {
+std::filesystem::path ReadingStateFolder() {
+#ifdef _WIN32
+  PWSTR Local = nullptr;
+  std::filesystem::path Folder;
+  if (SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &Local) == S_OK)
+    Folder = std::filesystem::path(Local) / L"Vellumview" / L"ReadingState";
+  CoTaskMemFree(Local);
+  return Folder;
+#else
   if (const char* State = std::getenv("XDG_STATE_HOME"); State && *State == '/')
-    return std::string(State) + "/vellumview";
+    return std::filesystem::path(State) / "vellumview";
   if (const char* Home = std::getenv("HOME"); Home && *Home)
-    return std::string(Home) + "/.local/state/vellumview";
+    return std::filesystem::path(Home) / ".local/state/vellumview";
   return {};
+#endif
 }
 
 std::optional<TReadingState> TReadingStateFiles::Load(const std::string& Identity) {
@@ -70,7 +106,8 @@ bool TReadingStateFiles::Save(const std::string& Identity, const TReadingState& 
   const std::string Text = FormatReadingState(State);
   std::error_code Error;
   std::filesystem::create_directories(File.parent_path(), Error);
-  const std::filesystem::path Temporary = File.string() + ".tmp" + std::to_string(::getpid());
+  std::filesystem::path Temporary = File;
+  Temporary += ".tmp" + std::to_string(ProcessId());
   {
     std::ofstream Stream(Temporary, std::ios::binary | std::ios::trunc);
     if (!(Stream << Text) || !Stream.flush()) {

@@ -1,13 +1,16 @@
 #pragma once
 // The reading state kept as one small file per book in the user's state folder.
 
+#include <filesystem>
+
 #include "shell/u_ReadingState.h"
 
 namespace vv {
 
-// $XDG_STATE_HOME/vellumview, else ~/.local/state/vellumview; empty when
-// neither can be named.
-[[nodiscard]] std::string ReadingStateFolder();
+// Linux: $XDG_STATE_HOME/vellumview, else ~/.local/state/vellumview.
+// Windows: Vellumview\ReadingState in the user's local application data.
+// Empty when it cannot be named.
+[[nodiscard]] std::filesystem::path ReadingStateFolder();
 
 class TReadingStateFiles : public IReadingStateStore {
 public:

@@ -333,7 +333,7 @@ private slots:
     {
       auto W = OpenActive(System);
       QVERIFY(W);
-      File = ReadingStateFolder() + "/" + BookIdentity(*W->Logic->SystemVolume, *W->Logic->FilesVolume) + ".state";
+      File = (ReadingStateFolder() / (BookIdentity(*W->Logic->SystemVolume, *W->Logic->FilesVolume) + ".state")).string();
     }
     std::filesystem::create_directories(std::filesystem::path(File).parent_path());
     const auto Replace = [&](const std::function<void()>& Make) {

@@ -4,27 +4,13 @@
 #include <gtest/gtest.h>
 
 #include "platform/u_BookText.h"
-#include "platform/u_CabWriter.h"
 #include "storage/u_MFSCabLoad.h"
+#include "tests/viewer_logic/BookCabinet.h"
 #include "tests/viewer_logic/FakeMainView.h"
-#include "text/u_Streams.h"
 
 namespace vvtest {
 
 namespace {
-using TFiles = std::map<std::string, std::string>;
-
-std::string Cabinet(const TFiles& Files) {
-  TMFS Volume;
-  for (const auto& [Path, Content] : Files) {
-    Volume.DefaultSession().ForceFolders(TMFS::ExtractPath(Path));
-    Volume.DefaultSession().CreateMFSFile(Path, 0, false)->Content = Content;
-  }
-  TBytesStream Out;
-  Volume.SaveToStream(Out);
-  return WriteCabinet({TCabMember{"info.mfs", Out.TakeBytes()}}, TCabCompression::MSZIP);
-}
-
 const TFiles BookSystem = {
     {"\\System.xml", "<System Story=\"Story.xml\" Variables=\"Vars.xml\" MainFormCaption=\"%{Title} reader\" "
                      "ToolButtons=\"Bar\\Tools.xml\"><toolbar ToolbarImgW=16 ToolbarImgH=16/></System>"},
