@@ -104,6 +104,7 @@ TEST_F(Win32Forms, SearchListsTheSampleBooksPagesKeepsPhrasesAndShowsTheChosenPa
         EXPECT_EQ(ListCount(List), 0);
         EXPECT_TRUE(IsWindowVisible(Note));
         EXPECT_EQ(WindowText(Note), L"No page contains \"zebra\".");
+        PauseForScreenshot(Loop);
         SetWindowTextW(Phrases, L"FIRST CHAPTER");
         SendMessageW(GetDlgItem(Form, TWin32SearchView::idSearch), BM_CLICK, 0, 0);
         EXPECT_FALSE(IsWindowVisible(Note));
@@ -247,6 +248,7 @@ TEST_F(Win32Forms, ThePrintWindowsButtonsReachItsBrowserThroughTheLogic) {
         EXPECT_GT(Browser.Bounds.top, 0);
         EXPECT_EQ(Browser.Bounds.bottom, Client.bottom);
         EXPECT_EQ(Browser.Bounds.right, Client.right);
+        PauseForScreenshot(Loop);
         // The reader clicks Print, then Preview.
         for (const int Button : {0, 1}) {
           RECT Face{};
