@@ -38,6 +38,7 @@ TWin32PrintView::TWin32PrintView(HWND Owner, const TBrowserWindowFactory& Browse
   FBrowser->SetDownloadOptions({TDownloadControlOption::DLCTL_DLIMAGES, TDownloadControlOption::DLCTL_VIDEOS,
                                 TDownloadControlOption::DLCTL_BGSOUNDS, TDownloadControlOption::DLCTL_NO_SCRIPTS});
   FBrowser->SetUserInterfaceOptions({});
+  FocusControl = FBrowser->Handle();
   // Unasked, the browser shows its own menu.
   FBrowser->OnShowContextMenu = [this](std::uint32_t dwID, const TPoint& ppt) {
     return OnShowContextMenu ? OnShowContextMenu(dwID, ppt) : VV_S_FALSE;

@@ -34,6 +34,7 @@ TWin32SearchView::TWin32SearchView(HWND Owner, IMessageLoop& Loop, std::wstring 
   btnClose = AddControl(WC_BUTTONW, L"Close", BS_PUSHBUTTON | WS_TABSTOP, idClose);
   lblNothingFound = AddControl(WC_STATICW, L"", SS_CENTER, 0);
   ShowWindow(lblNothingFound, SW_HIDE);
+  FocusControl = cbSearchText;
 
   SendMessageW(lvFoundPages, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
   imglPages = FormPictures({TFormPicture::Page});
@@ -125,6 +126,7 @@ int TWin32SearchView::SelectedRow() const {
 void TWin32SearchView::SetNote(const std::string& Note) {
   if (Note.empty()) {
     ShowWindow(lblNothingFound, SW_HIDE);
+  FocusControl = cbSearchText;
     return;
   }
   SetWindowTextW(lblNothingFound, Utf8ToWindows(Note).c_str());
@@ -161,7 +163,6 @@ void TWin32SearchView::ShowModal() {
   if (!FOwner || !IsWindowVisible(FOwner) || !GetWindowRect(FOwner, &Over))
     Over = WorkArea();
   CenterIn(Handle(), Over);
-  SetFocus(cbSearchText);
   // The dialog keys: Tab between the controls, Enter for the default button, Escape to close.
   RunModal([this](MSG& Message) { return IsDialogMessageW(Handle(), &Message) != FALSE; });
 }

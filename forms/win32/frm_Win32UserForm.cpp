@@ -21,6 +21,7 @@ TWin32UserFormView::TWin32UserFormView(HWND Owner, const TBrowserWindowFactory& 
   FBrowser->SetDownloadOptions({TDownloadControlOption::DLCTL_DLIMAGES, TDownloadControlOption::DLCTL_VIDEOS,
                                 TDownloadControlOption::DLCTL_BGSOUNDS});
   FBrowser->SetUserInterfaceOptions(FUserInterfaceOptions);
+  FocusControl = FBrowser->Handle();
   FBrowser->OnGetExternal = [this](TDispatchRef& Dispatch) {
     Dispatch = FExternal;
     return Dispatch ? VV_S_OK : VV_E_UNEXPECTED;
@@ -113,6 +114,7 @@ void TWin32UserFormView::SetCaption(const std::u16string& Value) { SetWindowText
 void TWin32UserFormView::HideScrollBars() {
   FUserInterfaceOptions.insert(TUserInterfaceOption::SCROLL_NO);
   FBrowser->SetUserInterfaceOptions(FUserInterfaceOptions);
+  FocusControl = FBrowser->Handle();
 }
 
 void TWin32UserFormView::ShowModal(std::function<void()> Closed) {

@@ -43,6 +43,17 @@ void TWin32Window::CreateHandle(const wchar_t* ClassName, DWORD Style, DWORD ExS
 }
 
 LRESULT TWin32Window::HandleMessage(UINT Message, WPARAM WParam, LPARAM LParam) {
+  if (Message == WM_ACTIVATE && FocusControl) {
+    // The system would give the focus to the window itself, where keys go nowhere.
+    if (LOWORD(WParam) == WA_INACTIVE) {
+      const HWND Focus = GetFocus();
+      if (Focus && IsChild(FHandle, Focus))
+        FocusControl = Focus;
+    } else if (IsWindow(FocusControl)) {
+      SetFocus(FocusControl);
+    }
+    return 0;
+  }
   return DefWindowProcW(FHandle, Message, WParam, LParam);
 }
 

@@ -37,6 +37,9 @@ protected:
   virtual void HandleDestroyed() {}
 
   std::wstring ErrorCaption;
+  // The control that has the keyboard focus whenever the window is active:
+  // this one at first, then the one the reader left it in.
+  HWND FocusControl = nullptr;
 
 private:
   static LRESULT CALLBACK WindowProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam) noexcept;

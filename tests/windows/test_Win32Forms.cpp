@@ -88,11 +88,12 @@ TEST_F(Win32Forms, SearchListsTheSampleBooksPagesKeepsPhrasesAndShowsTheChosenPa
         Phrases = View.cbSearchText;
         List = View.lvFoundPages;
         Note = View.lblNothingFound;
-        // Enter in the phrase box searches.
-        SetWindowTextW(Phrases, L"first chapter");
+        // The reader types into the phrase box at once; Enter there searches.
         COMBOBOXINFO Combo{};
         Combo.cbSize = sizeof(Combo);
         GetComboBoxInfo(Phrases, &Combo);
+        EXPECT_EQ(GetFocus(), Combo.hwndItem);
+        SetWindowTextW(Phrases, L"first chapter");
         PostKey(Combo.hwndItem, VK_RETURN);
       },
       [&] {

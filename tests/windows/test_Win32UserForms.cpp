@@ -91,6 +91,7 @@ TEST_F(Win32UserForms, TheSampleAboutFormOpensModalAsDefinedAndClosesByCloseByIt
   ASSERT_EQ(Browsers.Made.size(), 1u);
   TFakeBrowserWindow& Browser = *Browsers.Made[0];
   EXPECT_EQ(GetParent(Browser.Window), Form);
+  EXPECT_EQ(GetFocus(), Browser.Window);
   EXPECT_EQ(Browser.Calls, std::vector<std::string>{"Navigate mfs:\\Forms\\About.html"});
   EXPECT_EQ(Browser.UserInterfaceOptions, TUserInterfaceOptions{TUserInterfaceOption::SCROLL_NO});
   EXPECT_EQ(Browser.DownloadOptions,
