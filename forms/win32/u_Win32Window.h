@@ -89,6 +89,8 @@ protected:
   // Enables the others again and hides the window; RunModal returns.
   void EndModal();
   LRESULT HandleMessage(UINT Message, WPARAM WParam, LPARAM LParam) override;
+  // Gone with its owner: the wait ends too.
+  void HandleDestroyed() override { EndModal(); }
 
 private:
   IMessageLoop& FLoop;

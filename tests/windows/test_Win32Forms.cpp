@@ -268,6 +268,11 @@ TEST_F(Win32Forms, ThePrintWindowsButtonsReachItsBrowserThroughTheLogic) {
                                              "ExecWB 6", "ExecWB 7"}));
   EXPECT_TRUE(IsWindowEnabled(Owner));
   EXPECT_EQ(ThreadWindow(L"TfrmPrint"), nullptr);
+
+  // The main window going takes the print window along and ends the wait.
+  RunSteps(Loop, {[&] { DestroyWindow(Owner); }});
+  ShowPrintForm(Views, "<p>Again</p>");
+  EXPECT_EQ(ThreadWindow(L"TfrmPrint"), nullptr);
 }
 
 } // namespace vvtest
