@@ -84,10 +84,9 @@ TEST_F(Win32Forms, SearchListsTheSampleBooksPagesKeepsPhrasesAndShowsTheChosenPa
         EXPECT_EQ(GetWindow(Form, GW_OWNER), Owner);
         EXPECT_FALSE(IsWindowEnabled(Owner)); // modal
         EXPECT_EQ(ClientSize(Form), (TSize{500, 300})); // the reader's last size
-        auto& View = dynamic_cast<TWin32SearchView&>(*reinterpret_cast<TWin32Window*>(GetWindowLongPtrW(Form, GWLP_USERDATA)));
-        Phrases = View.cbSearchText;
-        List = View.lvFoundPages;
-        Note = View.lblNothingFound;
+        Phrases = FindWindowExW(Form, nullptr, WC_COMBOBOXW, nullptr);
+        List = FindWindowExW(Form, nullptr, WC_LISTVIEWW, nullptr);
+        Note = FindWindowExW(Form, nullptr, WC_STATICW, nullptr);
         // The reader types into the phrase box at once; Enter there searches.
         COMBOBOXINFO Combo{};
         Combo.cbSize = sizeof(Combo);
@@ -155,18 +154,27 @@ TEST_F(Win32Forms, ErrorsShowInABoxOverTheWindowAndNeverCrossItsMessageHandling)
   std::vector<std::wstring> Listed;
   RunSteps(Loop, {[&] {
     const HWND Form = ThreadWindow(L"TfrmSearch");
-    auto& View = dynamic_cast<TWin32SearchView&>(*reinterpret_cast<TWin32Window*>(GetWindowLongPtrW(Form, GWLP_USERDATA)));
-    SetWindowTextW(View.cbSearchText, L"page");
+    SetWindowTextW(FindWindowExW(Form, nullptr, WC_COMBOBOXW, nullptr), L"page");
     Loop.Post([&] { Missing = DismissBox(); });
-    SendMessageW(View.btnSearch, BM_CLICK, 0, 0);
-    Listed = Rows(View.lvFoundPages, 0);
-    // A handler that raises: the window shows the message and goes on.
-    View.OnShowPage = [] { throw std::runtime_error("Show failed"); };
-    Loop.Post([&] { Thrown = DismissBox(); });
-    SendMessageW(View.btnShowPage, BM_CLICK, 0, 0);
+    SendMessageW(GetDlgItem(Form, TWin32SearchView::idSearch), BM_CLICK, 0, 0);
+    Listed = Rows(FindWindowExW(Form, nullptr, WC_LISTVIEWW, nullptr), 0);
     SendMessageW(Form, WM_CLOSE, 0, 0);
   }});
   ShowSearchForm(Book.Story, Book.Files, [] {}, Views, {}, nullptr);
+
+  // A handler that raises: the window shows the message and goes on.
+  const std::unique_ptr<ISearchView> View = Views.CreateSearchView();
+  View->OnShowPage = [] { throw std::runtime_error("Show failed"); };
+  bool StillOpen = false;
+  RunSteps(Loop, {[&] {
+    const HWND Form = ThreadWindow(L"TfrmSearch");
+    Loop.Post([&] { Thrown = DismissBox(); });
+    SendMessageW(GetDlgItem(Form, TWin32SearchView::idShowPage), BM_CLICK, 0, 0);
+    StillOpen = IsWindowVisible(Form);
+    SendMessageW(Form, WM_CLOSE, 0, 0);
+  }});
+  View->ShowModal();
+  EXPECT_TRUE(StillOpen);
   EXPECT_EQ(Missing.Caption, L"Sample");
   ASSERT_FALSE(Missing.Texts.empty());
   EXPECT_NE(Missing.Texts.back().find(L"gone.htm"), std::wstring::npos) << Missing.Texts.back();
