@@ -14,8 +14,8 @@ namespace vv {
 class TWin32FormViews : public IFormViews {
 public:
   // Owner: the main window, over which the windows and boxes open (may be
-  // none). BrowserWindows makes the print window's browser. Modal windows
-  // wait in Loop.
+  // none); boxes carry the application's title (platform/win32/u_MessageBox).
+  // BrowserWindows makes the print window's browser. Modal windows wait in Loop.
   TWin32FormViews(HWND Owner, TBrowserWindowFactory BrowserWindows, IMessageLoop& Loop);
 
   [[nodiscard]] std::unique_ptr<ISearchView> CreateSearchView() override;
@@ -23,9 +23,6 @@ public:
   [[nodiscard]] std::unique_ptr<IPrintView> CreatePrintView() override;
   void ShowInformation(const std::string& Caption, const std::string& Text) override;
 
-  // The caption of the windows' error boxes, in the book's code page (the
-  // application's title); empty: the system's own.
-  std::string ApplicationTitle;
 
 private:
   HWND FOwner;

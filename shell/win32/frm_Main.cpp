@@ -9,7 +9,7 @@
 
 #include "platform/win32/u_Win32Text.h"
 #include "shell/win32/frm_Contents.h"
-#include "shell/win32/u_MessageBox.h"
+#include "platform/win32/u_MessageBox.h"
 #include "shell/win32/u_Panel.h"
 #include "shell/win32/u_Win32Keys.h"
 

@@ -391,8 +391,10 @@ TEST_F(ComDispatch, ServerRegistrationNamesThisExecutableAndClassObjectsGiveTheL
   {
     const vv::TComClassObjects Objects({[this] { return TDispatchRef(External); }, [this] { return External->Story(); },
                                         [this] { return External->UserForm(); }});
+    // Registered for clients of other processes, and so also for this one's
+    // own (a viewer running beside the test may hold the local-server slot).
     IClassFactory* Factory = nullptr;
-    ASSERT_EQ(CoGetClassObject(HostClass, CLSCTX_LOCAL_SERVER, nullptr, IID_IClassFactory,
+    ASSERT_EQ(CoGetClassObject(HostClass, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
                                reinterpret_cast<void**>(&Factory)),
               S_OK);
     ::IDispatch* Created = nullptr;
@@ -400,7 +402,7 @@ TEST_F(ComDispatch, ServerRegistrationNamesThisExecutableAndClassObjectsGiveTheL
     EXPECT_EQ(Created, Com); // the window's own host object, not a second one
     Created->Release();
     Factory->Release();
-    ASSERT_EQ(CoGetClassObject(FormClass, CLSCTX_LOCAL_SERVER, nullptr, IID_IClassFactory,
+    ASSERT_EQ(CoGetClassObject(FormClass, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
                                reinterpret_cast<void**>(&Factory)),
               S_OK);
     EXPECT_EQ(Factory->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void**>(&Created)),
@@ -408,6 +410,6 @@ TEST_F(ComDispatch, ServerRegistrationNamesThisExecutableAndClassObjectsGiveTheL
     Factory->Release();
   }
   IClassFactory* Gone = nullptr;
-  EXPECT_NE(CoGetClassObject(HostClass, CLSCTX_LOCAL_SERVER, nullptr, IID_IClassFactory, reinterpret_cast<void**>(&Gone)),
+  EXPECT_NE(CoGetClassObject(HostClass, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory, reinterpret_cast<void**>(&Gone)),
             S_OK);
 }

@@ -12,6 +12,7 @@
 #include "forms/u_Splash.h"
 #include "forms/win32/frm_Win32FormViews.h"
 #include "forms/win32/frm_Win32Search.h"
+#include "platform/win32/u_MessageBox.h"
 #include "platform/win32/u_Win32Picture.h"
 #include "tests/windows/FakeBrowserWindow.h"
 #include "tests/windows/WindowProbe.h"
@@ -149,7 +150,7 @@ TEST_F(Win32Forms, ErrorsShowInABoxOverTheWindowAndNeverCrossItsMessageHandling)
   std::string Story = SampleStory();
   Story.insert(Story.find("<item pagename=\"Chapter 2\""), "<item page=\"gone.htm\" pagename=\"Gone\"/>");
   TSampleBook Book(Story);
-  Views.ApplicationTitle = "Sample";
+  SetApplicationTitle(L"Sample");
   TBoxSeen Missing, Thrown;
   std::vector<std::wstring> Listed;
   RunSteps(Loop, {[&] {

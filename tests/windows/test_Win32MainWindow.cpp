@@ -17,7 +17,7 @@
 #include "platform/win32/u_Win32Text.h"
 #include "shell/u_ReadingStateFiles.h"
 #include "shell/win32/frm_Contents.h"
-#include "shell/win32/u_MessageBox.h"
+#include "platform/win32/u_MessageBox.h"
 #include "shell/win32/u_Win32Viewer.h"
 #include "tests/viewer_logic/BookCabinet.h"
 #include "tests/viewer_logic/FakeFormViews.h"

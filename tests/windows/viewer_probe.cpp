@@ -1,8 +1,9 @@
 // Runs a Windows book as a reader would and reports what its windows show,
 // through their handles from outside the process:
-//   viewer_probe BOOK.exe [CLICKS...]  the main window's caption and toolbar
-//     buttons, then a click on each named button in turn, then the window
-//     closed as by its close box; any message box on the way is reported.
+//   viewer_probe BOOK.exe [STEPS...]  the main window's caption and toolbar
+//     buttons, then each step in turn (a button's caption: a click on it;
+//     "wait:MS": a pause), then the window closed as by its close box; any
+//     message box on the way is reported and dismissed.
 // Every line is UTF-8; the exit status is 0 when the book ran and ended.
 #include <windows.h>
 
@@ -181,7 +182,7 @@ DWORD WaitForEnd(const PROCESS_INFORMATION& Started) {
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: viewer_probe BOOK.exe [BUTTON CAPTIONS TO CLICK...]\n");
+    std::fprintf(stderr, "usage: viewer_probe BOOK.exe [BUTTON CAPTION | wait:MS ...]\n");
     return 2;
   }
   std::wstring CommandLine = L"\"" + std::wstring(argv[1]) + L"\"";
@@ -202,6 +203,11 @@ int wmain(int argc, wchar_t** argv) {
     for (const TButton& B : Shown)
       std::printf("button: %s\n", Utf8(B.Text).c_str());
     for (int I = 2; I < argc; ++I) {
+      const std::wstring Step = argv[I];
+      if (Step.rfind(L"wait:", 0) == 0) {
+        Sleep(static_cast<DWORD>(_wtoi(Step.c_str() + 5)));
+        continue;
+      }
       bool Clicked = false;
       for (const TButton& B : Shown)
         if (B.Text == argv[I]) {

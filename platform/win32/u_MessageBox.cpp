@@ -1,4 +1,4 @@
-#include "shell/win32/u_MessageBox.h"
+#include "platform/win32/u_MessageBox.h"
 
 #include "platform/win32/u_Win32Text.h"
 
