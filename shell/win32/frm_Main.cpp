@@ -59,6 +59,21 @@ POINT WorkspaceOffset(const RECT& Frame) {
 }
 
 TRect ToRect(const RECT& R) { return {R.left, R.top, R.right - R.left, R.bottom - R.top}; }
+
+// Adds a monitor's work area to the list in Data, the primary first.
+BOOL CALLBACK AddScreen(HMONITOR Monitor, HDC, LPRECT, LPARAM Data) {
+  auto& Areas = *reinterpret_cast<std::vector<TRect>*>(Data);
+  MONITORINFO Info{};
+  Info.cbSize = sizeof(Info);
+  if (GetMonitorInfoW(Monitor, &Info)) {
+    const TRect Area = ToRect(Info.rcWork);
+    if (Info.dwFlags & MONITORINFOF_PRIMARY)
+      Areas.insert(Areas.begin(), Area);
+    else
+      Areas.push_back(Area);
+  }
+  return TRUE;
+}
 } // namespace
 
 TfrmMain::TfrmMain(TMainBook Book, const TMainWindowParts& Parts, TWin32MessageLoop& Loop,
@@ -365,22 +380,7 @@ void TfrmMain::CenterOnScreen() {
 
 std::vector<TRect> TfrmMain::Screens() const {
   std::vector<TRect> Result;
-  EnumDisplayMonitors(
-      nullptr, nullptr,
-      [](HMONITOR Monitor, HDC, LPRECT, LPARAM Data) -> BOOL {
-        auto& Areas = *reinterpret_cast<std::vector<TRect>*>(Data);
-        MONITORINFO Info{};
-        Info.cbSize = sizeof(Info);
-        if (GetMonitorInfoW(Monitor, &Info)) {
-          const TRect Area = ToRect(Info.rcWork);
-          if (Info.dwFlags & MONITORINFOF_PRIMARY)
-            Areas.insert(Areas.begin(), Area);
-          else
-            Areas.push_back(Area);
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&Result));
+  EnumDisplayMonitors(nullptr, nullptr, AddScreen, reinterpret_cast<LPARAM>(&Result));
   return Result;
 }
 

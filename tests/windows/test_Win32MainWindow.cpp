@@ -170,6 +170,25 @@ std::wstring SelectedRow(HWND Tree) {
   return Text;
 }
 
+// The thread's visible message box, into the HWND at Data.
+BOOL CALLBACK FindMessageBox(HWND Window, LPARAM Data) {
+  wchar_t Class[16] = {};
+  GetClassNameW(Window, Class, 16);
+  if (lstrcmpW(Class, L"#32770") != 0 || !IsWindowVisible(Window))
+    return TRUE;
+  *reinterpret_cast<HWND*>(Data) = Window;
+  return FALSE;
+}
+
+// The box's message: its static text, into the wstring at Data.
+BOOL CALLBACK ReadBoxText(HWND Child, LPARAM Data) {
+  wchar_t Class[16] = {};
+  GetClassNameW(Child, Class, 16);
+  if (lstrcmpiW(Class, L"STATIC") == 0 && GetWindowTextLengthW(Child) > 0)
+    *reinterpret_cast<std::wstring*>(Data) = WindowText(Child);
+  return TRUE;
+}
+
 bool ClipboardHasText() { return IsClipboardFormatAvailable(CF_UNICODETEXT) != 0; }
 
 void PutTextOnClipboard(HWND Owner) {
@@ -342,32 +361,13 @@ TEST(Win32MainWindow, ABrokenBookShowsTheStartUpErrorBoxAndTheProgramEnds) {
   std::function<void()> Look;
   Look = [&] {
     Box = nullptr;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND Window, LPARAM Data) -> BOOL {
-          wchar_t Class[16] = {};
-          GetClassNameW(Window, Class, 16);
-          if (lstrcmpW(Class, L"#32770") != 0 || !IsWindowVisible(Window))
-            return TRUE;
-          *reinterpret_cast<HWND*>(Data) = Window;
-          return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&Box));
+    EnumThreadWindows(GetCurrentThreadId(), FindMessageBox, reinterpret_cast<LPARAM>(&Box));
     if (!Box) {
       Loop.PostDelayed(50, Look);
       return;
     }
     Caption = WindowText(Box);
-    EnumChildWindows(
-        Box,
-        [](HWND Child, LPARAM Data) -> BOOL {
-          wchar_t Class[16] = {};
-          GetClassNameW(Child, Class, 16);
-          if (lstrcmpiW(Class, L"STATIC") == 0 && GetWindowTextLengthW(Child) > 0)
-            *reinterpret_cast<std::wstring*>(Data) = WindowText(Child);
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&Text));
+    EnumChildWindows(Box, ReadBoxText, reinterpret_cast<LPARAM>(&Text));
     PostMessageW(Box, WM_COMMAND, IDOK, 0);
   };
   Loop.PostDelayed(50, Look);
