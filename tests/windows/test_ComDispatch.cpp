@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "host/win32/u_ComDispatch.h"
+#include "host/win32/u_ComServer.h"
 #include "platform/u_BookText.h"
 #include "tests/viewer_logic/FakePlatform.h"
 
@@ -365,3 +366,48 @@ TEST_F(ComDispatch, JScriptWalksTheStoryAndCatchesTheObjectsErrors) {
   EXPECT_EQ(Views.Views[0]->Title, u"About it");
 }
 
+
+// The viewer as automation server: registered for the running executable,
+// per user, and its class objects handing out the running book's objects.
+TEST_F(ComDispatch, ServerRegistrationNamesThisExecutableAndClassObjectsGiveTheLiveObjects) {
+  const wchar_t* const HostKey = L"Software\\Classes\\CLSID\\{070EB013-919C-4D3A-936B-749904ACD06D}\\LocalServer32";
+  const GUID Library = {0xCE66BDE9, 0xD085, 0x4DCA, {0x9B, 0xF1, 0xC5, 0xCB, 0x45, 0xAD, 0x64, 0x7A}};
+  vv::RegisterComServer();
+  wchar_t Server[MAX_PATH * 2] = {}, Path[MAX_PATH] = {};
+  DWORD Size = sizeof(Server);
+  ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, HostKey, nullptr, RRF_RT_REG_SZ, nullptr, Server, &Size), ERROR_SUCCESS);
+  GetModuleFileNameW(nullptr, Path, MAX_PATH);
+  EXPECT_EQ(std::wstring(Server), L"\"" + std::wstring(Path) + L"\"");
+  ITypeLib* Registered = nullptr;
+  ASSERT_EQ(LoadRegTypeLib(Library, 1, 0, 1033, &Registered), S_OK);
+  Registered->Release();
+  vv::UnregisterComServer();
+  EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, HostKey, nullptr, RRF_RT_REG_SZ, nullptr, Server, &Size),
+            ERROR_FILE_NOT_FOUND);
+  vv::UnregisterComServer(); // nothing left to remove is no failure
+
+  const CLSID HostClass = {0x070EB013, 0x919C, 0x4D3A, {0x93, 0x6B, 0x74, 0x99, 0x04, 0xAC, 0xD0, 0x6D}};
+  const CLSID FormClass = {0x22F1AAF4, 0xF2C9, 0x4106, {0xBA, 0x81, 0x28, 0x4C, 0xEB, 0xB2, 0x18, 0xF2}};
+  {
+    const vv::TComClassObjects Objects({[this] { return TDispatchRef(External); }, [this] { return External->Story(); },
+                                        [this] { return External->UserForm(); }});
+    IClassFactory* Factory = nullptr;
+    ASSERT_EQ(CoGetClassObject(HostClass, CLSCTX_LOCAL_SERVER, nullptr, IID_IClassFactory,
+                               reinterpret_cast<void**>(&Factory)),
+              S_OK);
+    ::IDispatch* Created = nullptr;
+    ASSERT_EQ(Factory->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void**>(&Created)), S_OK);
+    EXPECT_EQ(Created, Com); // the window's own host object, not a second one
+    Created->Release();
+    Factory->Release();
+    ASSERT_EQ(CoGetClassObject(FormClass, CLSCTX_LOCAL_SERVER, nullptr, IID_IClassFactory,
+                               reinterpret_cast<void**>(&Factory)),
+              S_OK);
+    EXPECT_EQ(Factory->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void**>(&Created)),
+              CLASS_E_CLASSNOTAVAILABLE); // no form is open
+    Factory->Release();
+  }
+  IClassFactory* Gone = nullptr;
+  EXPECT_NE(CoGetClassObject(HostClass, CLSCTX_LOCAL_SERVER, nullptr, IID_IClassFactory, reinterpret_cast<void**>(&Gone)),
+            S_OK);
+}
