@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "platform/u_FileNames.h"
 #include "text/u_eBookCommon.h"
 #include "tools/u_BookFiles.h"
 #include "tools/u_DefaultSettings.h"
@@ -30,21 +31,21 @@ std::string FindContentsPage(const TBookFiles& Files, const std::string& Named) 
 } // namespace
 
 TBookSource::TBookSource(const std::string& BookDir, const TBookOptions& Options) {
-  const fs::path Dir(BookDir);
+  const fs::path Dir = PathOf(BookDir);
   if (!fs::is_directory(Dir)) throw EBookSourceError(Format("Folder \"%s\" not found", BookDir));
   const bool HasSystem = fs::is_directory(Dir / "system");
   const bool Plain = !HasSystem && !fs::is_directory(Dir / "files");
   if (Plain) FilesFolder.clear();
-  if (HasSystem) ImportFolderFromDisk((Dir / "system").string(), System.Root());
+  if (HasSystem) ImportFolderFromDisk(NameOf(Dir / "system"), System.Root());
   if (Plain || fs::is_directory(Dir / "files"))
     for (const std::string& Link :
-         ImportFolderFromDisk((Plain ? Dir : Dir / "files").string(), Files.Root(), Options.Exclude))
+         ImportFolderFromDisk(NameOf(Plain ? Dir : Dir / "files"), Files.Root(), Options.Exclude))
       Notes.push_back(ShownPath(FilesFolder, Link) +
                       " is a symbolic link out of the folder, or into a folder holding it: "
                       "left out");
   // "books/sea/" and "." name their folder too.
   const fs::path Whole = fs::absolute(Dir).lexically_normal();
-  MakeSettings((Whole.has_filename() ? Whole : Whole.parent_path()).filename().string(), Options);
+  MakeSettings(NameOf((Whole.has_filename() ? Whole : Whole.parent_path()).filename()), Options);
 }
 
 bool TBookSource::Add(TMFS& Volume, const std::string& Path, const std::string& Content,
