@@ -4,6 +4,7 @@
 
 #include <windows.h>
 #include <shellapi.h>
+#include <io.h>
 
 #include <cstdlib>
 #include <filesystem>
