@@ -138,8 +138,19 @@ bool TakesLink(const fs::directory_entry& Entry, const fs::path& Root,
 // of one folder that the volume would take for one (it matches them without
 // regard to case) are refused here: importing both would destroy the first
 // while it is still being filled.
+// The name as a book of CodePage stores it; false when that code page lacks some of its characters.
+bool NameInCodePage(std::string& Name, TCodePage CodePage) {
+  if (CodePage == TCodePage::Utf8 || !IsValidUtf8(Name)) return true;
+  bool Lost = false;
+  std::string Held = Utf8ToBook(Name, CodePage, &Lost);
+  if (Lost) return false;
+  Name = std::move(Held);
+  return true;
+}
+
 std::vector<TPlanned> PlanImport(const fs::path& Dir, const std::vector<std::string>& Exclude,
-                                 std::vector<std::string>& LeftOut) {
+                                 TCodePage NameCodePage, std::vector<std::string>& LeftOut,
+                                 std::vector<std::string>* Unheld) {
   const fs::path Root = fs::canonical(Dir);
   std::vector<TPlanned> Plan;
   std::vector<TPlanned> Listing;
@@ -157,9 +168,10 @@ std::vector<TPlanned> PlanImport(const fs::path& Dir, const std::vector<std::str
         continue;
       }
       if (Entry.is_directory() && Real.empty()) Real = fs::canonical(Entry.path());
-      if (Entry.is_directory() || Entry.is_regular_file())
-        Listing.push_back({Entry.path(), std::move(Name), std::move(Below), Folder,
-                           Entry.is_directory(), std::move(Real)});
+      if (!Entry.is_directory() && !Entry.is_regular_file()) continue;
+      if (!NameInCodePage(Name, NameCodePage) && Unheld) Unheld->push_back(Below);
+      Listing.push_back({Entry.path(), std::move(Name), std::move(Below), Folder, Entry.is_directory(),
+                         std::move(Real)});
     }
     // Sorted as the volume sorts, then by bytes, so that clashing names are
     // neighbours and the message is the same on every file system.
@@ -177,11 +189,12 @@ std::vector<TPlanned> PlanImport(const fs::path& Dir, const std::vector<std::str
 } // namespace
 
 std::vector<std::string> ImportFolderFromDisk(const std::string& Dir, TMFSFolder& Root,
-                                              const std::vector<std::string>& Exclude) {
+                                              const std::vector<std::string>& Exclude,
+                                              TCodePage NameCodePage, std::vector<std::string>* Unheld) {
   if (!fs::is_directory(PathOf(Dir)))
     throw EMFSError(Format(SFolderNotFound, Dir));
   std::vector<std::string> LeftOut;
-  const std::vector<TPlanned> Plan = PlanImport(PathOf(Dir), Exclude, LeftOut);
+  const std::vector<TPlanned> Plan = PlanImport(PathOf(Dir), Exclude, NameCodePage, LeftOut, Unheld);
   std::vector<TMFSFolder*> Folders(Plan.size(), nullptr);
   for (std::size_t i = 0; i < Plan.size(); ++i) {
     const TPlanned& Entry = Plan[i];

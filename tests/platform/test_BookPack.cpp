@@ -389,6 +389,34 @@ TEST_F(Vellumpack, MadeBooksAreUtf8AndAWindows1252BookSaysWhatItCannotHold) {
   EXPECT_EQ(Check.Output.find("Rapha"), std::string::npos) << Check.Output;
 }
 
+// The viewer asks a Windows-1252 book for its files in Windows-1252, from
+// pages in either encoding; files named in UTF-8 on disk are stored so.
+TEST_F(Vellumpack, AWindows1252BookNamesItsFilesInWindows1252) {
+  const fs::path Old = Dir / "old";
+  WriteAll(Old / "system" / "System.xml", "<System/>");
+  WriteAll(Old / "files" / "index.html",
+           "<html><head><meta charset=\"utf-8\"></head><body><ul><li><a href=\"caf\xC3\xA9.html\">C</a></li>"
+           "<li><a href=\"\xD0\x96\xD1\x83\xD0\xBA.html\">Zh</a></li></ul></body></html>");
+  WriteAll(Old / "files" / "caf\xC3\xA9.html", "<html><body><img src=\"cr\xE8me.png\"></body></html>");
+  WriteAll(Old / "files" / "cr\xC3\xA8me.png", "png");
+  WriteAll(Old / "files" / "\xD0\x96\xD1\x83\xD0\xBA.html", "<html>zh</html>");
+  const TProgramResult Check = Pack("check " + Old.string());
+  EXPECT_EQ(Check.Status, 0) << Check.Output;
+  EXPECT_NE(Check.Output.find("note: files/\xD0\x96\xD1\x83\xD0\xBA.html is named with characters Windows-1252 "
+                              "lacks, so the book cannot open it: declare Encoding=\"UTF-8\" in system/System.xml\n"),
+            std::string::npos)
+      << Check.Output;
+  EXPECT_EQ(Check.Output.find("not found"), std::string::npos) << Check.Output;
+  const std::string Out = (Dir / "old.bin").string();
+  ASSERT_EQ(Pack("build " + Old.string() + " -o " + Out).Status, 0);
+  TMFS System, Files;
+  LoadBook(Out, System, Files);
+  EXPECT_NE(Files.Root().GetItem("caf\xE9.html"), nullptr);
+  EXPECT_NE(Files.Root().GetItem("cr\xE8me.png"), nullptr);
+  EXPECT_NE(Files.Root().GetItem("\xD0\x96\xD1\x83\xD0\xBA.html"), nullptr);
+  EXPECT_NE(System.DefaultSession().GetFile("\\Story.xml")->Content.find("caf\xE9.html\" pagename"), std::string::npos);
+}
+
 TEST_F(PlainFolder, CheckMakesTheSameSettingsAndNotesWhatNothingReaches) {
   const TProgramResult Check = Pack("check " + Plain.string());
   EXPECT_EQ(Check.Status, 1);
