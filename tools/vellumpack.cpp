@@ -126,18 +126,17 @@ private:
 // Linux one by the 64-bit Windows build (make test-windows).
 std::string DefaultViewer(bool Windows) {
   const std::string Self = RunningProgramPath();
-  const fs::path Beside =
-      (Self.empty() ? fs::path(".") : PathOf(Self).parent_path()) / (Windows ? DefaultWindowsViewerName : DefaultViewerName);
-  if (fs::is_regular_file(Beside)) return NameOf(Beside);
+  std::vector<fs::path> Candidates{(Self.empty() ? fs::path(".") : PathOf(Self).parent_path()) /
+                                   (Windows ? DefaultWindowsViewerName : DefaultViewerName)};
 #ifdef VV_BUILT_VIEWER
-  const fs::path Built(VV_BUILT_VIEWER);
-  if (!Windows && fs::is_regular_file(Built)) return NameOf(Built);
-  if (!Windows)
-    throw Exception(Format("Viewer not found beside vellumpack (\"%s\") nor in the build tree "
-                           "(\"%s\"); name it with --viewer",
-                           NameOf(Beside), NameOf(Built)));
+  if (!Windows) Candidates.emplace_back(VV_BUILT_VIEWER);
 #endif
-  throw Exception(Format("Viewer not found beside vellumpack (\"%s\"); name it with --viewer", NameOf(Beside)));
+  for (const fs::path& Candidate : Candidates)
+    if (fs::is_regular_file(Candidate)) return NameOf(Candidate);
+  throw Exception(Format("Viewer not found beside vellumpack (\"%s\")%s; name it with --viewer",
+                         NameOf(Candidates[0]),
+                         Candidates.size() > 1 ? Format(" nor in the build tree (\"%s\")", NameOf(Candidates[1]))
+                                               : std::string()));
 }
 
 // A book runs where its viewer does: the Windows packer cannot start a Linux book.
