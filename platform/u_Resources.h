@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,14 +36,16 @@ struct TResourceInfo {
 // name). A failure to read a resource that was found raises EOSError.
 [[nodiscard]] std::string LoadResourceData(std::string_view Name);
 
-#ifndef _WIN32
-
-// The same for any file. Type and name match without regard to case.
+// The same for any file, a Windows image or one with the appended table.
+// Type and name match without regard to case. Paths as platform/u_FileNames says.
 [[nodiscard]] std::string LoadResourceDataFromFile(const std::string& Path, std::string_view Type,
                                                    std::string_view Name);
 
+class TSystemFile;
+
+#ifndef _WIN32
 // A resource of the running executable read where it lies, a piece at a
-// time, instead of whole.
+// time, instead of whole (Windows maps its module's resources itself).
 class TResourceFile {
 public:
   explicit TResourceFile(std::string_view Name);
@@ -57,10 +60,11 @@ public:
   [[nodiscard]] bool ReadAt(std::uint64_t At, void* Buffer, std::size_t Count) const;
 
 private:
-  int FFd = -1;
+  std::unique_ptr<TSystemFile> FFile;
   bool FFound = false;
   std::uint64_t FOffset = 0, FSize = 0;
 };
+#endif
 
 // The entries of the file's table; empty when it has no valid table.
 [[nodiscard]] std::vector<TResourceInfo> ListResources(const std::string& Path);
@@ -81,6 +85,5 @@ void WriteExecutableWithResources(const std::string& ExePath, const std::string&
                                   const std::vector<TResourceSource>& Resources);
 void WriteExecutableWithResources(const std::string& ExePath, const std::string& OutPath,
                                   const std::vector<TResource>& Resources);
-#endif
 
 } // namespace vv

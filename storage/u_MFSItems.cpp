@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/u_FileNames.h"
 #include "storage/u_MFS.h"
 
 namespace vv {
@@ -23,7 +24,7 @@ void CheckDiskName(const std::string& Name) {
 void ForceDirectories(const std::filesystem::path& Dir) {
   std::error_code Error;
   if (!Dir.empty() && !std::filesystem::create_directories(Dir, Error) && Error)
-    throw EMFSError(Format(SCannotWrite, Dir.string()) + ": " + Error.message());
+    throw EMFSError(Format(SCannotWrite, NameOf(Dir)) + ": " + Error.message());
 }
 } // namespace
 
@@ -72,7 +73,7 @@ void TMFSFile::LoadFromStream(TStream& Stream) {
 }
 
 void TMFSFile::SaveToDisk(const std::string& Path) const {
-  const std::filesystem::path Target(Path);
+  const std::filesystem::path Target = PathOf(Path);
   ForceDirectories(Target.parent_path());
   std::ofstream Out(Target, std::ios::binary | std::ios::trunc);
   Out.write(Content.data(), static_cast<std::streamsize>(Content.size()));
@@ -200,7 +201,7 @@ void TMFSFolder::LoadRecord(TStream& Stream, int Depth) {
 }
 
 void TMFSFolder::SaveToDisk(const std::string& Path) const {
-  ForceDirectories(std::filesystem::path(Path));
+  ForceDirectories(PathOf(Path));
   const std::string Prefix = Path.empty() || Path.back() == '/' ? Path : Path + '/';
   Children.ForEach([&](const std::string&, const TMFSItem* Child) {
     CheckDiskName(Child->Name);

@@ -6,7 +6,9 @@
 #include <array>
 #include <bit>
 #include <cstring>
+#include <cstdlib>
 #include <ctime>
+#include <optional>
 
 namespace vv {
 
@@ -157,7 +159,18 @@ std::int64_t DosDateTimeToUnixTime(std::uint32_t DosDateTime) {
   return static_cast<std::int64_t>(std::mktime(&Local));
 }
 
-std::uint32_t NowAsDosDateTime() { return UnixTimeToDosDateTime(std::time(nullptr)); }
+std::uint32_t NowAsDosDateTime() {
+  // Set, it stands for "now" (reproducible builds): a book packed twice from
+  // one folder, on Linux or Windows, is then the same bytes.
+  static const std::optional<std::time_t> Fixed = []() -> std::optional<std::time_t> {
+    const char* Text = std::getenv("SOURCE_DATE_EPOCH");
+    char* End = nullptr;
+    const long long Seconds = Text && *Text ? std::strtoll(Text, &End, 10) : -1;
+    if (Seconds < 0 || *End != '\0') return std::nullopt;
+    return static_cast<std::time_t>(Seconds);
+  }();
+  return UnixTimeToDosDateTime(Fixed ? *Fixed : std::time(nullptr));
+}
 
 namespace {
 inline std::uint32_t Step(std::uint32_t R, std::uint32_t W) noexcept { return std::rotl(R + W, 1); }

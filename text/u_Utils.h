@@ -72,6 +72,7 @@ template <typename... Args> std::string Format(std::string_view Pattern, const A
 [[nodiscard]] int CompareStr(std::string_view A, std::string_view B) noexcept;
 
 // DOS date-time: date in the high word, time (2-second units) in the low word.
+// The current time, or the one SOURCE_DATE_EPOCH (seconds since 1970) names when set.
 [[nodiscard]] std::uint32_t NowAsDosDateTime();
 [[nodiscard]] std::uint32_t UnixTimeToDosDateTime(std::int64_t UnixSeconds);
 [[nodiscard]] std::int64_t DosDateTimeToUnixTime(std::uint32_t DosDateTime);

@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include "text/u_Unicode.h"
+
 namespace vv {
 
 namespace {
@@ -56,6 +58,14 @@ TBookFiles::TBookFiles(const TMFS& Volume) {
 const std::string* TBookFiles::Find(std::string_view Path) const {
   const auto Found = ByFolded.find(Folded(Path));
   return Found == ByFolded.end() ? nullptr : &FPaths[Found->second];
+}
+
+std::string LinkInBookNames(std::string_view Link, bool PageIsUtf8, TCodePage CodePage) {
+  if (PageIsUtf8 == (CodePage == TCodePage::Utf8)) return std::string(Link);
+  if (!PageIsUtf8) return BookToUtf8(Link, TCodePage::Windows1252);
+  bool Lost = false;
+  std::string Held = IsValidUtf8(Link) ? Utf8ToBook(Link, CodePage, &Lost) : std::string(Link);
+  return Lost ? std::string(Link) : Held;
 }
 
 TLinkTarget ResolveLink(std::string_view FromPage, std::string_view Link) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "storage/u_MFS.h"
+#include "text/u_Convert.h"
 
 namespace vv {
 
@@ -46,6 +47,12 @@ struct TLinkTarget {
   TKind Kind = TKind::Ignored;
   std::string Path; // canonical, from the root: "\chapter1\page1.htm"
 };
+
+// A link as a page of that encoding writes it, in the names of a book of
+// CodePage, as the viewer is asked for it: a UTF-8 page's "café.html" is
+// "caf\xE9.html" in a Windows-1252 book. A link the book's code page cannot
+// hold, or one that is not UTF-8 where it should be, stays as written.
+[[nodiscard]] std::string LinkInBookNames(std::string_view Link, bool PageIsUtf8, TCodePage CodePage);
 
 // Link as written in the page FromPage ("\chapter1\page1.htm"): query and
 // fragment dropped, "%20" read as a blank as the viewer reads it.

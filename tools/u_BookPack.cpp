@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "platform/u_CabWriter.h"
+#include "platform/u_FileNames.h"
 #include "platform/u_Resources.h"
 #include "storage/u_MFSCabLoad.h"
 
@@ -46,7 +47,7 @@ std::string PackVolume(const TMFS& Volume) {
 
 void BuildBook(const TBookSource& Book, const std::string& Out, const std::string& Viewer,
                const TPackProgress& Progress) {
-  if (!fs::is_regular_file(Viewer)) throw EBookPackError(Format("Viewer \"%s\" not found", Viewer));
+  if (!fs::is_regular_file(PathOf(Viewer))) throw EBookPackError(Format("Viewer \"%s\" not found", Viewer));
   const std::pair<const char*, const TMFS*> Volumes[2] = {{SystemResourceName, &Book.System},
                                                           {FilesResourceName, &Book.Files}};
   const std::uint64_t Total = ContentBytes(Book.System.Root()) + ContentBytes(Book.Files.Root());
@@ -68,7 +69,7 @@ void BuildBook(const TBookSource& Book, const std::string& Out, const std::strin
 }
 
 void LoadBook(const std::string& Book, TMFS& System, TMFS& Files) {
-  if (!fs::is_regular_file(Book)) throw EBookPackError(Format("Book \"%s\" not found", Book));
+  if (!fs::is_regular_file(PathOf(Book))) throw EBookPackError(Format("Book \"%s\" not found", Book));
   for (const auto& [Name, Volume] : {std::pair<const char*, TMFS*>{SystemResourceName, &System},
                                      std::pair<const char*, TMFS*>{FilesResourceName, &Files}}) {
     std::string Cab = LoadResourceDataFromFile(Book, RT_RCDATA_NAME, Name);

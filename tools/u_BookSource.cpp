@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "platform/u_FileNames.h"
 #include "text/u_eBookCommon.h"
 #include "tools/u_BookFiles.h"
 #include "tools/u_DefaultSettings.h"
@@ -30,21 +31,35 @@ std::string FindContentsPage(const TBookFiles& Files, const std::string& Named) 
 } // namespace
 
 TBookSource::TBookSource(const std::string& BookDir, const TBookOptions& Options) {
-  const fs::path Dir(BookDir);
+  const fs::path Dir = PathOf(BookDir);
   if (!fs::is_directory(Dir)) throw EBookSourceError(Format("Folder \"%s\" not found", BookDir));
   const bool HasSystem = fs::is_directory(Dir / "system");
   const bool Plain = !HasSystem && !fs::is_directory(Dir / "files");
   if (Plain) FilesFolder.clear();
-  if (HasSystem) ImportFolderFromDisk((Dir / "system").string(), System.Root());
+  // The names follow the code page System.xml declares, read first.
+  std::vector<std::string> Unheld, UnheldSystem;
+  if (HasSystem) ImportFolderFromDisk(NameOf(Dir / "system"), System.Root());
+  CodePage = ReadCodePage();
+  if (HasSystem && CodePage != TCodePage::Utf8) {
+    System.Root().Clear();
+    ImportFolderFromDisk(NameOf(Dir / "system"), System.Root(), {}, CodePage, &UnheldSystem);
+  }
   if (Plain || fs::is_directory(Dir / "files"))
-    for (const std::string& Link :
-         ImportFolderFromDisk((Plain ? Dir : Dir / "files").string(), Files.Root(), Options.Exclude))
+    for (const std::string& Link : ImportFolderFromDisk(NameOf(Plain ? Dir : Dir / "files"), Files.Root(),
+                                                        Options.Exclude, CodePage, &Unheld))
       Notes.push_back(ShownPath(FilesFolder, Link) +
                       " is a symbolic link out of the folder, or into a folder holding it: "
                       "left out");
+  for (auto [Folder, Names] : {std::pair{SystemFolder, &UnheldSystem}, std::pair{FilesFolder, &Unheld}}) {
+    std::sort(Names->begin(), Names->end());
+    for (const std::string& Name : *Names)
+      Notes.push_back(ShownPath(Folder, Name) +
+                      " is named with characters Windows-1252 lacks, so the book cannot open it: "
+                      "declare Encoding=\"UTF-8\" in system/System.xml");
+  }
   // "books/sea/" and "." name their folder too.
   const fs::path Whole = fs::absolute(Dir).lexically_normal();
-  MakeSettings((Whole.has_filename() ? Whole : Whole.parent_path()).filename().string(), Options);
+  MakeSettings(NameOf((Whole.has_filename() ? Whole : Whole.parent_path()).filename()), Options);
 }
 
 bool TBookSource::Add(TMFS& Volume, const std::string& Path, const std::string& Content,
@@ -74,7 +89,6 @@ TCodePage TBookSource::ReadCodePage() {
 void TBookSource::MakeSettings(const std::string& FolderName, const TBookOptions& Options) {
   const TBookFiles Pages(Files);
   const std::string Contents = FindContentsPage(Pages, Options.Contents);
-  CodePage = ReadCodePage();
   if (!System.DefaultSession().Exists("\\Story.xml")) {
     TStoryNames Names{CodePage, {}};
     if (Contents.empty()) {

@@ -49,8 +49,8 @@ public:
   // What the author should know of how the book was read: links left out,
   // pages placed in the reading order's last part.
   std::vector<std::string> Notes;
-  // The code page of the book's settings: what its System.xml declares, UTF-8
-  // when System.xml is made.
+  // The code page of the book's settings and names: what its System.xml
+  // declares, UTF-8 when System.xml is made.
   TCodePage CodePage = TCodePage::Utf8;
   // Names of a made Story.xml (as UTF-8) that CodePage could not hold.
   std::vector<std::string> LostNames;

@@ -3,6 +3,7 @@
 #include <unordered_map>
 
 #include "text/u_HtmlLinks.h"
+#include "text/u_HtmlScanner.h"
 #include "text/u_Variables.h"
 #include "tools/u_BookFiles.h"
 
@@ -49,11 +50,13 @@ TLinkCount CheckLinks(TBookSource& Book, const std::vector<std::string>& Roots,
       ScanHtmlLinks(Content, Links);
     else
       ScanCssLinks(Content, 1, Links);
+    // Style sheets are taken to be written as the settings are.
+    const bool Utf8 = Page ? DeclaresUtf8(Content) : Book.CodePage == TCodePage::Utf8;
     int Broken = 0;
     for (const THtmlLink& Link : Links) {
       const bool Expand = Variables && Link.Target.find("%{") != std::string::npos;
-      const TLinkTarget Target =
-          ResolveLink(Path, Expand ? Variables->Substitute(Link.Target) : Link.Target);
+      const TLinkTarget Target = ResolveLink(
+          Path, LinkInBookNames(Expand ? Variables->Substitute(Link.Target) : Link.Target, Utf8, Book.CodePage));
       if (Target.Kind == TLinkTarget::TKind::External) ++Count.External;
       const bool Outside = Target.Kind == TLinkTarget::TKind::Outside;
       if (Target.Kind != TLinkTarget::TKind::Content && Target.Kind != TLinkTarget::TKind::System &&

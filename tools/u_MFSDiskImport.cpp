@@ -1,12 +1,13 @@
 #include "tools/u_MFSDiskImport.h"
 
-#include <fnmatch.h>
-
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <vector>
+
+#include "platform/u_FileNames.h"
+#include "text/u_Unicode.h"
 
 namespace vv {
 
@@ -29,11 +30,11 @@ std::string ReadWholeFile(const fs::path& P) {
   std::error_code Ec;
   const std::uintmax_t Size = fs::file_size(P, Ec);
   if (!In || Ec)
-    throw EMFSError(Format(SCannotRead, P.string()));
+    throw EMFSError(Format(SCannotRead, NameOf(P)));
   std::string Bytes(static_cast<std::size_t>(Size), '\0');
   In.read(Bytes.data(), static_cast<std::streamsize>(Size));
   if (In.gcount() != static_cast<std::streamsize>(Size) || In.peek() != std::char_traits<char>::eof())
-    throw EMFSError(Format(SCannotRead, P.string()));
+    throw EMFSError(Format(SCannotRead, NameOf(P)));
   return Bytes;
 }
 
@@ -47,19 +48,78 @@ struct TPlanned {
   fs::path Real; // folders: where they really are, to tell a link that loops
 };
 
+// Text as characters; a byte that is not UTF-8 stands for itself, above Unicode.
+std::u32string Characters(std::string_view Text) {
+  std::u32string Chars;
+  for (std::size_t At = 0, Length = 0; At < Text.size(); At += Length) {
+    const char32_t C = DecodeUtf8(Text, At, Length);
+    Chars += C == ReplacementChar && Text.substr(At, Length) != "\xEF\xBF\xBD"
+                 ? 0x110000 + static_cast<unsigned char>(Text[At])
+                 : C;
+  }
+  return Chars;
+}
+
+// A shell pattern as the shell reads it, the same on every platform: "*" any
+// run of characters ("/" too), "?" one character, "[a-z]" one of a set and
+// "[!a-z]" (or "[^a-z]") one not in it, "\" takes the next character as it is.
+bool MatchesPattern(std::string_view PatternBytes, std::string_view TextBytes) {
+  const std::u32string Pattern = Characters(PatternBytes), Text = Characters(TextBytes);
+  // One character of Text against the pattern element at P; P moves past it.
+  const auto MatchOne = [&](std::size_t& P, char32_t C) {
+    if (Pattern[P] == '?') return ++P, true;
+    std::size_t I = P + 1;
+    const bool Negated = I < Pattern.size() && (Pattern[I] == '!' || Pattern[I] == '^');
+    if (Negated) ++I;
+    const std::size_t Close = Pattern.find(']', I + 1); // a "]" first in the set is one of it
+    if (Pattern[P] != '[' || Close == std::u32string::npos) {
+      if (Pattern[P] == '\\' && P + 1 < Pattern.size()) ++P;
+      return Pattern[P++] == C;
+    }
+    bool InSet = false;
+    for (; I < Close; ++I)
+      if (I + 2 < Close && Pattern[I + 1] == '-') {
+        InSet = InSet || (Pattern[I] <= C && C <= Pattern[I + 2]);
+        I += 2;
+      } else {
+        InSet = InSet || Pattern[I] == C;
+      }
+    P = Close + 1;
+    return InSet != Negated;
+  };
+  std::size_t P = 0, T = 0;
+  std::size_t StarP = std::u32string::npos, StarT = 0; // where the last "*" takes one more
+  while (T < Text.size()) {
+    if (P < Pattern.size() && Pattern[P] == '*') {
+      StarP = ++P;
+      StarT = T;
+    } else if (std::size_t Next = P; P < Pattern.size() && MatchOne(Next, Text[T])) {
+      P = Next;
+      ++T;
+    } else if (StarP != std::u32string::npos) {
+      P = StarP;
+      T = ++StarT;
+    } else {
+      return false;
+    }
+  }
+  while (P < Pattern.size() && Pattern[P] == '*') ++P;
+  return P == Pattern.size();
+}
+
 bool Excluded(const std::vector<std::string>& Exclude, const std::string& Below,
               const std::string& Name) {
   return std::any_of(Exclude.begin(), Exclude.end(), [&](const std::string& Pattern) {
-    return ::fnmatch(Pattern.c_str(), Below.c_str(), 0) == 0 ||
-           ::fnmatch(Pattern.c_str(), Name.c_str(), 0) == 0;
+    return MatchesPattern(Pattern, Below) || MatchesPattern(Pattern, Name);
   });
 }
 
 // Whether Path lies below Folder (both canonical).
 bool IsBelow(const fs::path& Path, const fs::path& Folder) {
-  const std::string P = Path.string(), F = Folder.string();
-  return P.size() > F.size() && P.compare(0, F.size(), F) == 0 &&
-         (F.back() == '/' || P[F.size()] == '/');
+  auto P = Path.begin();
+  for (auto F = Folder.begin(); F != Folder.end(); ++F, ++P)
+    if (P == Path.end() || (*P != *F && !F->empty())) return false;
+  return P != Path.end();
 }
 
 // A symbolic link is taken when it leads inside Root, and, to a folder, to
@@ -78,8 +138,19 @@ bool TakesLink(const fs::directory_entry& Entry, const fs::path& Root,
 // of one folder that the volume would take for one (it matches them without
 // regard to case) are refused here: importing both would destroy the first
 // while it is still being filled.
+// The name as a book of CodePage stores it; false when that code page lacks some of its characters.
+bool NameInCodePage(std::string& Name, TCodePage CodePage) {
+  if (CodePage == TCodePage::Utf8 || !IsValidUtf8(Name)) return true;
+  bool Lost = false;
+  std::string Held = Utf8ToBook(Name, CodePage, &Lost);
+  if (Lost) return false;
+  Name = std::move(Held);
+  return true;
+}
+
 std::vector<TPlanned> PlanImport(const fs::path& Dir, const std::vector<std::string>& Exclude,
-                                 std::vector<std::string>& LeftOut) {
+                                 TCodePage NameCodePage, std::vector<std::string>& LeftOut,
+                                 std::vector<std::string>* Unheld) {
   const fs::path Root = fs::canonical(Dir);
   std::vector<TPlanned> Plan;
   std::vector<TPlanned> Listing;
@@ -88,7 +159,7 @@ std::vector<TPlanned> PlanImport(const fs::path& Dir, const std::vector<std::str
       continue;
     Listing.clear();
     for (const fs::directory_entry& Entry : fs::directory_iterator(Folder < 0 ? Dir : Plan[Folder].Path)) {
-      std::string Name = Entry.path().filename().string();
+      std::string Name = NameOf(Entry.path().filename());
       std::string Below = Folder < 0 ? Name : Plan[Folder].Below + "/" + Name;
       if (Excluded(Exclude, Below, Name)) continue;
       fs::path Real;
@@ -97,9 +168,10 @@ std::vector<TPlanned> PlanImport(const fs::path& Dir, const std::vector<std::str
         continue;
       }
       if (Entry.is_directory() && Real.empty()) Real = fs::canonical(Entry.path());
-      if (Entry.is_directory() || Entry.is_regular_file())
-        Listing.push_back({Entry.path(), std::move(Name), std::move(Below), Folder,
-                           Entry.is_directory(), std::move(Real)});
+      if (!Entry.is_directory() && !Entry.is_regular_file()) continue;
+      if (!NameInCodePage(Name, NameCodePage) && Unheld) Unheld->push_back(Below);
+      Listing.push_back({Entry.path(), std::move(Name), std::move(Below), Folder, Entry.is_directory(),
+                         std::move(Real)});
     }
     // Sorted as the volume sorts, then by bytes, so that clashing names are
     // neighbours and the message is the same on every file system.
@@ -109,7 +181,7 @@ std::vector<TPlanned> PlanImport(const fs::path& Dir, const std::vector<std::str
     });
     for (std::size_t i = 1; i < Listing.size(); ++i)
       if (SameText(Listing[i - 1].Name, Listing[i].Name))
-        throw EMFSError(Format(SCaseClash, Listing[i - 1].Path.string(), Listing[i].Path.string()));
+        throw EMFSError(Format(SCaseClash, NameOf(Listing[i - 1].Path), NameOf(Listing[i].Path)));
     Plan.insert(Plan.end(), Listing.begin(), Listing.end());
   }
   return Plan;
@@ -117,11 +189,12 @@ std::vector<TPlanned> PlanImport(const fs::path& Dir, const std::vector<std::str
 } // namespace
 
 std::vector<std::string> ImportFolderFromDisk(const std::string& Dir, TMFSFolder& Root,
-                                              const std::vector<std::string>& Exclude) {
-  if (!fs::is_directory(Dir))
+                                              const std::vector<std::string>& Exclude,
+                                              TCodePage NameCodePage, std::vector<std::string>* Unheld) {
+  if (!fs::is_directory(PathOf(Dir)))
     throw EMFSError(Format(SFolderNotFound, Dir));
   std::vector<std::string> LeftOut;
-  const std::vector<TPlanned> Plan = PlanImport(Dir, Exclude, LeftOut);
+  const std::vector<TPlanned> Plan = PlanImport(PathOf(Dir), Exclude, NameCodePage, LeftOut, Unheld);
   std::vector<TMFSFolder*> Folders(Plan.size(), nullptr);
   for (std::size_t i = 0; i < Plan.size(); ++i) {
     const TPlanned& Entry = Plan[i];

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "platform/u_FileNames.h"
 #include "storage/u_MFS.h"
 #include "tools/u_BookFiles.h"
 #include "tools/u_DefaultSettings.h"
@@ -186,7 +187,7 @@ void Put(TMFS& Volume, const std::string& Path, const std::string& Content) {
 } // namespace
 
 void WriteNewBook(const std::string& Dir, const std::string& Title, const std::string& Author) {
-  if (fs::exists(Dir) && !(fs::is_directory(Dir) && fs::is_empty(Dir)))
+  if (fs::exists(PathOf(Dir)) && !(fs::is_directory(PathOf(Dir)) && fs::is_empty(PathOf(Dir))))
     throw ENewBookError(Format("\"%s\" is not an empty folder", Dir));
 
   TMFS Files;
@@ -208,8 +209,8 @@ void WriteNewBook(const std::string& Dir, const std::string& Title, const std::s
   Put(System, "\\Variables.xml", DefaultVariablesXml(Title, Author));
   Put(System, "\\Forms.xml", DefaultFormsXml(Title));
 
-  System.Root().SaveToDisk((fs::path(Dir) / "system").string());
-  Files.Root().SaveToDisk((fs::path(Dir) / "files").string());
+  System.Root().SaveToDisk(NameOf(PathOf(Dir) / "system"));
+  Files.Root().SaveToDisk(NameOf(PathOf(Dir) / "files"));
 }
 
 } // namespace vv

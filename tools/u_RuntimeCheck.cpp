@@ -1,29 +1,37 @@
 #include "tools/u_RuntimeCheck.h"
 
-#include <sys/wait.h>
-
-#include <array>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <memory>
 #include <sstream>
+
+#include "platform/u_FileNames.h"
+#include "platform/u_Process.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace vv {
 
 namespace {
 
-std::string ShellQuoted(const std::string& Text) {
-  std::string Quoted = "'";
-  for (const char C : Text)
-    Quoted += C == '\'' ? std::string("'\\''") : std::string(1, C);
-  return Quoted + "'";
+#ifdef _WIN32
+// The viewer hosts the system's WebBrowser control, found through its class.
+int CheckSystemPieces(const std::string&, std::ostream& Out) {
+  const char* Key = "CLSID\\{8856F961-340A-11D0-A96B-00C04FD705A2}\\InprocServer32";
+  HKEY Found = nullptr;
+  if (RegOpenKeyExA(HKEY_CLASSES_ROOT, Key, 0, KEY_READ, &Found) == ERROR_SUCCESS) {
+    RegCloseKey(Found);
+    Out << "runtime: the system's web browser control is registered\n";
+    return 0;
+  }
+  Out << "runtime: the system's web browser control is not registered (Shell.Explorer)\n";
+  return 1;
 }
-
-
+#else
 // ldd's lines are "name => path (address)" or "name => not found".
 int CheckLibraries(const std::string& Book, std::ostream& Out) {
-  const TCommandResult Ldd = RunCapture("ldd " + ShellQuoted(Book));
+  const TProgramResult Ldd = RunProgramCapture("ldd", {Book});
   int Found = 0, Missing = 0;
   std::istringstream Lines(Ldd.Output);
   for (std::string Line; std::getline(Lines, Line);) {
@@ -45,9 +53,9 @@ int CheckLibraries(const std::string& Book, std::ostream& Out) {
   return Missing;
 }
 
-int CheckWebEngineProcess(const std::string& Default, std::ostream& Out) {
+int CheckWebEngineProcess(std::ostream& Out) {
   const char* Set = std::getenv("QTWEBENGINEPROCESS_PATH");
-  const std::string Path = Set && *Set ? Set : Default;
+  const std::string Path = Set && *Set ? Set : VV_WEBENGINE_PROCESS;
   if (std::filesystem::is_regular_file(Path)) {
     Out << "runtime: Qt WebEngine's helper process " << Path << "\n";
     return 0;
@@ -57,8 +65,13 @@ int CheckWebEngineProcess(const std::string& Default, std::ostream& Out) {
   return 1;
 }
 
+int CheckSystemPieces(const std::string& Book, std::ostream& Out) {
+  return CheckLibraries(Book, Out) + CheckWebEngineProcess(Out);
+}
+#endif
+
 int CheckSelfTest(const std::string& Book, std::ostream& Out) {
-  const TCommandResult Run = RunCapture(ShellQuoted(Book) + " --self-test");
+  const TProgramResult Run = RunProgramCapture(Book, {"--self-test"});
   Out << "runtime: " << (Run.Output.empty() ? "no answer to --self-test\n" : Run.Output);
   if (!Run.Output.empty() && Run.Output.back() != '\n') Out << "\n";
   return Run.Status == 0 ? 0 : 1;
@@ -66,22 +79,9 @@ int CheckSelfTest(const std::string& Book, std::ostream& Out) {
 
 } // namespace
 
-TCommandResult RunCapture(const std::string& Command) {
-  std::unique_ptr<FILE, int (*)(FILE*)> Pipe(::popen((Command + " 2>&1").c_str(), "r"), ::pclose);
-  if (!Pipe) return {127, {}};
-  std::string Output;
-  std::array<char, 4096> Buffer;
-  std::size_t N;
-  while ((N = std::fread(Buffer.data(), 1, Buffer.size(), Pipe.get())) > 0)
-    Output.append(Buffer.data(), N);
-  const int Status = ::pclose(Pipe.release());
-  return {WIFEXITED(Status) ? WEXITSTATUS(Status) : 127, Output};
-}
-
-int CheckRuntime(const std::string& Book, const std::string& WebEngineProcess, std::ostream& Out) {
-  const std::string Path = std::filesystem::absolute(Book).string();
-  return CheckLibraries(Path, Out) + CheckWebEngineProcess(WebEngineProcess, Out) +
-         CheckSelfTest(Path, Out);
+int CheckRuntime(const std::string& Book, std::ostream& Out) {
+  const std::string Path = NameOf(std::filesystem::absolute(PathOf(Book)));
+  return CheckSystemPieces(Path, Out) + CheckSelfTest(Path, Out);
 }
 
 } // namespace vv

@@ -6,20 +6,13 @@
 
 namespace vv {
 
-struct TCommandResult {
-  int Status;         // the exit status; 127 when the command could not be run
-  std::string Output; // standard output and error together
-};
-
-// Runs Command through the shell and collects what it prints.
-[[nodiscard]] TCommandResult RunCapture(const std::string& Command);
-
-// Checks that every shared library Book needs resolves (ldd), that Qt
-// WebEngine's helper process is installed at WebEngineProcess (or where
-// QTWEBENGINEPROCESS_PATH points), and that the book unpacks its own archives
-// ("Book --self-test"). One line per finding on Out; returns the number of
-// problems found.
-[[nodiscard]] int CheckRuntime(const std::string& Book, const std::string& WebEngineProcess,
-                               std::ostream& Out);
+// Checks what the book needs of this system and that it unpacks its own
+// archives ("Book --self-test"). Linux: every shared library it needs
+// resolves (ldd), and Qt WebEngine's helper process is installed (where
+// QTWEBENGINEPROCESS_PATH points, or where Qt was installed at build time).
+// Windows: the system's web browser control is registered; the libraries a
+// book imports are the system's own, which the self-test's start loads.
+// One line per finding on Out; returns the number of problems found.
+[[nodiscard]] int CheckRuntime(const std::string& Book, std::ostream& Out);
 
 } // namespace vv

@@ -185,9 +185,9 @@ bool HasMarkedContents(std::string_view Html) {
 // too (at level 1).
 class TListReader {
 public:
-  TListReader(const TBookFiles& Files, const std::string& Page,
+  TListReader(const TBookFiles& Files, const std::string& Page, TCodePage CodePage,
               std::unordered_set<std::string>& Listed, bool AllLinks)
-      : Files(Files), Page(Page), Listed(Listed), AllLinks(AllLinks) {}
+      : Files(Files), Page(Page), CodePage(CodePage), Listed(Listed), AllLinks(AllLinks) {}
 
   std::vector<TEntry> Read(const std::string& Html) {
     Utf8 = DeclaresUtf8(Html);
@@ -242,7 +242,7 @@ private:
     for (const THtmlAttribute& A : T.Attributes)
       if (SameText(A.Name, "href")) {
         const std::string Href = DecodeEntities(A.Value);
-        const TLinkTarget Target = ResolveLink(Page, Href);
+        const TLinkTarget Target = ResolveLink(Page, LinkInBookNames(Href, Utf8, CodePage));
         // In a list the page does not mark as its contents, a link into the
         // middle of a page is a reference from the text, not an entry.
         const bool IntoPage = Href.find('#') != std::string::npos;
@@ -293,6 +293,7 @@ private:
 
   const TBookFiles& Files;
   const std::string& Page;
+  const TCodePage CodePage; // the book's, which names its files
   std::unordered_set<std::string>& Listed; // as the volume spells them
   const bool AllLinks;
   std::vector<TEntry> Entries;
@@ -364,13 +365,13 @@ public:
     Add(0, ContentsPage, "Contents");
     // Breadth first: a page is placed by the first list that names it, nearest the top.
     std::deque<std::size_t> Pending;
-    Attach(0, TListReader(Files, ContentsPage, Listed, true).Read(Content(Volume, ContentsPage)),
+    Attach(0, TListReader(Files, ContentsPage, Names.CodePage, Listed, true).Read(Content(Volume, ContentsPage)),
            Pending);
     while (!Pending.empty()) {
       const std::size_t Node = Pending.front();
       Pending.pop_front();
       const std::string Page = Nodes[Node].Page;
-      Attach(Node, TListReader(Files, Page, Listed, false).Read(Content(Volume, Page)), Pending);
+      Attach(Node, TListReader(Files, Page, Names.CodePage, Listed, false).Read(Content(Volume, Page)), Pending);
     }
     std::vector<std::string> Rest;
     for (const std::string& Path : Files.Paths())

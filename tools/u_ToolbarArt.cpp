@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
+#include <numbers>
 
 namespace vv {
 
@@ -70,7 +71,7 @@ public:
                TColor Color = Ink) {
     return Paint(Color, [&](TPoint P) {
       const double D = std::hypot(P.X - C.X, P.Y - C.Y);
-      double Angle = std::atan2(P.Y - C.Y, P.X - C.X) * 180 / M_PI;
+      double Angle = std::atan2(P.Y - C.Y, P.X - C.X) * 180 / std::numbers::pi;
       if (Angle < 0) Angle += 360;
       return D <= Outer && D >= Inner && !(Angle >= From && Angle <= To);
     });

@@ -1,14 +1,6 @@
 // vellumpack: turns a book folder into a viewer executable carrying the book,
-// and takes such books and cabinet files apart again.
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <csignal>
-
+// and takes such books and cabinet files apart again. The same program on
+// Linux and Windows; file names are UTF-8 strings on Windows (platform/u_FileNames).
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -18,7 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/u_FileNames.h"
+#include "platform/u_PEResources.h"
+#include "platform/u_Process.h"
 #include "platform/u_Resources.h"
+#include "platform/u_SystemFile.h"
 #include "storage/u_MFS.h"
 #include "tools/u_BookCheck.h"
 #include "tools/u_BookPack.h"
@@ -39,6 +35,14 @@ constexpr int ExitUsage = 2;
 constexpr const char* DefaultViewerName = "vellumview";
 constexpr const char* DefaultWindowsViewerName = "vellumview.exe";
 
+// The Windows packer makes Windows books: --windows is its default, and the
+// only other book it makes is from a viewer named with --viewer.
+#ifdef _WIN32
+constexpr bool RunsOnWindows = true;
+#else
+constexpr bool RunsOnWindows = false;
+#endif
+
 using TArgs = std::vector<std::string>;
 
 struct TCommand {
@@ -57,7 +61,7 @@ bool IsHelp(const std::string& A) {
 }
 
 std::string ReadDiskFile(const std::string& Path) {
-  std::ifstream In(Path, std::ios::binary);
+  std::ifstream In(PathOf(Path), std::ios::binary);
   if (!In) throw Exception(Format("Cannot open \"%s\"", Path));
   std::string Bytes((std::istreambuf_iterator<char>(In)), std::istreambuf_iterator<char>());
   if (In.bad()) throw Exception(Format("Cannot read \"%s\"", Path));
@@ -78,7 +82,7 @@ std::string DosDateTimeText(std::uint32_t D) {
 // (a quicker pack shows none); elsewhere one line per step.
 class TProgressReport {
 public:
-  TProgressReport() : Terminal(::isatty(STDERR_FILENO) == 1), Start(Clock::now()) {}
+  TProgressReport() : Terminal(IsTerminal(stderr)), Start(Clock::now()) {}
 
   void operator()(const std::string& Step, std::uint64_t Done, std::uint64_t Total) {
     if (!Terminal) {
@@ -116,20 +120,33 @@ private:
 
 // ---- Commands ----
 
-// Beside vellumpack is where an install puts the viewer; the build tree keeps
-// it in its own target folder, known when vellumpack was compiled.
-// The Windows viewer is put beside vellumpack by the Windows build (make test-windows).
-std::string DefaultViewer(bool Windows = false) {
-  std::error_code Ec;
-  const fs::path Self = fs::read_symlink("/proc/self/exe", Ec);
-  const fs::path Beside =
-      (Ec ? fs::path(".") : Self.parent_path()) / (Windows ? DefaultWindowsViewerName : DefaultViewerName);
-  const fs::path Built = Windows ? Beside : fs::path(VV_BUILT_VIEWER);
-  for (const fs::path& Candidate : {Beside, Built})
-    if (fs::is_regular_file(Candidate)) return Candidate.string();
-  throw Exception(Format("Viewer not found beside vellumpack (\"%s\") nor in the build tree "
-                         "(\"%s\"); name it with --viewer",
-                         Beside.string(), Built.string()));
+// Beside vellumpack is where an install puts the viewer; the Linux build tree
+// keeps it in its own target folder, known when vellumpack was compiled. The
+// Windows viewer is put beside vellumpack by the Windows build, and beside the
+// Linux one by the 64-bit Windows build (make test-windows).
+std::string DefaultViewer(bool Windows) {
+  const std::string Self = RunningProgramPath();
+  std::vector<fs::path> Candidates{(Self.empty() ? fs::path(".") : PathOf(Self).parent_path()) /
+                                   (Windows ? DefaultWindowsViewerName : DefaultViewerName)};
+#ifdef VV_BUILT_VIEWER
+  if (!Windows) Candidates.emplace_back(VV_BUILT_VIEWER);
+#endif
+  for (const fs::path& Candidate : Candidates)
+    if (fs::is_regular_file(Candidate)) return NameOf(Candidate);
+  throw Exception(Format("Viewer not found beside vellumpack (\"%s\")%s; name it with --viewer",
+                         NameOf(Candidates[0]),
+                         Candidates.size() > 1 ? Format(" nor in the build tree (\"%s\")", NameOf(Candidates[1]))
+                                               : std::string()));
+}
+
+// A book runs where its viewer does: the Windows packer cannot start a Linux book.
+void RefuseBookThatCannotRunHere(const std::string& Viewer) {
+  if (!RunsOnWindows) return;
+  const TSystemFile File(Viewer, TSystemFile::TMode::Read);
+  if (File.IsOpen() && !IsPEImage([&File](std::uint64_t At, void* Buffer, std::size_t Count) {
+        return File.ReadAt(At, Buffer, Count);
+      }))
+    throw Exception(Format("\"%s\" is not a Windows program: a book made from it does not run here", Viewer));
 }
 
 // The arguments of the commands that read a book folder, each the same way.
@@ -141,7 +158,7 @@ struct TBookArgs {
   std::string Out, Viewer;
   bool PrintSettings = false;
   bool CheckRuntime = false;
-  bool Windows = false;
+  bool Windows = RunsOnWindows;
 };
 
 TBookArgs ParseBookArgs(const TArgs& Args, TBookCommand Command) {
@@ -190,6 +207,7 @@ int RunBuild(const TArgs& Args) {
   const std::string Viewer = Request.Out.empty()      ? std::string()
                              : Request.Viewer.empty() ? DefaultViewer(Request.Windows)
                                                       : Request.Viewer;
+  if (Request.CheckRuntime) RefuseBookThatCannotRunHere(Viewer);
   TProgressReport Report;
   if (!Request.Out.empty()) Report(Format("Reading %s", Request.BookDir), 0, 1);
   const auto Start = std::chrono::steady_clock::now();
@@ -204,7 +222,7 @@ int RunBuild(const TArgs& Args) {
   const double Seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - Start).count();
   std::uint64_t BookBytes = 0;
-  for (const auto& Entry : fs::recursive_directory_iterator(Request.BookDir))
+  for (const auto& Entry : fs::recursive_directory_iterator(PathOf(Request.BookDir)))
     if (Entry.is_regular_file() && !Entry.is_symlink()) BookBytes += Entry.file_size();
   const double MB = static_cast<double>(BookBytes) / 1e6;
   std::printf("Packed %.1f MB from \"%s\" into \"%s\" in %.2f s (%.1f MB/s)\n", MB,
@@ -212,61 +230,23 @@ int RunBuild(const TArgs& Args) {
               Seconds > 0 ? MB / Seconds : 0.0);
   if (!Request.CheckRuntime) return 0;
   std::fflush(stdout);
-  const int Problems = CheckRuntime(Request.Out, VV_WEBENGINE_PROCESS, std::cout);
+  const int Problems = CheckRuntime(Request.Out, std::cout);
   std::cout << (Problems ? Format("%d runtime problems: the book will not run here\n", Problems)
                          : std::string("The book runs here\n"));
   return Problems ? ExitFailure : 0;
 }
 
-// A file with no name, in the temporary folder (in memory where that folder
-// cannot hold one): nothing is left behind however packing or the viewer ends,
-// signals and kills included. Read-write, close-on-exec.
-int CreateUnnamedFile() {
-  const std::string Folder = fs::temp_directory_path().string();
-  int Fd = ::open(Folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0700);
-  if (Fd < 0) Fd = ::memfd_create("vellumbook", MFD_CLOEXEC);
-  if (Fd < 0) throw Exception(Format("Cannot create a temporary file in \"%s\"", Folder));
-  return Fd;
-}
-
-// Packs the book into an unnamed file and runs it; the exit status is the
-// viewer's, or 128 + the signal that ended it, as shells report it.
+// Packs the book into a file nothing keeps and runs it; the exit status is
+// the viewer's, or 128 + the signal that ended it, as shells report it.
 int RunRun(const TArgs& Args) {
   const TBookArgs Request = ParseBookArgs(Args, TBookCommand::Run);
-  const std::string Viewer = Request.Viewer.empty() ? DefaultViewer() : Request.Viewer;
+  const std::string Viewer = Request.Viewer.empty() ? DefaultViewer(RunsOnWindows) : Request.Viewer;
+  RefuseBookThatCannotRunHere(Viewer);
   TBookSource Book(Request.BookDir, Request.Options);
   RefuseUnopenableBook(Book);
-  const int Written = CreateUnnamedFile();
-  const std::string WrittenPath = Format("/proc/self/fd/%d", Written);
-  int Runnable = -1;
-  try {
-    BuildBook(Book, WrittenPath, Viewer);
-    // No writer may stay open on a file that is executed; the viewer, or the
-    // interpreter of a viewer that is a script, opens it by this descriptor.
-    Runnable = ::open(WrittenPath.c_str(), O_RDONLY);
-  } catch (...) {
-    ::close(Written);
-    throw;
-  }
-  ::close(Written);
-  if (Runnable < 0) throw Exception("Cannot start the viewer");
-  const std::string RunnablePath = Format("/proc/self/fd/%d", Runnable);
-  const pid_t Child = ::fork();
-  if (Child < 0) throw Exception("Cannot start the viewer");
-  if (Child == 0) {
-    const char* Name = "vellumbook";
-    ::execl(RunnablePath.c_str(), Name, static_cast<char*>(nullptr));
-    std::perror(Viewer.c_str());
-    ::_exit(127);
-  }
-  ::close(Runnable);
-  // Ctrl+C reaches the viewer too; this process stays for its exit status.
-  std::signal(SIGINT, SIG_IGN);
-  int Status = 0;
-  while (::waitpid(Child, &Status, 0) < 0 && errno == EINTR) {
-  }
-  if (WIFSIGNALED(Status)) return 128 + WTERMSIG(Status);
-  return WIFEXITED(Status) ? WEXITSTATUS(Status) : ExitFailure;
+  TRunOnceProgram Program;
+  BuildBook(Book, Program.Path(), Viewer);
+  return Program.Run({});
 }
 
 int RunNew(const TArgs& Args) {
@@ -283,7 +263,7 @@ int RunNew(const TArgs& Args) {
       throw EUsage(Format("unexpected argument: %s", A));
   }
   if (Dir.empty()) throw EUsage("DIR is required");
-  if (Title.empty()) Title = fs::absolute(Dir).lexically_normal().filename().string();
+  if (Title.empty()) Title = NameOf(fs::absolute(PathOf(Dir)).lexically_normal().filename());
   WriteNewBook(Dir, Title, Author.empty() ? "Your Name" : Author);
   std::printf("New book \"%s\" in \"%s\": edit files/ and system/, then\n"
               "  vellumpack check %s\n  vellumpack run %s\n",
@@ -295,8 +275,8 @@ int RunExtract(const TArgs& Args) {
   if (Args.size() != 2) throw EUsage("BOOK and DIR are required");
   TMFS System, Files;
   LoadBook(Args[0], System, Files);
-  System.Root().SaveToDisk((fs::path(Args[1]) / "system").string());
-  Files.Root().SaveToDisk((fs::path(Args[1]) / "files").string());
+  System.Root().SaveToDisk(NameOf(PathOf(Args[1]) / "system"));
+  Files.Root().SaveToDisk(NameOf(PathOf(Args[1]) / "files"));
   return 0;
 }
 
@@ -407,6 +387,8 @@ const std::vector<TCommand> Commands = {
      "                    else the one of the build tree vellumpack came from)\n"
      "  --windows         a Windows book: the default viewer is vellumview.exe beside\n"
      "                    vellumpack; the archives become resources of its image\n"
+     "                    (the default of vellumpack.exe, which makes Linux books\n"
+     "                    only from a Linux viewer named with --viewer)\n"
      "  --contents PAGE   the contents page, which the book opens on (default: the\n"
      "                    first of index.html, index.htm, contents.html, toc.html)\n"
      "  --title T         the book's title (default: the contents page's title)\n"
@@ -422,7 +404,9 @@ const std::vector<TCommand> Commands = {
      RunBuild},
     {"run", "run BOOKDIR [--viewer PATH] [--contents PAGE] [--title T] [--exclude PATTERN]...",
      "Pack the book as build does into a temporary file without a name and open\n"
-     "it; nothing is left behind however either ends. The exit status is the\n"
+     "it; nothing is left behind however either ends (on Windows the file has a\n"
+     "name, removed when the viewer ends, but not when vellumpack is killed\n"
+     "first). The exit status is the\n"
      "viewer's, or 128 + the signal number when a signal ended it.\n",
      RunRun},
     {"extract", "extract BOOK DIR",
@@ -487,7 +471,7 @@ int Dispatch(const std::string& Prefix, const std::vector<TCommand>& List, const
 
 int main(int argc, char** argv) {
   try {
-    return Dispatch("", Commands, TArgs(argv + 1, argv + argc));
+    return Dispatch("", Commands, CommandLineArguments(argc, argv));
   } catch (const std::exception& E) {
     std::fflush(stdout);
     std::fprintf(stderr, "vellumpack: %s\n", E.what());

@@ -12,11 +12,11 @@
 #include <memory>
 #include <random>
 
+#include "platform/u_Process.h"
 #include "platform/u_Resources.h"
 #include "storage/u_MFSCab.h"
 #include "storage/u_MFSCabLoad.h"
 #include "tools/u_BookPack.h"
-#include "tools/u_RuntimeCheck.h"
 #include "tools/u_CabTool.h"
 #include "tools/u_MFSDiskImport.h"
 #include "tools/u_StoryMaker.h"
@@ -31,6 +31,8 @@ void WriteAll(const fs::path& P, const std::string& Bytes) {
   std::ofstream Out(P, std::ios::binary | std::ios::trunc);
   Out.write(Bytes.data(), static_cast<std::streamsize>(Bytes.size()));
 }
+
+TProgramResult RunCapture(const std::string& Command) { return RunProgramCapture("/bin/sh", {"-c", Command}); }
 
 std::string ReadAll(const fs::path& P) {
   std::ifstream In(P, std::ios::binary);
@@ -83,7 +85,7 @@ TEST_F(BookPack, AnExecutableCarriesBothVolumesExactly) {
   EXPECT_TRUE(System.SaveToString() == ContainerOfFolder(Book / "system", System));
   EXPECT_TRUE(Files.SaveToString() == ContainerOfFolder(Book / "files", Files));
   // The packed program itself finds its book by name.
-  const TCommandResult Probe = RunCapture(Out.string() + " FILES_MFS");
+  const TProgramResult Probe = RunCapture(Out.string() + " FILES_MFS");
   EXPECT_EQ(Probe.Output.substr(Probe.Output.find(':') + 1, 4), "MSCF");
 }
 
@@ -162,12 +164,12 @@ TEST_F(BookPack, CabExtractKeepsHostileNamesInsideTheFolder) {
 
 class Vellumpack : public BookPack {
 protected:
-  TCommandResult Pack(const std::string& Args) { return RunCapture(std::string(VV_VELLUMPACK) + " " + Args); }
+  TProgramResult Pack(const std::string& Args) { return RunCapture(std::string(VV_VELLUMPACK) + " " + Args); }
 };
 
 TEST_F(Vellumpack, EveryCommandAnswersHelp) {
   for (const char* Command : {"", "new", "check", "build", "run", "extract", "list", "cab", "cab list", "cab extract"}) {
-    const TCommandResult R = Pack(std::string(Command) + " --help");
+    const TProgramResult R = Pack(std::string(Command) + " --help");
     EXPECT_EQ(R.Status, 0) << Command;
     EXPECT_NE(R.Output.find("Usage"), std::string::npos) << Command;
   }
@@ -184,13 +186,13 @@ TEST_F(Vellumpack, WrongUsageExitsWithTwo) {
 
 TEST_F(Vellumpack, BuildsListsAndExtractsABook) {
   const std::string Out = (Dir / "book.bin").string();
-  const TCommandResult Build =
+  const TProgramResult Build =
       Pack("build " + Book.string() + " -o " + Out + " --viewer " + VV_RESOURCE_PROBE);
   ASSERT_EQ(Build.Status, 0) << Build.Output;
   EXPECT_NE(Build.Output.find("MB/s"), std::string::npos);
   EXPECT_NE(Build.Output.find("Compressing FILES_MFS"),
             std::string::npos); // not a terminal: plain lines
-  const TCommandResult List = Pack("list " + Out);
+  const TProgramResult List = Pack("list " + Out);
   EXPECT_EQ(List.Status, 0);
   EXPECT_NE(List.Output.find("200000  \\Chapter 1\\img\\photo.jpg"), std::string::npos) << List.Output;
   ASSERT_EQ(Pack("extract " + Out + " " + (Dir / "back").string()).Status, 0);
@@ -202,7 +204,7 @@ TEST_F(Vellumpack, BuildsListsAndExtractsABook) {
 
 TEST_F(Vellumpack, BuildFindsTheViewerWithoutBeingToldWhere) {
   const std::string Out = (Dir / "book.bin").string();
-  const TCommandResult Build = Pack("build " + Book.string() + " -o " + Out);
+  const TProgramResult Build = Pack("build " + Book.string() + " -o " + Out);
   ASSERT_EQ(Build.Status, 0) << Build.Output;
   TMFS System, Files;
   LoadBook(Out, System, Files);
@@ -212,7 +214,7 @@ TEST_F(Vellumpack, BuildFindsTheViewerWithoutBeingToldWhere) {
 TEST_F(Vellumpack, ABookCarriesTheViewerWithoutDebugInformation) {
   const std::string Out = (Dir / "book.bin").string();
   ASSERT_EQ(Pack("build " + Book.string() + " -o " + Out).Status, 0);
-  const TCommandResult Sections = RunCapture("readelf -S -W " + Out);
+  const TProgramResult Sections = RunCapture("readelf -S -W " + Out);
   if (Sections.Status == 127) GTEST_SKIP() << "readelf is not installed";
   ASSERT_EQ(Sections.Status, 0) << Sections.Output;
   EXPECT_NE(Sections.Output.find(" .text "), std::string::npos) << Sections.Output;
@@ -222,7 +224,7 @@ TEST_F(Vellumpack, ABookCarriesTheViewerWithoutDebugInformation) {
 
 TEST_F(Vellumpack, ABookMadeHereRunsHereAndADamagedOneSaysWhy) {
   const std::string Out = (Dir / "book.bin").string();
-  const TCommandResult Build = Pack("build " + Book.string() + " -o " + Out + " --check-runtime");
+  const TProgramResult Build = Pack("build " + Book.string() + " -o " + Out + " --check-runtime");
   ASSERT_EQ(Build.Status, 0) << Build.Output;
   EXPECT_NE(Build.Output.find("shared libraries found\n"), std::string::npos) << Build.Output;
   EXPECT_NE(Build.Output.find("runtime: Book unpacks"), std::string::npos) << Build.Output;
@@ -236,7 +238,7 @@ TEST_F(Vellumpack, ABookMadeHereRunsHereAndADamagedOneSaysWhy) {
       File.seekp(static_cast<std::streamoff>(R.Offset + R.Size / 2));
       File.put(Byte);
     }
-  const TCommandResult SelfTest = RunCapture(Out + " --self-test");
+  const TProgramResult SelfTest = RunCapture(Out + " --self-test");
   EXPECT_EQ(SelfTest.Status, 1);
   EXPECT_NE(SelfTest.Output.find("Book does not unpack: Cabinet file is corrupt"), std::string::npos)
       << SelfTest.Output;
@@ -244,10 +246,10 @@ TEST_F(Vellumpack, ABookMadeHereRunsHereAndADamagedOneSaysWhy) {
 
 TEST_F(Vellumpack, BrokenArchivesEndWithTheMessageAndStatusOne) {
   const std::string Corrupt = VV_TESTDATA_DIR "/cab/corrupt/flip_data_stale_csum.cab";
-  const TCommandResult R = Pack("cab extract " + Corrupt + " " + (Dir / "x").string());
+  const TProgramResult R = Pack("cab extract " + Corrupt + " " + (Dir / "x").string());
   EXPECT_EQ(R.Status, 1);
   EXPECT_NE(R.Output.find("vellumpack: Cabinet file is corrupt [0x0004]"), std::string::npos) << R.Output;
-  const TCommandResult NotCab = Pack("cab list " + std::string(VV_RESOURCE_PROBE));
+  const TProgramResult NotCab = Pack("cab list " + std::string(VV_RESOURCE_PROBE));
   EXPECT_EQ(NotCab.Status, 1);
   EXPECT_NE(NotCab.Output.find("is not a cabinet"), std::string::npos);
   EXPECT_EQ(Pack("list " + (Dir / "missing").string()).Status, 1);
@@ -260,7 +262,7 @@ TEST_F(Vellumpack, BrokenArchivesEndWithTheMessageAndStatusOne) {
 TEST_F(Vellumpack, NewWritesABookThatChecksAndBuilds) {
   const fs::path New = Dir / "new";
   ASSERT_EQ(Pack("new " + New.string() + " --title 'Sea \"Tales\"' --author 'A. Writer'").Status, 0);
-  const TCommandResult Check = Pack("check " + New.string());
+  const TProgramResult Check = Pack("check " + New.string());
   EXPECT_EQ(Check.Status, 0) << Check.Output;
   EXPECT_NE(Check.Output.find("Book is clean: 5 pages in the reading order, 2 variables"),
             std::string::npos)
@@ -270,11 +272,11 @@ TEST_F(Vellumpack, NewWritesABookThatChecksAndBuilds) {
   for (int Kind = 1; Kind <= 17; ++Kind)
     EXPECT_NE(Toolbar.find("Kind=" + std::to_string(Kind) + " "), std::string::npos) << Kind;
   EXPECT_NE(ReadAll(New / "system" / "Variables.xml").find(">Sea \"Tales\"</"), std::string::npos);
-  const TCommandResult Build = Pack("build " + New.string() + " -o " + (Dir / "book.bin").string() +
+  const TProgramResult Build = Pack("build " + New.string() + " -o " + (Dir / "book.bin").string() +
                           " --viewer " + VV_RESOURCE_PROBE);
   EXPECT_EQ(Build.Status, 0) << Build.Output;
 
-  const TCommandResult Again = Pack("new " + New.string());
+  const TProgramResult Again = Pack("new " + New.string());
   EXPECT_EQ(Again.Status, 1);
   EXPECT_NE(Again.Output.find("is not an empty folder"), std::string::npos) << Again.Output;
 }
@@ -307,7 +309,7 @@ protected:
 };
 
 TEST_F(PlainFolder, BuildMakesTheReadingOrderFromTheContentsPage) {
-  const TCommandResult Print = Pack("build " + Plain.string() + " --print-settings");
+  const TProgramResult Print = Pack("build " + Plain.string() + " --print-settings");
   ASSERT_EQ(Print.Status, 0) << Print.Output;
   EXPECT_NE(Print.Output.find("<Story Path=\"\\\">\n"
                            "  <item page=\"\\index.html\" pagename=\"Contents\"/>\n"
@@ -330,7 +332,7 @@ TEST_F(PlainFolder, BuildMakesTheReadingOrderFromTheContentsPage) {
   EXPECT_NE(Print.Output.find("Caption=\"About Sea & Sky\""), std::string::npos) << Print.Output;
 
   const std::string Out = (Dir / "book.bin").string();
-  const TCommandResult Build = Pack("build " + Plain.string() + " -o " + Out + " --title Ocean --viewer " +
+  const TProgramResult Build = Pack("build " + Plain.string() + " -o " + Out + " --title Ocean --viewer " +
                           VV_RESOURCE_PROBE);
   ASSERT_EQ(Build.Status, 0) << Build.Output;
   TMFS System, Files;
@@ -354,14 +356,14 @@ TEST_F(Vellumpack, MadeBooksAreUtf8AndAWindows1252BookSaysWhatItCannotHold) {
                                 "</ul></body></html>");
   WriteAll(Site / "a.html", "<html>a</html>");
   WriteAll(Site / "b.html", "<html>b</html>");
-  const TCommandResult Print = Pack("build " + Site.string() + " --print-settings");
+  const TProgramResult Print = Pack("build " + Site.string() + " --print-settings");
   ASSERT_EQ(Print.Status, 0) << Print.Output;
   EXPECT_NE(Print.Output.find("<System Encoding=\"UTF-8\""), std::string::npos) << Print.Output;
   EXPECT_NE(Print.Output.find("pagename=\"asyncio \xE2\x80\x94 I/O \xE2\x80\x94 \xE4\xB8\x80\""), std::string::npos)
       << Print.Output;
   EXPECT_NE(Print.Output.find("pagename=\"Rapha\xC3\xABl\""), std::string::npos) << Print.Output;
   EXPECT_NE(Print.Output.find(">Caf\xC3\xA9</Variable>"), std::string::npos) << Print.Output;
-  const TCommandResult Titled = Pack("build " + Site.string() + " --print-settings --title 'Ж\xC3\xA9'");
+  const TProgramResult Titled = Pack("build " + Site.string() + " --print-settings --title 'Ж\xC3\xA9'");
   EXPECT_NE(Titled.Output.find(">Ж\xC3\xA9</Variable>"), std::string::npos) << Titled.Output;
 
   // A book of its own settings in Windows-1252: names it cannot hold are "?",
@@ -372,11 +374,11 @@ TEST_F(Vellumpack, MadeBooksAreUtf8AndAWindows1252BookSaysWhatItCannotHold) {
   fs::create_directories(Old / "files");
   for (const char* Page : {"index.html", "a.html", "b.html"})
     fs::copy_file(Site / Page, Old / "files" / Page, fs::copy_options::overwrite_existing);
-  const TCommandResult OldPrint = Pack("build " + Old.string() + " --print-settings");
+  const TProgramResult OldPrint = Pack("build " + Old.string() + " --print-settings");
   EXPECT_NE(OldPrint.Output.find("pagename=\"asyncio \xE2\x80\x94 I/O \xE2\x80\x94 ?\""), std::string::npos)
       << OldPrint.Output;
   EXPECT_NE(OldPrint.Output.find("pagename=\"Rapha\xC3\xABl\""), std::string::npos) << OldPrint.Output;
-  const TCommandResult Check = Pack("check " + Old.string());
+  const TProgramResult Check = Pack("check " + Old.string());
   EXPECT_NE(Check.Output.find("note: system/Story.xml is made in Windows-1252, which lacks characters of the name "
                               "\"asyncio \xE2\x80\x94 I/O \xE2\x80\x94 \xE4\xB8\x80\" (shown as \"?\"): declare "
                               "Encoding=\"UTF-8\" in system/System.xml\n"),
@@ -387,8 +389,36 @@ TEST_F(Vellumpack, MadeBooksAreUtf8AndAWindows1252BookSaysWhatItCannotHold) {
   EXPECT_EQ(Check.Output.find("Rapha"), std::string::npos) << Check.Output;
 }
 
+// The viewer asks a Windows-1252 book for its files in Windows-1252, from
+// pages in either encoding; files named in UTF-8 on disk are stored so.
+TEST_F(Vellumpack, AWindows1252BookNamesItsFilesInWindows1252) {
+  const fs::path Old = Dir / "old";
+  WriteAll(Old / "system" / "System.xml", "<System/>");
+  WriteAll(Old / "files" / "index.html",
+           "<html><head><meta charset=\"utf-8\"></head><body><ul><li><a href=\"caf\xC3\xA9.html\">C</a></li>"
+           "<li><a href=\"\xD0\x96\xD1\x83\xD0\xBA.html\">Zh</a></li></ul></body></html>");
+  WriteAll(Old / "files" / "caf\xC3\xA9.html", "<html><body><img src=\"cr\xE8me.png\"></body></html>");
+  WriteAll(Old / "files" / "cr\xC3\xA8me.png", "png");
+  WriteAll(Old / "files" / "\xD0\x96\xD1\x83\xD0\xBA.html", "<html>zh</html>");
+  const TProgramResult Check = Pack("check " + Old.string());
+  EXPECT_EQ(Check.Status, 0) << Check.Output;
+  EXPECT_NE(Check.Output.find("note: files/\xD0\x96\xD1\x83\xD0\xBA.html is named with characters Windows-1252 "
+                              "lacks, so the book cannot open it: declare Encoding=\"UTF-8\" in system/System.xml\n"),
+            std::string::npos)
+      << Check.Output;
+  EXPECT_EQ(Check.Output.find("not found"), std::string::npos) << Check.Output;
+  const std::string Out = (Dir / "old.bin").string();
+  ASSERT_EQ(Pack("build " + Old.string() + " -o " + Out).Status, 0);
+  TMFS System, Files;
+  LoadBook(Out, System, Files);
+  EXPECT_NE(Files.Root().GetItem("caf\xE9.html"), nullptr);
+  EXPECT_NE(Files.Root().GetItem("cr\xE8me.png"), nullptr);
+  EXPECT_NE(Files.Root().GetItem("\xD0\x96\xD1\x83\xD0\xBA.html"), nullptr);
+  EXPECT_NE(System.DefaultSession().GetFile("\\Story.xml")->Content.find("caf\xE9.html\" pagename"), std::string::npos);
+}
+
 TEST_F(PlainFolder, CheckMakesTheSameSettingsAndNotesWhatNothingReaches) {
-  const TCommandResult Check = Pack("check " + Plain.string());
+  const TProgramResult Check = Pack("check " + Plain.string());
   EXPECT_EQ(Check.Status, 1);
   EXPECT_NE(Check.Output.find("note: system/Story.xml is made at build time: from the contents page "
                            "index.html and the lists of contents of the pages it leads to\n"),
@@ -403,7 +433,7 @@ TEST_F(PlainFolder, CheckMakesTheSameSettingsAndNotesWhatNothingReaches) {
   // Without a contents page: every page, in natural order of the names.
   for (const char* Page : {"p10.html", "p9.html"})
     WriteAll(Plain / Page, "<html></html>");
-  const TCommandResult Print = Pack("build " + Plain.string() + " --print-settings");
+  const TProgramResult Print = Pack("build " + Plain.string() + " --print-settings");
   EXPECT_NE(Print.Output.find("<item page=\"\\aside.html\" pagename=\"T\"/>\n"
                            "  <item page=\"\\one\\ch1.html\" pagename=\"T\"/>\n"
                            "  <item page=\"\\one\\ch2.html\" pagename=\"T\"/>\n"
@@ -427,7 +457,7 @@ TEST_F(Vellumpack, CheckFindsEveryKindOfBrokenLink) {
   WriteAll(Links / "files" / "ch" / "a.html", "<a href=\"../index.html\">up</a>");
   WriteAll(Links / "files" / "img" / "b.png", "png");
   WriteAll(Links / "files" / "img" / "c.png", "png");
-  const TCommandResult Clean = Pack("check " + Links.string());
+  const TProgramResult Clean = Pack("check " + Links.string());
   EXPECT_EQ(Clean.Status, 0) << Clean.Output;
   EXPECT_NE(Clean.Output.find("8 links to book files, 1 external link not followed"),
             std::string::npos)
@@ -438,7 +468,7 @@ TEST_F(Vellumpack, CheckFindsEveryKindOfBrokenLink) {
   for (int i = 0; i < 25; ++i)
     Many += "<img src=\"../gone" + std::to_string(i) + ".png\">\n";
   WriteAll(Links / "files" / "ch" / "a.html", "<a href=\"/nowhere.html\">x</a>\n" + Many);
-  const TCommandResult Broken = Pack("check " + Links.string());
+  const TProgramResult Broken = Pack("check " + Links.string());
   EXPECT_EQ(Broken.Status, 1);
   for (const char* Line : {"files/index.html:3: \"/img/b.png\" not found (and 3 more links to it, "
                            "on 1 other page)\n",
@@ -462,7 +492,7 @@ protected:
     const fs::path Folder = Dir / Shape.Name;
     for (const auto& [Path, Html] : Shape.Pages)
       WriteAll(Folder / Path, Html);
-    const TCommandResult Print = Pack("build " + Folder.string() + " --print-settings");
+    const TProgramResult Print = Pack("build " + Folder.string() + " --print-settings");
     EXPECT_EQ(Print.Status, 0) << Print.Output;
     const std::size_t Start = Print.Output.find("pagename=\"Contents\"/>\n");
     const std::size_t End = Print.Output.find("</Story>");
@@ -555,7 +585,7 @@ TEST_F(Shapes, LinksInsideAreFollowedAndExcludedFilesLeftOut) {
   fs::create_directory_symlink("img", Site / "pictures");
   fs::create_directory_symlink(".", Site / "img" / "loop");
   const std::string Exclude = " --exclude '*.pdf' --exclude src --exclude .htaccess";
-  const TCommandResult Check = Pack("check " + Site.string() + Exclude);
+  const TProgramResult Check = Pack("check " + Site.string() + Exclude);
   EXPECT_EQ(Check.Status, 0) << Check.Output;
   for (const char* Link : {"img/loop", "outside.html"})
     EXPECT_NE(Check.Output.find("note: " + std::string(Link) + " is a symbolic link out of the "
@@ -565,7 +595,7 @@ TEST_F(Shapes, LinksInsideAreFollowedAndExcludedFilesLeftOut) {
   EXPECT_NE(Check.Output.find("Book is clean: 3 pages in the reading order"), std::string::npos)
       << Check.Output; // index.html, add.html and git.html, last
   const std::string Out = (Dir / "book.bin").string();
-  const TCommandResult Build =
+  const TProgramResult Build =
       Pack("build " + Site.string() + Exclude + " -o " + Out + " --viewer " + VV_RESOURCE_PROBE);
   ASSERT_EQ(Build.Status, 0) << Build.Output;
   TMFS System, Files;
@@ -590,10 +620,10 @@ TEST_F(Vellumpack, MadeSettingsPassTheReaders) {
            "<a href=\"deep.html\">deep</a></body></html>");
   for (const char* Page : {"nul.html", "long.html", "deep.html"})
     WriteAll(Site / Page, "page");
-  const TCommandResult Check = Pack("check " + Site.string());
+  const TProgramResult Check = Pack("check " + Site.string());
   EXPECT_EQ(Check.Status, 0) << Check.Output.substr(0, 2000);
   const std::string Out = (Dir / "book.bin").string();
-  const TCommandResult Build = Pack("build " + Site.string() + " -o " + Out + " --viewer " +
+  const TProgramResult Build = Pack("build " + Site.string() + " -o " + Out + " --viewer " +
                                     VV_RESOURCE_PROBE);
   ASSERT_EQ(Build.Status, 0) << Build.Output.substr(0, 2000);
   TMFS System, Files;
@@ -610,7 +640,7 @@ TEST_F(Vellumpack, MadeSettingsPassTheReaders) {
   // A reading order without pages would open on an error: nothing is packed.
   const fs::path Empty = Dir / "empty";
   WriteAll(Empty / "notes.txt", "no pages");
-  const TCommandResult Refused = Pack("build " + Empty.string() + " -o " + (Dir / "e.bin").string() +
+  const TProgramResult Refused = Pack("build " + Empty.string() + " -o " + (Dir / "e.bin").string() +
                                       " --viewer " + VV_RESOURCE_PROBE);
   EXPECT_EQ(Refused.Status, 1);
   EXPECT_NE(Refused.Output.find("system/Story.xml: the reading order has no pages\n"),
@@ -624,7 +654,7 @@ TEST_F(Vellumpack, RunStartsThePackedBookAndRemovesIt) {
   const fs::path Temp = Dir / "tmp";
   fs::create_directories(Temp);
   // The stand-in viewer wants one argument, so without it it ends with 2.
-  const TCommandResult Run = RunCapture("TMPDIR=" + Temp.string() + " " + VV_VELLUMPACK + " run " +
+  const TProgramResult Run = RunCapture("TMPDIR=" + Temp.string() + " " + VV_VELLUMPACK + " run " +
                               Book.string() + " --viewer " + VV_RESOURCE_PROBE);
   EXPECT_EQ(Run.Status, 2) << Run.Output;
   EXPECT_TRUE(fs::is_empty(Temp));
@@ -634,7 +664,7 @@ TEST_F(Vellumpack, RunStartsThePackedBookAndRemovesIt) {
   const fs::path Script = Dir / "viewer.sh";
   WriteAll(Script, "#!/bin/sh\necho \"ran, files left: $(ls -A \"$TMPDIR\" | wc -l)\"\nkill -TERM $$\n");
   fs::permissions(Script, fs::perms::owner_all);
-  const TCommandResult Killed = RunCapture("TMPDIR=" + Temp.string() + " " + VV_VELLUMPACK + " run " +
+  const TProgramResult Killed = RunCapture("TMPDIR=" + Temp.string() + " " + VV_VELLUMPACK + " run " +
                                            Book.string() + " --viewer " + Script.string());
   EXPECT_EQ(Killed.Status, 128 + SIGTERM) << Killed.Output;
   EXPECT_NE(Killed.Output.find("ran, files left: 0"), std::string::npos) << Killed.Output;

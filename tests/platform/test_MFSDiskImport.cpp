@@ -57,6 +57,23 @@ TEST_F(MfsDiskImport, FilesAndFoldersWhoseNamesDifferOnlyInCaseAreRefused) {
   }
 }
 
+// The patterns are the packer's own, the same on Linux and Windows: characters
+// are Unicode's, and a pattern matches the path below the folder or the name.
+TEST_F(MfsDiskImport, ExcludePatternsMatchAsTheShellDoes) {
+  for (const char* Name : {"a.pdf", "b.PDF", "notes/x.pdf", "src/main.c", "src/deep/er.c", "ch1.htm", "ch2.htm",
+                           "chx.htm", "ch]", "Жук.txt", "жук.htm", "star*.txt", "[x].txt", "keep.htm"})
+    Write(Name, "x");
+  ImportFolderFromDisk(Dir.string(), Volume.Root(),
+                       {"*.pdf", "src/*", "ch[0-9].htm", "ch[!a-w].htm", "ch[]]", "?ук.txt", "[жЖ]ук.htm",
+                        "star\\*.txt", "\\[x].txt"});
+  std::vector<std::string> Left;
+  for (const TMFSItem* Item : Volume.Root().Children.Values()) Left.push_back(Item->Name);
+  // "src" stays as a folder: "src/*" matches what is below it, not the folder.
+  EXPECT_EQ(Left, (std::vector<std::string>{"b.PDF", "keep.htm", "notes", "src"}));
+  EXPECT_EQ(dynamic_cast<const TMFSFolder*>(Volume.Root().GetItem("notes"))->Children.Count(), 0);
+  EXPECT_EQ(dynamic_cast<const TMFSFolder*>(Volume.Root().GetItem("src"))->Children.Count(), 0);
+}
+
 TEST_F(MfsDiskImport, ImportsEveryFileAndFolder) {
   Write("Index.htm", "start");
   Write("a/b/c.bin", std::string("\0\1\2", 3));
