@@ -44,43 +44,43 @@ struct TFound {
   HWND Box = nullptr;
 };
 
+struct TChildSearch {
+  const wchar_t* Class;
+  HWND Found = nullptr;
+};
+
+BOOL CALLBACK MatchChild(HWND Child, LPARAM Param) {
+  auto* Search = reinterpret_cast<TChildSearch*>(Param);
+  if (ClassOf(Child) != Search->Class)
+    return TRUE;
+  Search->Found = Child;
+  return FALSE;
+}
+
 HWND FindChild(HWND Parent, const wchar_t* Class) {
-  struct TSearch {
-    const wchar_t* Class;
-    HWND Found = nullptr;
-  } Search{Class};
-  EnumChildWindows(
-      Parent,
-      [](HWND Child, LPARAM Param) -> BOOL {
-        auto* S = reinterpret_cast<TSearch*>(Param);
-        if (ClassOf(Child) == S->Class) {
-          S->Found = Child;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&Search));
+  TChildSearch Search{Class};
+  EnumChildWindows(Parent, MatchChild, reinterpret_cast<LPARAM>(&Search));
   return Search.Found;
 }
 
 // The process's visible top-level windows: its main window (the one with a
 // toolbar) and a message box, if any.
+BOOL CALLBACK SortWindow(HWND Window, LPARAM Param) {
+  auto* Found = reinterpret_cast<TFound*>(Param);
+  DWORD Owner = 0;
+  GetWindowThreadProcessId(Window, &Owner);
+  if (Owner != Found->Process || !IsWindowVisible(Window))
+    return TRUE;
+  if (ClassOf(Window) == L"#32770")
+    Found->Box = Window;
+  else if (FindChild(Window, TOOLBARCLASSNAMEW))
+    Found->Main = Window;
+  return TRUE;
+}
+
 TFound Look(DWORD Process) {
   TFound Found{Process};
-  EnumWindows(
-      [](HWND Window, LPARAM Param) -> BOOL {
-        auto* F = reinterpret_cast<TFound*>(Param);
-        DWORD Owner = 0;
-        GetWindowThreadProcessId(Window, &Owner);
-        if (Owner != F->Process || !IsWindowVisible(Window))
-          return TRUE;
-        if (ClassOf(Window) == L"#32770")
-          F->Box = Window;
-        else if (FindChild(Window, TOOLBARCLASSNAMEW))
-          F->Main = Window;
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&Found));
+  EnumWindows(SortWindow, reinterpret_cast<LPARAM>(&Found));
   return Found;
 }
 
