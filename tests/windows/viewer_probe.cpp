@@ -3,7 +3,8 @@
 //   viewer_probe BOOK.exe [STEPS...]  the main window's caption and toolbar
 //     buttons, then each step in turn (a button's caption: a click on it;
 //     "wait:MS": a pause), then the window closed as by its close box; any
-//     message box on the way is reported and dismissed.
+//     message box on the way is reported and dismissed, any other window of
+//     the book (splash, search window, form) reported once by its class.
 // Every line is UTF-8; the exit status is 0 when the book ran and ended.
 #include <windows.h>
 
@@ -11,6 +12,7 @@
 
 #include <array>
 #include <cstdio>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -42,6 +44,7 @@ struct TFound {
   DWORD Process;
   HWND Main = nullptr;
   HWND Box = nullptr;
+  std::vector<HWND> Others{};
 };
 
 struct TChildSearch {
@@ -75,6 +78,8 @@ BOOL CALLBACK SortWindow(HWND Window, LPARAM Param) {
     Found->Box = Window;
   else if (FindChild(Window, TOOLBARCLASSNAMEW))
     Found->Main = Window;
+  else
+    Found->Others.push_back(Window);
   return TRUE;
 }
 
@@ -91,6 +96,14 @@ std::wstring BoxText(HWND Box) {
     if (ClassOf(Child) == L"Static" && !TextOf(Child).empty())
       Text += (Text.empty() ? L"" : L" ") + TextOf(Child);
   return Text;
+}
+
+// The book's other windows, each reported the first time it is seen.
+std::set<HWND> Reported;
+void Report(const TFound& Found) {
+  for (const HWND Window : Found.Others)
+    if (Reported.insert(Window).second)
+      std::printf("window: %s\n", Utf8(ClassOf(Window)).c_str());
 }
 
 void Dismiss(HWND Box) {
@@ -152,6 +165,7 @@ void Click(HWND Toolbar, const RECT& Rect) {
 TFound WaitForWindows(const PROCESS_INFORMATION& Started) {
   for (DWORD Waited = 0; Waited < WaitMs; Waited += 100) {
     const TFound Found = Look(Started.dwProcessId);
+    Report(Found);
     if (Found.Main || Found.Box) {
       Sleep(2000);
       return Look(Started.dwProcessId);
@@ -170,8 +184,10 @@ DWORD WaitForEnd(const PROCESS_INFORMATION& Started) {
       GetExitCodeProcess(Started.hProcess, &Status);
       return Status;
     }
-    if (const HWND Box = Look(Started.dwProcessId).Box)
-      Dismiss(Box);
+    const TFound Found = Look(Started.dwProcessId);
+    Report(Found);
+    if (Found.Box)
+      Dismiss(Found.Box);
   }
   std::printf("the book did not end\n");
   TerminateProcess(Started.hProcess, 99);
@@ -217,8 +233,13 @@ int wmain(int argc, wchar_t** argv) {
         }
       std::printf("%s: %s\n", Clicked ? "clicked" : "no button", Utf8(argv[I]).c_str());
       Sleep(1500);
-      if (const HWND Box = Look(Started.dwProcessId).Box)
-        Dismiss(Box);
+      // What the click opened is reported and closed as its close box would.
+      const TFound After = Look(Started.dwProcessId);
+      Report(After);
+      for (const HWND Window : After.Others)
+        PostMessageW(Window, WM_CLOSE, 0, 0);
+      if (After.Box)
+        Dismiss(After.Box);
     }
     PostMessageW(Found.Main, WM_CLOSE, 0, 0);
   }
