@@ -398,6 +398,11 @@ void TMXWebBrowser::FocusPage() {
   GetClientRect(FWindow, &Bounds);
   (void)FObject->DoVerb(OLEIVERB_UIACTIVATE, nullptr, FSite, 0, FWindow, &Bounds);
   FocusDocument(Document().Get());
+  // Where the engine took no focus (no document yet), our window holds it:
+  // the reader's keys must still reach the window, Escape included.
+  const HWND Focus = GetFocus();
+  if (Focus != FWindow && !IsChild(FWindow, Focus))
+    SetFocus(FWindow);
 }
 
 TLiveness TMXWebBrowser::Liveness() const { return FLifetime ? FLifetime->Token() : TLiveness(); }

@@ -79,6 +79,11 @@ TEST_F(BrowserControl, NavigatesBookPagesInItsOwnWindow) {
   GetClientRect(Control, &Bounds);
   EXPECT_EQ(Bounds.right, 300);
   EXPECT_EQ(Bounds.bottom, 200);
+  // The page takes the keyboard, with or without a document to take it.
+  SetFocus(Parent);
+  Browser->FocusPage();
+  const HWND Focus = GetFocus();
+  EXPECT_TRUE(Focus == Browser->Handle() || IsChild(Browser->Handle(), Focus));
 
   EXPECT_EQ(Browser->LocationURL(), "");
   std::vector<std::string> Navigated;
