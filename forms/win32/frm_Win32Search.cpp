@@ -79,9 +79,7 @@ void TWin32SearchView::LayOutControls() {
   MoveWindow(lvFoundPages, 4, 32, ListWidth, ListHeight, TRUE);
   MoveWindow(btnShowPage, Right, 32, 75, 25, TRUE);
   MoveWindow(btnClose, Right, 60, 75, 25, TRUE);
-  RECT ListClient{};
-  GetClientRect(lvFoundPages, &ListClient);
-  SendMessageW(lvFoundPages, LVM_SETCOLUMNWIDTH, 0, ListClient.right);
+  FitColumn();
   // The note sits where the first rows would be, below the header.
   RECT Header{};
   GetWindowRect(reinterpret_cast<HWND>(SendMessageW(lvFoundPages, LVM_GETHEADER, 0, 0)), &Header);
@@ -116,7 +114,15 @@ void TWin32SearchView::SetRows(const std::vector<TFoundPage>& Rows) {
     SendMessageW(lvFoundPages, LVM_SETITEMTEXTW, Item.iItem, reinterpret_cast<LPARAM>(&Item));
   }
   SendMessageW(lvFoundPages, WM_SETREDRAW, TRUE, 0);
+  // Rows enough for a scroll bar narrow the list: no sideways scrolling.
+  FitColumn();
   InvalidateRect(lvFoundPages, nullptr, TRUE);
+}
+
+void TWin32SearchView::FitColumn() {
+  RECT ListClient{};
+  GetClientRect(lvFoundPages, &ListClient);
+  SendMessageW(lvFoundPages, LVM_SETCOLUMNWIDTH, 0, ListClient.right);
 }
 
 int TWin32SearchView::SelectedRow() const {

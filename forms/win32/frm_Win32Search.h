@@ -46,6 +46,8 @@ protected:
 private:
   HWND AddControl(const wchar_t* ClassName, const wchar_t* Text, DWORD Style, int Id);
   void LayOutControls();
+  // The title column as wide as the list shows.
+  void FitColumn();
   static void Forward(const std::function<void()>& Handler);
 
   HWND FOwner;
