@@ -29,8 +29,9 @@ std::string Utf8(const std::wstring& Text) {
 
 std::wstring TextOf(HWND Window) {
   wchar_t Buffer[1024] = {};
-  // WM_GETTEXT crosses processes; the system copies the text back.
-  SendMessageTimeoutW(Window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(Buffer), SMTO_ABORTIFHUNG, 5000, nullptr);
+  // WM_GETTEXT crosses processes; the system copies the text back. It waits
+  // for the book's thread, which a fresh Wine prefix keeps busy for a while.
+  SendMessageW(Window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(Buffer));
   return Buffer;
 }
 
