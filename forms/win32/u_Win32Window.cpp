@@ -5,25 +5,9 @@
 
 #include "platform/u_OSError.h"
 #include "platform/win32/u_Win32Text.h"
+#include "platform/win32/u_WindowClass.h"
 
 namespace vv {
-
-namespace {
-void RegisterClassOnce(const wchar_t* ClassName, WNDPROC Procedure) {
-  WNDCLASSEXW Class{};
-  if (GetClassInfoExW(GetModuleHandleW(nullptr), ClassName, &Class))
-    return;
-  Class.cbSize = sizeof(Class);
-  Class.style = CS_DBLCLKS;
-  Class.lpfnWndProc = Procedure;
-  Class.hInstance = GetModuleHandleW(nullptr);
-  Class.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-  Class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  Class.lpszClassName = ClassName;
-  if (!RegisterClassExW(&Class))
-    RaiseLastOSError("RegisterClass");
-}
-} // namespace
 
 TWin32Window::~TWin32Window() {
   if (const HWND Window = FHandle) {
@@ -36,7 +20,7 @@ TWin32Window::~TWin32Window() {
 
 void TWin32Window::CreateHandle(const wchar_t* ClassName, DWORD Style, DWORD ExStyle, const RECT& Bounds, HWND Owner,
                                 const wchar_t* Caption) {
-  RegisterClassOnce(ClassName, &TWin32Window::WindowProc);
+  RegisterWindowClass({ClassName, &TWin32Window::WindowProc, CS_DBLCLKS, GetSysColorBrush(COLOR_BTNFACE)});
   if (!CreateWindowExW(ExStyle, ClassName, Caption, Style, Bounds.left, Bounds.top, Bounds.right - Bounds.left,
                        Bounds.bottom - Bounds.top, Owner, nullptr, GetModuleHandleW(nullptr), this))
     RaiseLastOSError("CreateWindow");

@@ -9,6 +9,7 @@
 #include "host/win32/u_BrowserSite.h"
 #include "host/win32/u_DocumentQueries.h"
 #include "host/win32/u_WideText.h"
+#include "platform/win32/u_WindowClass.h"
 #include "text/u_Utils.h"
 
 namespace vv {
@@ -18,19 +19,6 @@ namespace {
 constexpr const wchar_t* WindowClass = L"VellumviewBrowser";
 constexpr const char* SInvalidArgument = "The parameter is incorrect";
 constexpr int LargestTextSize = 4;
-
-void RegisterWindowClass(WNDPROC Procedure) {
-  static const bool Registered = [Procedure] {
-    WNDCLASSEXW Class{};
-    Class.cbSize = sizeof Class;
-    Class.lpfnWndProc = Procedure;
-    Class.hInstance = GetModuleHandleW(nullptr);
-    Class.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    Class.lpszClassName = WindowClass;
-    return RegisterClassExW(&Class) != 0;
-  }();
-  (void)Registered;
-}
 
 // The system's own words for a failed call.
 std::string SystemMessage(::HRESULT Result) {
@@ -62,7 +50,7 @@ bool HasBase(const std::string& Html) {
 } // namespace
 
 TMXWebBrowser::TMXWebBrowser(HWND Parent, IMessageLoop& Loop) : FLoop(Loop) {
-  RegisterWindowClass(&TMXWebBrowser::WindowProc);
+  RegisterWindowClass({WindowClass, &TMXWebBrowser::WindowProc});
   RECT Bounds{};
   GetClientRect(Parent, &Bounds);
   FWindow = CreateWindowExW(0, WindowClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0,

@@ -1,6 +1,7 @@
 #include "platform/win32/u_Win32MessageLoop.h"
 
 #include "platform/u_OSError.h"
+#include "platform/win32/u_WindowClass.h"
 
 namespace vv {
 
@@ -8,20 +9,10 @@ namespace {
 constexpr UINT WM_VV_TASK = WM_APP + 1;
 constexpr UINT WM_VV_WAKE = WM_APP + 2;
 constexpr const wchar_t* WindowClass = L"VellumviewMessageLoop";
-
-void RegisterWindowClass(WNDPROC Procedure) {
-  WNDCLASSW Class{};
-  Class.lpfnWndProc = Procedure;
-  Class.hInstance = GetModuleHandleW(nullptr);
-  Class.lpszClassName = WindowClass;
-  // A second loop of the process finds the class registered already.
-  if (!RegisterClassW(&Class) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-    RaiseLastOSError("RegisterClass");
-}
 } // namespace
 
 TWin32MessageLoop::TWin32MessageLoop() {
-  RegisterWindowClass(&TWin32MessageLoop::WindowProc);
+  RegisterWindowClass({WindowClass, &TWin32MessageLoop::WindowProc});
   FWindow = CreateWindowExW(0, WindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr), nullptr);
   if (!FWindow)
     RaiseLastOSError("CreateWindow");

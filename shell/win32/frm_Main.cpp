@@ -10,6 +10,7 @@
 #include "platform/win32/u_Win32Text.h"
 #include "shell/win32/frm_Contents.h"
 #include "platform/win32/u_MessageBox.h"
+#include "platform/win32/u_WindowClass.h"
 #include "shell/win32/u_Panel.h"
 #include "shell/win32/u_Win32Keys.h"
 
@@ -21,20 +22,10 @@ constexpr wchar_t MainClass[] = L"TfrmMain";
 constexpr wchar_t PrintClass[] = L"TfrmPrint";
 
 void RegisterMainClass(WNDPROC Proc) {
-  static const bool Registered = [Proc] {
-    INITCOMMONCONTROLSEX Controls{sizeof(Controls), ICC_BAR_CLASSES | ICC_TREEVIEW_CLASSES | ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&Controls);
-    WNDCLASSEXW Class{};
-    Class.cbSize = sizeof(Class);
-    Class.lpfnWndProc = Proc;
-    Class.hInstance = GetModuleHandleW(nullptr);
-    Class.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    Class.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    Class.hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
-    Class.lpszClassName = MainClass;
-    return RegisterClassExW(&Class) != 0;
-  }();
-  (void)Registered;
+  INITCOMMONCONTROLSEX Controls{sizeof(Controls), ICC_BAR_CLASSES | ICC_TREEVIEW_CLASSES | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&Controls);
+  RegisterWindowClass({MainClass, Proc, 0, GetSysColorBrush(COLOR_BTNFACE),
+                       LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1))});
 }
 
 HFONT MessageFont() {

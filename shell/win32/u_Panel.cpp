@@ -1,5 +1,7 @@
 #include "shell/win32/u_Panel.h"
 
+#include "platform/win32/u_WindowClass.h"
+
 namespace vv {
 
 namespace {
@@ -30,22 +32,10 @@ LRESULT CALLBACK PanelProc(HWND Panel, UINT Message, WPARAM WParam, LPARAM LPara
   return DefWindowProcW(Panel, Message, WParam, LParam);
 }
 
-void RegisterPanelClass() {
-  static const bool Registered = [] {
-    WNDCLASSEXW Class{};
-    Class.cbSize = sizeof(Class);
-    Class.lpfnWndProc = PanelProc;
-    Class.hInstance = GetModuleHandleW(nullptr);
-    Class.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    Class.lpszClassName = PanelClass;
-    return RegisterClassExW(&Class) != 0;
-  }();
-  (void)Registered;
-}
 } // namespace
 
 HWND CreatePanel(HWND Parent, HBRUSH Background) {
-  RegisterPanelClass();
+  RegisterWindowClass({PanelClass, PanelProc});
   HWND Panel = CreateWindowExW(WS_EX_CONTROLPARENT, PanelClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 0,
                                0, Parent, nullptr, GetModuleHandleW(nullptr), nullptr);
   SetPanelBackground(Panel, Background);
